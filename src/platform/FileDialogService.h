@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace qp {
+
+struct FileDialogRequest {
+    QString title;
+    // "Desc|pattern|Desc|pattern..." as the program writes its type lists.
+    QString filter;
+    int filterIndex = 1;  // 1-based, as the program counts its type entries
+    QString fileName;
+    QString defaultExtension;  // without the dot
+    bool overwritePrompt = false;
+    bool mustExist = false;
+    // Called when the user picks another type entry; returns the new text for
+    // the name box (or the name unchanged).
+    std::function<QString(int filterIndex, const QString& name)> onTypeChange;
+};
+
+struct FileDialogResult {
+    bool accepted = false;
+    QString fileName;
+    int filterIndex = 1;
+};
+
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    virtual FileDialogResult open(const FileDialogRequest& request) = 0;
+    virtual FileDialogResult save(const FileDialogRequest& request) = 0;
+};
+
+std::unique_ptr<FileDialogService> makeQtFileDialogService();
+
+// "Desc|pattern|..." to the entries QFileDialog expects: "Desc (pattern)".
+QStringList qtNameFilters(const QString& filter);
+
+}  // namespace qp

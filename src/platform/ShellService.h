@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace qp {
+
+// Never waits and shows no message of its own.
+class ShellService {
+public:
+    virtual ~ShellService() = default;
+    // Opens a path with its default action: a program is started with the
+    // parameters split as a shell would, a document or address goes to the
+    // desktop's handler. Returns false when nothing could be started.
+    virtual bool open(const QString& path, const QString& parameters) = 0;
+    // A second, independent copy of this program, with no arguments.
+    virtual bool startProgramCopy() = 0;
+    // Tells the desktop that file associations changed.
+    virtual void notifyAssociationsChanged() = 0;
+};
+
+std::unique_ptr<ShellService> makeQtShellService(QString programPath);
+
+}  // namespace qp
