@@ -17,7 +17,8 @@ QString settingsRoot();
 // "HKEY_CURRENT_USER" or "HKEY_CLASSES_ROOT": the section prefix in the hive file.
 QString hiveName(Hive hive);
 
-struct RegNode;  // a key of a parsed hive file, private to the store
+struct RegNode;   // a key of a parsed hive file, private to the store
+struct RegValue;  // a value of such a key
 
 // The per-user registry: one text file per hive in registry-export format,
 // HKEY_CURRENT_USER.reg and HKEY_CLASSES_ROOT.reg in one folder. Keys are
@@ -119,6 +120,8 @@ public:
     QStringList subkeyNames() const;
 
 private:
+    void store(const RegValue& value);
+
     RegKey(Registry& registry, Hive hive, QString path) : m_registry(&registry), m_hive(hive), m_path(std::move(path)) {}
 
     Registry* m_registry;
