@@ -841,16 +841,21 @@ RegKey RegKey::openSettingsWrite(Registry& registry, const QString& subkey)
     return openWrite(registry, Hive::CurrentUser, joinSettingsKey(subkey));
 }
 
-bool RegKey::valueExists(const QString& name) const
+const RegValue* RegKey::find(const QString& name) const
 {
     const RegNode* node = findKey(m_registry->load(m_hive), splitPath(m_path));
-    return node && node->value(name);
+    return node ? node->value(name) : nullptr;
 }
 
-int RegKey::readInteger(const QString& name) const
+bool RegKey::valueExists(const QString& name) const
 {
-    const RegNode* node = findKey(m_registry->load(m_hive), splitPath(m_path));
-    const RegValue* v = node ? node->value(name) : nullptr;
+    return find(name) != nullptr;
+}
+
+namespace {
+
+int integerOf(const RegValue* v, const QString& name)
+{
     if (!v)
         throw AppError(failedToGet(name));
     switch (v->type) {
@@ -865,20 +870,28 @@ int RegKey::readInteger(const QString& name) const
     throw AppError(invalidType(name));
 }
 
+}  // namespace
+
+int RegKey::readInteger(const QString& name) const
+{
+    return integerOf(find(name), name);
+}
+
 int RegKey::readInteger(const QString& name, int defaultValue) const
 {
-    return valueExists(name) ? readInteger(name) : defaultValue;
+    const RegValue* v = find(name);
+    return v ? integerOf(v, name) : defaultValue;
 }
 
 bool RegKey::readFlag(const QString& name, bool defaultValue) const
 {
-    return valueExists(name) ? readInteger(name) == 1 : defaultValue;
+    const RegValue* v = find(name);
+    return v ? integerOf(v, name) == 1 : defaultValue;
 }
 
 QString RegKey::readString(const QString& name) const
 {
-    const RegNode* node = findKey(m_registry->load(m_hive), splitPath(m_path));
-    const RegValue* v = node ? node->value(name) : nullptr;
+    const RegValue* v = find(name);
     if (!v)
         return {};
     if (v->type != RegValue::Type::String)

@@ -120,6 +120,8 @@ public:
     QStringList subkeyNames() const;
 
 private:
+    // The value as the file holds it now, or nullptr when it or the key is absent.
+    const RegValue* find(const QString& name) const;
     void store(const RegValue& value);
 
     RegKey(Registry& registry, Hive hive, QString path) : m_registry(&registry), m_hive(hive), m_path(std::move(path)) {}
