@@ -86,6 +86,7 @@ void TForm_Settings::buildControls()
     auto* editor = new QGroupBox(QStringLiteral(" Editor "), this);
     m_linesPerPage = lineEdit(QStringLiteral("Edit_LinesPerPage"), editor);
     m_linesPerPage->setMaxLength(3);
+    m_linesPerPage->setMaximumWidth(m_linesPerPage->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     m_linesPerPage->setContextMenuPolicy(Qt::PreventContextMenu);
     m_linesPerPage->installEventFilter(this);
     m_autoIndent = checkBox(QStringLiteral("Auto Indent, &Bullets and Numbering"),
@@ -240,7 +241,7 @@ void TForm_Settings::okClicked()
 {
     runGuarded(m_messages, [this] {
         applyOk(OkMode::Dialog);
-        hide();
+        accept();
     });
 }
 
