@@ -92,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
         PatternCase{"StaysTwelveHourAfterwards", "h a/p h", mayDay, "2 p 2"},
         PatternCase{"ScanStopsAtNextHour", "h h am/pm", mayDay, "14 2 pm"},
         PatternCase{"ScanStopsAtOtherA", "h ax am/pm", mayDay, "14 ax pm"},
-        PatternCase{"QuotedFormDoesNotCount", "h 'am/pm'", mayDay, "14 am/pm"}));
+        PatternCase{"QuotedFormDoesNotCount", "h 'am/pm'", mayDay, "14 am/pm"},
+        PatternCase{"QuotedHourEndsTheScan", "h 'h' am/pm", mayDay, "14 h pm"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Quotes, FormatDateTime,
