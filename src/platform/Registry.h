@@ -52,7 +52,8 @@ public:
     // Deletes the key with all its subkeys and values; an absent key is no error.
     void deleteKey(Hive hive, const QString& key);
     // Copies the source with its values and subkeys to the destination, then
-    // deletes the source. Does nothing if the source is absent or the destination exists.
+    // deletes the source. Does nothing if the source is absent, the destination
+    // exists, or one lies inside the other (the copy would be deleted with the source).
     void moveKey(Hive hive, const QString& source, const QString& destination);
     // Names in the file's order (subkeys sorted without regard to case, values as written);
     // empty for an absent key. The unnamed value is listed as "".
@@ -64,7 +65,8 @@ public:
     std::optional<QString> checkHive(Hive hive) const;
     // Moves a damaged or unreadable hive file aside (HKEY_CURRENT_USER.reg.damaged-YYYYMMDD-HHMMSS,
     // made unique) so that the program goes on with fresh settings. Returns the
-    // new path, or an empty string when the file was fine or absent.
+    // new path, or an empty string when the file was fine or absent; throws
+    // AppError when the file cannot be renamed.
     QString keepAside(Hive hive);
 
 private:
