@@ -1,0 +1,153 @@
+#include "platform/rtf/RtfCodePage.h"
+
+#include <QHash>
+
+#include <cerrno>
+#include <cstring>
+#include <iconv.h>
+
+namespace qp {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+QByteArray iconvName(int number)
+{
+    switch (number) {
+    case 10000: return "MACINTOSH";
+    case 1361: return "JOHAB";
+    case 65001: return "UTF-8";
+    case 20127: return "ASCII";
+    case 54936: return "GB18030";
+    case 28591: return "ISO-8859-1";
+    default: return "CP" + QByteArray::number(number);
+    }
+}
+
+// UTF-16 in the host's byte order, so the output can be taken as QChars.
+iconv_t openToUtf16(int number)
+{
+    return iconv_open(Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? "UTF-16LE" : "UTF-16BE", iconvName(number).constData());
+}
+
+}  // namespace
+
+RtfCodePage::RtfCodePage(int number) : m_number(number)
+{
+    iconv_t cd = openToUtf16(number);
+    for (int b = 0; b < 256; ++b)
+        m_table[b] = static_cast<char16_t>(b);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return;
+
+    for (int b = 0x80; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        char outBuf[8];
+        char* inPtr = &in;
+        char* outPtr = outBuf;
+        std::size_t inLeft = 1;
+        std::size_t outLeft = sizeof outBuf;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        if (r == static_cast<std::size_t>(-1) && errno == EINVAL) {
+            m_multiByte = true;  // a lead byte waiting for its trail byte
+            break;
+        }
+        if (r != static_cast<std::size_t>(-1) && outPtr - outBuf == 2)
+            std::memcpy(&m_table[b], outBuf, 2);
+    }
+    if (m_multiByte) {
+        m_iconv = cd;
+        return;
+    }
+    iconv_close(cd);
+    for (int b = 255; b >= 0x80; --b)
+        m_reverse.insert(m_table[b], static_cast<unsigned char>(b));
+}
+
+RtfCodePage::~RtfCodePage()
+{
+    if (m_iconv)
+        iconv_close(static_cast<iconv_t>(m_iconv));
+}
+
+const RtfCodePage& RtfCodePage::get(int number)
+{
+    static QHash<int, RtfCodePage*> pages;
+    if (RtfCodePage* page = pages.value(number))
+        return *page;
+    iconv_t probe = openToUtf16(number);
+    if (probe == reinterpret_cast<iconv_t>(-1))
+        return number == 1252 ? *pages.insert(1252, new RtfCodePage(1252)).value() : get(1252);
+    iconv_close(probe);
+    return *pages.insert(number, new RtfCodePage(number)).value();
+}
+
+int RtfCodePage::forCharset(int charset)
+{
+    switch (charset) {
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return 0;
+    }
+}
+
+void RtfCodePage::decode(const char* bytes, std::size_t length, QString& out) const
+{
+    if (!m_multiByte) {
+        const qsizetype base = out.size();
+        out.resize(base + static_cast<qsizetype>(length));
+        QChar* dst = out.data() + base;
+        for (std::size_t i = 0; i < length; ++i)
+            dst[i] = QChar(m_table[static_cast<unsigned char>(bytes[i])]);
+        return;
+    }
+
+    iconv_t cd = static_cast<iconv_t>(m_iconv);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* inPtr = const_cast<char*>(bytes);
+    std::size_t inLeft = length;
+    QByteArray buffer(static_cast<qsizetype>(length * 4 + 8), Qt::Uninitialized);
+    while (inLeft > 0) {
+        char* outPtr = buffer.data();
+        std::size_t outLeft = static_cast<std::size_t>(buffer.size());
+        const std::size_t r = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+        const auto produced = static_cast<qsizetype>(outPtr - buffer.data()) / 2;
+        out.append(reinterpret_cast<const QChar*>(buffer.constData()), produced);
+        if (r != static_cast<std::size_t>(-1))
+            break;
+        if (errno == E2BIG)
+            continue;
+        // An invalid or cut-off sequence: mark it and go on after its first byte.
+        out.append(QChar(kReplacement));
+        ++inPtr;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+}
+
+int RtfCodePage::encode(char16_t c) const
+{
+    if (c < 0x80)
+        return c;
+    const auto it = m_reverse.constFind(c);
+    return it == m_reverse.cend() ? -1 : int(it.value());
+}
+
+}  // namespace qp

@@ -1,0 +1,135 @@
+#include "platform/rtf/RtfTokenizer.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace qp {
+
+namespace {
+
+bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+int hexValue(unsigned char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Bytes that end a text run: the three specials, and the line breaks and NULs
+// that RTF ignores in text.
+bool endsText(unsigned char c) { return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n' || c == 0; }
+
+RtfToken makeToken(RtfToken::Type type)
+{
+    RtfToken token;
+    token.type = type;
+    return token;
+}
+
+}  // namespace
+
+RtfToken RtfTokenizer::next()
+{
+    const std::size_t size = m_data.size();
+    while (m_pos < size) {
+        const unsigned char c = static_cast<unsigned char>(m_data[m_pos]);
+        switch (c) {
+        case '{':
+            ++m_pos;
+            return makeToken(RtfToken::Type::GroupStart);
+        case '}':
+            ++m_pos;
+            return makeToken(RtfToken::Type::GroupEnd);
+        case '\\':
+            return readControl();
+        case '\r':
+        case '\n':
+        case 0:
+            ++m_pos;
+            continue;
+        default: {
+            const std::size_t start = m_pos;
+            while (m_pos < size && !endsText(static_cast<unsigned char>(m_data[m_pos])))
+                ++m_pos;
+            RtfToken token = makeToken(RtfToken::Type::Text);
+            token.text = m_data.substr(start, m_pos - start);
+            return token;
+        }
+        }
+    }
+    return {};
+}
+
+RtfToken RtfTokenizer::readControl()
+{
+    const std::size_t size = m_data.size();
+    ++m_pos;  // the backslash
+    if (m_pos >= size)
+        return {};
+
+    const unsigned char first = static_cast<unsigned char>(m_data[m_pos]);
+    if (!isLetter(first)) {
+        ++m_pos;
+        if (first == '\'') {
+            int value = 0;
+            int digits = 0;
+            while (digits < 2 && m_pos < size) {
+                const int h = hexValue(static_cast<unsigned char>(m_data[m_pos]));
+                if (h < 0)
+                    break;
+                value = value * 16 + h;
+                ++digits;
+                ++m_pos;
+            }
+            if (digits == 0)
+                return next();  // "\'" without hex digits carries nothing
+            RtfToken token = makeToken(RtfToken::Type::HexByte);
+            token.symbol = static_cast<unsigned char>(value);
+            return token;
+        }
+        RtfToken token = makeToken(RtfToken::Type::ControlSymbol);
+        token.symbol = (first == '\r') ? '\n' : first;
+        return token;
+    }
+
+    const std::size_t start = m_pos;
+    while (m_pos < size && isLetter(static_cast<unsigned char>(m_data[m_pos])))
+        ++m_pos;
+    RtfToken token = makeToken(RtfToken::Type::ControlWord);
+    token.text = m_data.substr(start, m_pos - start);
+
+    bool negative = false;
+    if (m_pos + 1 < size && m_data[m_pos] == '-' && isDigit(static_cast<unsigned char>(m_data[m_pos + 1]))) {
+        negative = true;
+        ++m_pos;
+    }
+    if (m_pos < size && isDigit(static_cast<unsigned char>(m_data[m_pos]))) {
+        long long value = 0;
+        while (m_pos < size && isDigit(static_cast<unsigned char>(m_data[m_pos]))) {
+            if (value <= INT_MAX)
+                value = value * 10 + (m_data[m_pos] - '0');
+            ++m_pos;
+        }
+        if (negative)
+            value = -value;
+        token.param = static_cast<int>(value > INT_MAX ? INT_MAX : (value < INT_MIN ? INT_MIN : value));
+        token.hasParam = true;
+    }
+    if (m_pos < size && m_data[m_pos] == ' ')
+        ++m_pos;
+
+    if (token.text == "bin" && token.hasParam && token.param > 0) {
+        const std::size_t length = std::min<std::size_t>(static_cast<std::size_t>(token.param), size - m_pos);
+        token.binary = m_data.substr(m_pos, length);
+        m_pos += length;
+    }
+    return token;
+}
+
+}  // namespace qp
