@@ -34,3 +34,11 @@ std::unique_ptr<MessageService> makeQtMessageService();
 QString boxText(const QString& text);
 
 }  // namespace qp
+
+namespace qp {
+
+// The application title: the document's name, or "Quillpress" (captions the plain box).
+void setApplicationTitle(const QString& title);
+QString applicationTitle();
+
+}  // namespace qp

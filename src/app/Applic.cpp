@@ -1,0 +1,432 @@
+#include "app/Applic.h"
+
+#include "app/CommandDispatch.h"
+#include "app/StandardCommands.h"
+#include "app/window/Tools_Mainform.h"
+#include "help/Window_About.h"
+#include "settings/Window_Settings.h"
+#include "platform/Errors.h"
+#include "platform/MessageService.h"
+#include "platform/Registry.h"
+#include "platform/RichEdit.h"
+#include "platform/Services.h"
+#include "platform/ShellService.h"
+#include "platform/WindowManagement.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace qp {
+
+namespace {
+
+QStringList droppedLocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (!data || !data->hasUrls())
+        return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    }
+    return files;
+}
+
+}  // namespace
+
+TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
+    : QMainWindow(parent), m_services(services), m_arguments(std::move(arguments))
+{
+    setObjectName(QStringLiteral("TApp"));
+    setWindowTitle(QString::fromLatin1(ProgramTitle));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    RichEdit1 = new RichEdit(central);
+    layout->addWidget(RichEdit1);
+    setCentralWidget(central);
+    // Files dropped on the editor open as documents instead of being inserted as text.
+    RichEdit1->viewport()->installEventFilter(this);
+    connect(RichEdit1, &RichEdit::editTextChanged, this, [this] { guarded([this] { onTextChanged(); }); });
+    connect(RichEdit1, &RichEdit::editSelectionChanged, this, [this] { guarded([this] { onSelectionChanged(); }); });
+
+    createCommands();
+    createMenus();
+    m_dispatch = new CommandDispatch(*this);
+    connect(qApp, &QApplication::focusChanged, this, [this] { updateStandardCommands(); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { updateStandardCommands(); });
+
+    // The creation step, before the window is shown.
+    m_values.fullScreen = false;
+    m_options.linesPerPage = 10;
+    m_options.autoIndent = true;
+    m_regional = systemRegionalValues();
+    m_values.versionText = QString::fromLatin1(VersionText);
+    guarded([this] { applyBeforeMaxBounds(*this); });
+    fillToolSlots();
+}
+
+TApp::~TApp() = default;
+
+void TApp::createCommands()
+{
+    for (const CommandRow& row : commandTable()) {
+        auto* action = new QAction(QString::fromUtf8(row.caption), this);
+        action->setObjectName(QString::fromLatin1(row.name));
+        if (*row.shortcut) {
+            // Shown in menus only: the program's own dispatch runs the key.
+            action->setShortcut(QKeySequence::fromString(QString::fromLatin1(row.shortcut), QKeySequence::PortableText));
+            action->setShortcutContext(Qt::WidgetShortcut);
+        }
+        action->setCheckable(row.flags & Checkable);
+        action->setChecked((row.flags & StartsChecked) == StartsChecked);
+        m_actions[int(row.command)] = action;
+        setCommandEnabled(row.command, !(row.flags & StartsDisabled));
+        setCommandVisible(row.command, !(row.flags & StartsHidden));
+        const Command command = row.command;
+        connect(action, &QAction::triggered, this, [this, action, command](bool checked) {
+            // A menu click flips a checkable item before it reports; the
+            // command decides the check mark itself.
+            if (action->isCheckable())
+                action->setChecked(!checked);
+            runCommand(command);
+        });
+    }
+}
+
+void TApp::setCommandEnabled(Command command, bool enabled)
+{
+    m_enabled[int(command)] = enabled;
+    action(command)->setEnabled(enabled);
+}
+
+void TApp::setCommandVisible(Command command, bool visible)
+{
+    QAction* target = action(command);
+    target->setVisible(visible);
+    // Showing an action enables it in Qt; the command's own flag decides.
+    target->setEnabled(m_enabled[int(command)]);
+}
+
+void TApp::createMenus()
+{
+    auto fill = [this](QMenu* menu, const MenuLayout& layout) {
+        for (const MenuItem& item : layout.items) {
+            if (item.command == Command::Count)
+                menu->addSeparator();
+            else
+                menu->addAction(action(item.command));
+        }
+    };
+    menuBar()->setObjectName(QStringLiteral("MainMenu1"));
+    for (const MenuLayout& layout : mainMenuLayout()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(layout.title));
+        menu->setObjectName(QString::fromLatin1(layout.name));
+        fill(menu, layout);
+    }
+    QMenu* help = menuBar()->findChild<QMenu*>(QStringLiteral("Help"));
+    QAction* about = help->addAction(QStringLiteral("&About..."));
+    about->setObjectName(QStringLiteral("About1"));
+    connect(about, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
+
+    int number = 1;
+    for (const MenuLayout& layout : popupMenuLayouts()) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(layout.name));
+        fill(menu, layout);
+        m_popupMenus[number++ - 1] = menu;
+    }
+}
+
+bool TApp::menuAttached() const
+{
+    return isMenuAttached(*this);
+}
+
+void TApp::runCommand(Command command)
+{
+    updateStandardCommands();
+    if (!commandEnabled(command))
+        return;
+    if (const CommandHandler handler = commandRow(command).handler)
+        guarded([this, handler] { handler(*this); });
+}
+
+void TApp::updateStandardCommands()
+{
+    const StandardState state = standardState(QApplication::focusWidget(), clipboardHasText());
+    auto set = [this](Command command, bool enabled, bool checked = false) {
+        setCommandEnabled(command, enabled);
+        QAction* a = action(command);
+        if (a->isCheckable())
+            a->setChecked(enabled && checked);
+    };
+    set(Command::EditUndo1, state.canUndo);
+    set(Command::EditCut1, state.hasSelection);
+    set(Command::EditCopy1, state.hasSelection);
+    set(Command::EditPaste1, state.textControl && clipboardHasText());
+    set(Command::EditSelectAll1, state.hasText);
+    set(Command::RichEditBold1, state.richEdit, state.bold);
+    set(Command::RichEditItalic1, state.richEdit, state.italic);
+    set(Command::RichEditUnderline1, state.richEdit, state.underline);
+    set(Command::RichEditAlignLeft1, state.richEdit, state.alignment == Qt::AlignLeft);
+    set(Command::RichEditAlignRight1, state.richEdit, state.alignment == Qt::AlignRight);
+    set(Command::RichEditAlignCenter1, state.richEdit, state.alignment == Qt::AlignHCenter);
+}
+
+void TApp::onSelectionChanged()
+{
+    const bool selection = RichEdit1->selLength() > 0;
+    setCommandEnabled(Command::Search_FindSelection, selection);
+    setCommandEnabled(Command::Edit_ChangeCase, selection);
+    setCommandEnabled(Command::Format_RemoveFormat, selection);
+    action(Command::File_Print)->setText(selection ? QStringLiteral("&Print Selection...") : QStringLiteral("&Print..."));
+    updateStandardCommands();
+}
+
+void TApp::showAbout()
+{
+    if (m_windows.about)
+        m_windows.about->show();
+}
+
+Registry& TApp::registry() const
+{
+    return m_services.registry;
+}
+
+bool TApp::guarded(const std::function<void()>& work)
+{
+    return runGuarded(m_services.messages, work);
+}
+
+void TApp::requestEnd()
+{
+    m_endRequested = true;
+    // Takes effect as soon as the event loop runs, so start-up still completes;
+    // exit, not quit, so that no close sequence runs and nothing is stored.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+void TApp::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    guarded([this] { formShow(); });
+}
+
+// The showing step restores the stored view in a fixed order, then reads the command line.
+void TApp::formShow()
+{
+    restoreWritersMode();
+    restoreWindowGeometry(*this);
+    restoreEditorColumn();
+    restoreStatusBar();
+    restoreWordWrapAndScrollBar();
+    restoreBasicStatusBar();
+    setUpOpenDialogFilter(*this);
+    setAcceptDrops(true);
+    readCommandLine();
+}
+
+void TApp::readCommandLine()
+{
+    const QString first = m_arguments.value(0);
+    m_values.loadAtStart = !first.isEmpty() && QFileInfo(first).isFile();
+    m_values.startupFile = m_values.loadAtStart ? first : QString();
+    if (first == QLatin1String("/u")) {
+        uninstallRegistry();
+        requestEnd();
+    }
+}
+
+void TApp::completeStartup()
+{
+    // An error here ends the remaining steps; the other windows are still created.
+    guarded([this] {
+        versionCheck();
+        applyDefaultFormat();
+        setDocState(*this, DocState::New);
+        loadProgramSettings();
+        restoreStayOnTop();
+        newDocumentFromDefaultType();
+        loadAutoWords();
+        if (!m_services.paths.programFile(QStringLiteral("Help.htm")).isEmpty())
+            setCommandVisible(Command::Help_Documentation, true);
+        if (m_values.loadAtStart)
+            loadNamedFile(*this, m_values.startupFile);
+        setRevertEnabled(false);
+    });
+}
+
+void TApp::onTextChanged()
+{
+    setDocState(*this, DocState::Modified);
+    if (!m_document.fileName.isEmpty())
+        setRevertEnabled(true);
+}
+
+void TApp::closeEvent(QCloseEvent* event)
+{
+    const bool closing = guarded([this] {
+        querySave(*this);
+        if (!m_values.fullScreen)
+            storeWindowGeometry(*this);
+    });
+    if (!closing) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // The hidden windows must not keep the program alive, nor be asked to close again.
+    QCoreApplication::exit(0);
+}
+
+void TApp::dropFiles(const QStringList& fileNames)
+{
+    if (fileNames.isEmpty())
+        return;
+    guarded([&] {
+        querySave(*this);
+        raise();
+        activateWindow();
+        loadNamedFile(*this, fileNames.last());
+    });
+}
+
+void TApp::startNewWindow()
+{
+    guarded([this] { m_services.shell.startProgramCopy(); });
+}
+
+void TApp::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedLocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TApp::dropEvent(QDropEvent* event)
+{
+    const QStringList files = droppedLocalFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    dropFiles(files);
+}
+
+bool TApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == RichEdit1->viewport() && acceptDrops()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!droppedLocalFiles(drag->mimeData()).isEmpty()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QStringList files = droppedLocalFiles(drop->mimeData());
+            if (!files.isEmpty()) {
+                drop->acceptProposedAction();
+                dropFiles(files);
+                return true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Steps of start-up whose features come later; each stays a named step so the order holds.
+void TApp::fillToolSlots() {}
+void TApp::restoreWritersMode() {}
+void TApp::restoreEditorColumn() {}
+void TApp::restoreStatusBar() {}
+void TApp::restoreWordWrapAndScrollBar() {}
+void TApp::restoreBasicStatusBar() {}
+void TApp::versionCheck() {}
+void TApp::applyDefaultFormat() {}
+void TApp::refreshStatePanel() {}
+void TApp::refreshFileTypePanel() {}
+void TApp::printFromCommandLine() {}
+void TApp::addToRecentFiles(const QString&) {}
+bool TApp::convertersAvailable() const { return false; }
+void TApp::associate(const QString&, const QString&) {}
+void TApp::removeAssociation(const QString&, const QString&) {}
+void TApp::addSendTo() {}
+void TApp::removeSendTo() {}
+
+void TApp::notifyAssociationsChanged()
+{
+    m_services.shell.notifyAssociationsChanged();
+}
+
+void TApp::setRunEnabled(bool enabled)
+{
+    setCommandEnabled(Command::Other_Run, enabled);
+}
+
+void TApp::setEscToQuit(bool on)
+{
+    setCommandEnabled(Command::File_ExitEsc, on);
+    setCommandVisible(Command::File_ExitEsc, on);
+    setCommandEnabled(Command::File_Exit, !on);
+    setCommandVisible(Command::File_Exit, !on);
+}
+
+void TApp::refreshUntitledDocumentType()
+{
+    if (m_document.fileName.isEmpty())
+        applyNewDocumentType(*this);
+}
+
+bool TApp::revertEnabled() const
+{
+    return commandEnabled(Command::File_Revert);
+}
+
+void TApp::setRevertEnabled(bool enabled)
+{
+    setCommandEnabled(Command::File_Revert, enabled);
+}
+
+void TApp::loadProgramSettings()
+{
+    m_windows.settings->loadSettings();
+}
+void TApp::restoreStayOnTop() {}
+void TApp::loadAutoWords() {}
+
+void TApp::newDocumentFromDefaultType()
+{
+    applyNewDocumentType(*this);
+}
+
+// The silent uninstall: the settings root goes; the desktop entries follow
+// once the shell integration lands.
+void TApp::uninstallRegistry()
+{
+    m_services.registry.deleteKey(Hive::CurrentUser, settingsRoot());
+}
+
+}  // namespace qp

@@ -1,0 +1,169 @@
+#pragma once
+
+#include "app/Commands.h"
+#include "app/Global.h"
+#include "app/document/Tools_File.h"
+#include "settings/DateTimePatterns.h"
+#include "settings/Settings.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+
+#include <functional>
+
+class QMenu;
+
+namespace qp {
+
+class CommandDispatch;
+class RichEdit;
+class Registry;
+struct Services;
+class TForm_About;
+class TForm_Credits;
+class TForm_EditAutoWords;
+class TForm_FindAndReplace;
+class TForm_FirstRun;
+class TForm_GoToLine;
+class TForm_InsertCharacter;
+class TForm_MyFiles;
+class TForm_PrintOptions;
+class TForm_RecentFiles;
+class TForm_Settings;
+class TForm_Shortcuts;
+class TForm_TextSpecifications;
+
+// The windows created hidden at start-up, in their order of creation.
+struct AppWindows {
+    TForm_RecentFiles* recentFiles = nullptr;
+    TForm_TextSpecifications* textSpecifications = nullptr;
+    TForm_FindAndReplace* findAndReplace = nullptr;
+    TForm_GoToLine* goToLine = nullptr;
+    TForm_InsertCharacter* insertCharacter = nullptr;
+    TForm_MyFiles* myFiles = nullptr;
+    TForm_PrintOptions* printOptions = nullptr;
+    TForm_Settings* settings = nullptr;
+    TForm_Credits* credits = nullptr;
+    TForm_FirstRun* firstRun = nullptr;
+    TForm_Shortcuts* shortcuts = nullptr;
+    TForm_About* about = nullptr;
+    TForm_EditAutoWords* editAutoWords = nullptr;
+};
+
+// The main window: owns the editor, the document state and the program-wide values.
+class TApp : public QMainWindow, private SettingsHost {
+    Q_OBJECT
+public:
+    TApp(Services& services, QStringList arguments, QWidget* parent = nullptr);
+    ~TApp() override;
+
+    Services& services() const { return m_services; }
+    Registry& registry() const;
+    RichEdit& editor() const { return *RichEdit1; }
+    ProgramValues& values() { return m_values; }
+    // The program-wide options of the settings, as last loaded or stored.
+    SettingsOptions& options() { return m_options; }
+    const RegionalValues& regionalValues() const { return m_regional; }
+    DocumentState& document() { return m_document; }
+    AppWindows& windows() { return m_windows; }
+    SettingsHost& settingsHost() { return *this; }
+    // The command line without the program name; at most the first two count.
+    const QStringList& arguments() const { return m_arguments; }
+
+    // The rest of start-up, run when the About window is created.
+    void completeStartup();
+
+    // ActionList1 and ActionList2, in table order.
+    QAction* action(Command command) const { return m_actions[int(command)]; }
+    // A command's own flags. Qt disables a hidden QAction, but a hidden
+    // command keeps its enabled flag (a hidden Exit still quits on its key).
+    bool commandEnabled(Command command) const { return m_enabled[int(command)]; }
+    void setCommandEnabled(Command command, bool enabled);
+    void setCommandVisible(Command command, bool visible);
+    // Runs the command through the guard if it is enabled.
+    void runCommand(Command command);
+    // PopupMenu1 (margin) to PopupMenu5 (alternative).
+    QMenu* popupMenu(int number) const { return m_popupMenus.at(number - 1); }
+    bool menuAttached() const;
+    // The enabled and checked states of the standard commands follow the focused text control.
+    void updateStandardCommands();
+
+    // Runs work through the one guard; true when it ran to its end.
+    bool guarded(const std::function<void()>& work);
+
+    bool revertEnabled() const;
+    void setRevertEnabled(bool enabled);
+
+    // Named steps of the features that build on the document.
+    void applyDefaultFormat();
+    void refreshStatePanel();
+    void refreshFileTypePanel();
+    void printFromCommandLine();
+    void addToRecentFiles(const QString& fileName);
+    bool convertersAvailable() const;
+
+    // Set once the program has been asked to end without the close sequence ("/u").
+    bool endRequested() const { return m_endRequested; }
+    void requestEnd();
+
+    // Loads the last of the dropped files, after the query save.
+    void dropFiles(const QStringList& fileNames);
+    void startNewWindow();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createCommands();
+    void createMenus();
+    void onSelectionChanged();
+    void showAbout();
+    void formShow();
+    void readCommandLine();
+    void onTextChanged();
+    void fillToolSlots();
+    void restoreWritersMode();
+    void restoreEditorColumn();
+    void restoreStatusBar();
+    void restoreWordWrapAndScrollBar();
+    void restoreBasicStatusBar();
+    void versionCheck();
+    void loadProgramSettings();
+    void restoreStayOnTop();
+    void newDocumentFromDefaultType();
+    void loadAutoWords();
+    void uninstallRegistry();
+
+    // What the settings ask of the main window.
+    void setRunEnabled(bool enabled) override;
+    void setEscToQuit(bool on) override;
+    void refreshUntitledDocumentType() override;
+    void associate(const QString& extension, const QString& fileClass) override;
+    void removeAssociation(const QString& extension, const QString& fileClass) override;
+    void addSendTo() override;
+    void removeSendTo() override;
+    void notifyAssociationsChanged() override;
+
+    Services& m_services;
+    QStringList m_arguments;
+    ProgramValues m_values;
+    DocumentState m_document;
+    SettingsOptions m_options;
+    RegionalValues m_regional;
+    AppWindows m_windows;
+    RichEdit* RichEdit1 = nullptr;
+    std::array<QAction*, CommandCount> m_actions{};
+    std::array<bool, CommandCount> m_enabled{};
+    std::array<QMenu*, 5> m_popupMenus{};
+    CommandDispatch* m_dispatch = nullptr;
+    bool m_shownOnce = false;
+    bool m_endRequested = false;
+};
+
+}  // namespace qp

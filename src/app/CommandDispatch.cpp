@@ -1,0 +1,198 @@
+#include "app/CommandDispatch.h"
+
+#include "app/Applic.h"
+#include "platform/RichEdit.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QShortcut>
+
+namespace qp {
+
+namespace {
+
+Qt::Key unshifted(Qt::Key key)
+{
+    switch (key) {
+    case Qt::Key_Exclam: return Qt::Key_1;
+    case Qt::Key_At: return Qt::Key_2;
+    case Qt::Key_NumberSign: return Qt::Key_3;
+    case Qt::Key_Dollar: return Qt::Key_4;
+    case Qt::Key_Percent: return Qt::Key_5;
+    case Qt::Key_AsciiCircum: return Qt::Key_6;
+    case Qt::Key_Ampersand: return Qt::Key_7;
+    case Qt::Key_Asterisk: return Qt::Key_8;
+    case Qt::Key_ParenLeft: return Qt::Key_9;
+    case Qt::Key_ParenRight: return Qt::Key_0;
+    case Qt::Key_Underscore: return Qt::Key_Minus;
+    case Qt::Key_Plus: return Qt::Key_Equal;
+    case Qt::Key_BraceLeft: return Qt::Key_BracketLeft;
+    case Qt::Key_BraceRight: return Qt::Key_BracketRight;
+    case Qt::Key_Bar: return Qt::Key_Backslash;
+    case Qt::Key_Colon: return Qt::Key_Semicolon;
+    case Qt::Key_QuoteDbl: return Qt::Key_Apostrophe;
+    case Qt::Key_Less: return Qt::Key_Comma;
+    case Qt::Key_Greater: return Qt::Key_Period;
+    case Qt::Key_Question: return Qt::Key_Slash;
+    case Qt::Key_AsciiTilde: return Qt::Key_QuoteLeft;
+    case Qt::Key_Backtab: return Qt::Key_Tab;
+    default: return key;
+    }
+}
+
+bool isModifierKey(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta
+           || key == Qt::Key_AltGr || key == Qt::Key_unknown || key == 0;
+}
+
+QKeyCombination fromTable(const char* text)
+{
+    const QKeySequence sequence = QKeySequence::fromString(QString::fromLatin1(text), QKeySequence::PortableText);
+    return sequence.isEmpty() ? QKeyCombination() : sequence[0];
+}
+
+QKeyCombination shortcutOf(Command command)
+{
+    // Parsed once; the table is fixed for the life of the program.
+    static const auto keys = [] {
+        std::array<QKeyCombination, CommandCount> result{};
+        for (const CommandRow& row : commandTable())
+            result[int(row.command)] = fromTable(row.shortcut);
+        return result;
+    }();
+    return keys[int(command)];
+}
+
+std::optional<Command> findInMenu(const MenuLayout& menu, QKeyCombination key)
+{
+    for (const MenuItem& item : menu.items) {
+        if (item.command != Command::Count && shortcutOf(item.command) == key)
+            return item.command;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+QKeyCombination tableKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    modifiers &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (key == Qt::Key_Enter)
+        key = Qt::Key_Return;
+    if (modifiers & Qt::ShiftModifier)
+        key = unshifted(key);
+    return QKeyCombination(modifiers, key);
+}
+
+QKeyCombination tableKey(const QKeyEvent& event)
+{
+    return tableKey(Qt::Key(event.key()), event.modifiers());
+}
+
+CommandDispatch::CommandDispatch(TApp& app) : QObject(&app), m_app(app)
+{
+    qApp->installEventFilter(this);
+}
+
+CommandDispatch::~CommandDispatch()
+{
+    qApp->removeEventFilter(this);
+}
+
+std::optional<Command> CommandDispatch::commandFor(QKeyCombination key, QWidget* focus) const
+{
+    if (isModifierKey(key.key()))
+        return std::nullopt;
+    QWidget* window = focus ? focus->window() : &m_app;
+    if (window != &m_app && windowClaims(window, key))
+        return std::nullopt;
+
+    const auto popups = popupMenuLayouts();
+    if (window == &m_app && focus == &m_app.editor()) {
+        if (const auto found = findInMenu(popups[1], key))
+            return found;
+    }
+    if (window == &m_app && focus && focus->objectName() == QLatin1String("AutoWordList")) {
+        if (const auto found = findInMenu(popups[3], key))
+            return found;
+    }
+    if (m_app.menuAttached()) {
+        for (const MenuLayout& menu : mainMenuLayout()) {
+            if (const auto found = findInMenu(menu, key))
+                return found;
+        }
+    }
+    for (const CommandRow& row : commandTable()) {
+        if (shortcutOf(row.command) == key)
+            return row.command;
+    }
+    return std::nullopt;
+}
+
+bool CommandDispatch::isOurWindow(const QWidget* window) const
+{
+    for (const QWidget* w = window; w; w = w->parentWidget()) {
+        if (w == &m_app)
+            return true;
+    }
+    return window && window->property("quillpressWindow").toBool();
+}
+
+// A dialog keeps the keys it uses itself: moving between and pressing its
+// controls, closing, and the shortcuts of its own actions.
+bool CommandDispatch::windowClaims(const QWidget* window, QKeyCombination key) const
+{
+    switch (key.key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Tab:
+    case Qt::Key_Space:
+        if (!(key.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return true;
+        break;
+    default:
+        break;
+    }
+    const QKeySequence sequence(key);
+    for (const QAction* action : window->findChildren<QAction*>()) {
+        if (action->shortcuts().contains(sequence))
+            return true;
+    }
+    for (const QShortcut* shortcut : window->findChildren<QShortcut*>()) {
+        if (shortcut->isEnabled() && shortcut->keys().contains(sequence))
+            return true;
+    }
+    return false;
+}
+
+bool CommandDispatch::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::ShortcutOverride)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget)
+        return false;
+    QWidget* window = widget->window();
+    // An open menu handles its own keys, and windows not ours are none of our business.
+    if (qobject_cast<QMenu*>(window) || !isOurWindow(window))
+        return false;
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const auto command = commandFor(tableKey(*keyEvent), widget);
+    if (!command)
+        return false;
+    if (type == QEvent::ShortcutOverride) {
+        // Ask for the key as a plain press, so that neither the control nor
+        // Qt's own shortcut map takes it first.
+        event->accept();
+        return true;
+    }
+    m_app.runCommand(*command);
+    return true;
+}
+
+}  // namespace qp

@@ -1,0 +1,77 @@
+#include "app/Quillpress.h"
+
+#include "app/Applic.h"
+#include "app/Global.h"
+#include "editing/Window_EditAutoWords.h"
+#include "editing/Window_FindAndReplace.h"
+#include "editing/Window_GoToLine.h"
+#include "editing/Window_InsertCharacter.h"
+#include "files/Window_MyFiles.h"
+#include "files/Window_RecentFiles.h"
+#include "format/Window_TextSpecifications.h"
+#include "help/Window_About.h"
+#include "help/Window_Credits.h"
+#include "help/Window_Shortcuts.h"
+#include "platform/Errors.h"
+#include "platform/MessageService.h"
+#include "platform/Registry.h"
+#include "platform/Services.h"
+#include "print/Window_PrintOptions.h"
+#include "settings/Window_FirstRun.h"
+#include "settings/Window_Settings.h"
+
+#include <QGuiApplication>
+
+namespace qp {
+
+namespace {
+
+// A damaged settings file is kept aside, never silently replaced; the user
+// hears once where it went and the program goes on with fresh settings.
+void setAsideDamagedHives(Services& services)
+{
+    for (const Hive hive : {Hive::CurrentUser, Hive::ClassesRoot}) {
+        const std::optional<QString> damage = services.registry.checkHive(hive);
+        if (!damage)
+            continue;
+        const QString keptAs = services.registry.keepAside(hive);
+        services.messages.error(QStringLiteral("%1\rIt has been kept as \"%2\" and Quillpress starts with fresh settings.")
+                                    .arg(*damage, keptAs));
+    }
+}
+
+void createWindows(TApp& app)
+{
+    AppWindows& w = app.windows();
+    w.recentFiles = new TForm_RecentFiles(&app);
+    w.textSpecifications = new TForm_TextSpecifications(&app);
+    w.findAndReplace = new TForm_FindAndReplace(&app);
+    w.goToLine = new TForm_GoToLine(&app);
+    w.insertCharacter = new TForm_InsertCharacter(&app);
+    w.myFiles = new TForm_MyFiles(&app);
+    w.printOptions = new TForm_PrintOptions(&app);
+    w.settings = new TForm_Settings(app.registry(), app.services().messages, app.services().fileDialogs,
+                                    app.options(), app.settingsHost(), &app);
+    w.credits = new TForm_Credits(&app);
+    w.firstRun = new TForm_FirstRun(&app);
+    w.shortcuts = new TForm_Shortcuts(&app);
+    w.about = new TForm_About(&app);
+    app.completeStartup();
+    w.editAutoWords = new TForm_EditAutoWords(&app);
+}
+
+}  // namespace
+
+std::unique_ptr<TApp> startQuillpress(Services& services, const QStringList& arguments)
+{
+    setApplicationTitle(QString::fromLatin1(ProgramTitle));
+    QGuiApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
+    runGuarded(services.messages, [&] { setAsideDamagedHives(services); });
+
+    auto app = std::make_unique<TApp>(services, arguments);
+    app->show();
+    createWindows(*app);
+    return app;
+}
+
+}  // namespace qp

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+namespace qp {
+
+class TApp;
+
+enum class DocState { New = 0, Modified = 1, Saved = 2 };
+
+// The Save dialog's type entries, counted from 1 as the dialog counts them.
+enum class SaveFormat { RichText = 1, PlainText = 2, AllFiles = 3 };
+
+inline constexpr const char* LabelRtf = "RTF Format";
+inline constexpr const char* LabelTxt = "TXT Format";
+inline constexpr const char* LabelBinary = "BINARY";
+
+inline constexpr const char* SaveFilter =
+    "Rich Text Format Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
+inline constexpr const char* OpenFilter =
+    "All Known Files (*.rtf, *.txt)|*.rtf;*.txt;|Rich Text Format Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|"
+    "All Files (*.*)|*.*";
+inline constexpr const char* OpenFilterWithWord =
+    "All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc|Rich Text Format Files (*.rtf)|*.rtf|"
+    "Text Files (*.txt)|*.txt|Word Files (*.doc)|*.doc|All Files (*.*)|*.*";
+
+struct DocumentState {
+    QString fileName;
+    DocState state = DocState::New;
+    QString fileTypeLabel = QString::fromLatin1(LabelRtf);
+    SaveFormat saveFormat = SaveFormat::RichText;
+    QString defaultExtension = QStringLiteral("rtf");
+    // The Open dialog's type list, settled at start-up.
+    QString openFilter = QString::fromLatin1(OpenFilter);
+};
+
+// Binary when a 0 byte stands among the first n - 9 of the first
+// n = min(size, 1000) bytes. Throws AppError when the file cannot be read.
+bool isBinaryFile(const QString& path);
+
+// The name in the Save dialog's name box after the user picks type entry
+// `filterIndex`: entry 1 gives it the extension rtf, entry 2 txt.
+QString nameForSaveType(const QString& name, int filterIndex);
+
+// The commands.
+void fileNew(TApp& app);
+void fileOpen(TApp& app);
+void fileSave(TApp& app);
+void fileSaveAs(TApp& app);
+void fileRevert(TApp& app);
+
+// Entry points of the other features.
+// Loads a named file into the editor. A missing file keeps the document as
+// it was; a file that cannot be read leaves it as it was and throws.
+void loadNamedFile(TApp& app, const QString& fileName);
+// Asks "Save <name>?" when the document is Modified; Cancel ends the caller.
+void querySave(TApp& app);
+void newDocument(TApp& app);
+// The untitled document's type from the default file type.
+void applyNewDocumentType(TApp& app);
+void refreshCaption(TApp& app);
+void setDocState(TApp& app, DocState state);
+// The Open dialog's type list, from the store and the converters.
+void setUpOpenDialogFilter(TApp& app);
+
+}  // namespace qp

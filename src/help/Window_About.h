@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDialog>
+
+namespace qp {
+
+// Created once, hidden, at start-up; showing and closing only show and hide it.
+class TForm_About : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm_About(QWidget* parent = nullptr);
+};
+
+}  // namespace qp

@@ -1,0 +1,34 @@
+#include "app/Applic.h"
+#include "app/Quillpress.h"
+#include "platform/FileDialogService.h"
+#include "platform/MessageService.h"
+#include "platform/Paths.h"
+#include "platform/PrintDialogService.h"
+#include "platform/Registry.h"
+#include "platform/Services.h"
+#include "platform/ShellService.h"
+#include "platform/SystemServices.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // Qt has taken its own options out of argv by now.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    const qp::Paths paths = qp::Paths::fromEnvironment(QCoreApplication::applicationFilePath());
+    auto messages = qp::makeQtMessageService();
+    auto fileDialogs = qp::makeQtFileDialogService();
+    auto printDialog = qp::makeQtPrintDialogService();
+    auto shell = qp::makeQtShellService(paths.programPath);
+    auto clock = qp::makeSystemClock();
+    auto screen = qp::makeQtScreenInfo();
+    qp::Registry registry(paths.settingsFolder);
+    qp::Services services{*messages, *fileDialogs, *printDialog, *shell, *clock, *screen, registry, paths};
+
+    const auto app = qp::startQuillpress(services, arguments);
+    return application.exec();
+}

@@ -1,0 +1,86 @@
+#include "platform/FileDialogService.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace qp {
+
+QStringList qtNameFilters(const QString& filter)
+{
+    QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString description = parts[i].trimmed();
+        // Qt reads the patterns from the last parentheses; a description that
+        // already shows them would be shown twice, so keep the text before them.
+        const int paren = description.lastIndexOf(QLatin1Char('('));
+        const QString shown = paren > 0 ? description.left(paren).trimmed() : description;
+        result << QStringLiteral("%1 (%2)").arg(shown, patterns.simplified());
+    }
+    return result;
+}
+
+namespace {
+
+FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(nullptr, request.title);
+    // Qt's own dialog, so that the name box can be rewritten on a type change.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!request.overwritePrompt)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    const QStringList filters = qtNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    if (!request.defaultExtension.isEmpty())
+        dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.fileName.isEmpty()) {
+        const QFileInfo info(request.fileName);
+        if (info.isAbsolute())
+            dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (request.onTypeChange) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
+            auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            const QString current = nameBox ? nameBox->text() : QString();
+            const QString rewritten = request.onTypeChange(int(filters.indexOf(chosen)) + 1, current);
+            if (nameBox && rewritten != current)
+                nameBox->setText(rewritten);
+        });
+    }
+    FileDialogResult result;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return result;
+    result.accepted = true;
+    result.fileName = dialog.selectedFiles().constFirst();
+    result.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return result;
+}
+
+class QtFileDialogService final : public FileDialogService {
+public:
+    FileDialogResult open(const FileDialogRequest& request) override
+    {
+        return runDialog(request, QFileDialog::AcceptOpen);
+    }
+    FileDialogResult save(const FileDialogRequest& request) override
+    {
+        return runDialog(request, QFileDialog::AcceptSave);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<FileDialogService> makeQtFileDialogService()
+{
+    return std::make_unique<QtFileDialogService>();
+}
+
+}  // namespace qp

@@ -1,0 +1,48 @@
+#include "platform/ShellService.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+namespace qp {
+
+namespace {
+
+class QtShellService final : public ShellService {
+public:
+    explicit QtShellService(QString programPath) : m_programPath(std::move(programPath)) {}
+
+    bool open(const QString& path, const QString& parameters) override
+    {
+        const QFileInfo info(path);
+        if (info.isFile() && info.isExecutable())
+            return QProcess::startDetached(path, QProcess::splitCommand(parameters), info.absolutePath());
+        const QUrl url = QUrl::fromUserInput(path, QString(), QUrl::AssumeLocalFile);
+        return url.isValid() && QDesktopServices::openUrl(url);
+    }
+
+    bool startProgramCopy() override
+    {
+        return QProcess::startDetached(m_programPath, {});
+    }
+
+    void notifyAssociationsChanged() override
+    {
+        // Desktops read the association files again when their folders change;
+        // refreshing the desktop database makes that immediate where the tool exists.
+        QProcess::startDetached(QStringLiteral("update-desktop-database"), {});
+    }
+
+private:
+    QString m_programPath;
+};
+
+}  // namespace
+
+std::unique_ptr<ShellService> makeQtShellService(QString programPath)
+{
+    return std::make_unique<QtShellService>(std::move(programPath));
+}
+
+}  // namespace qp

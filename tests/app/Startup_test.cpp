@@ -1,0 +1,233 @@
+// Start-up, the command line, dropped files and the close sequence, driven
+// as the program runs them.
+#include "support/AppFixture.h"
+
+#include "app/Applic.h"
+#include "platform/Registry.h"
+#include "platform/RichEdit.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+const QString Root = settingsRoot();
+
+class Startup : public AppFixture {};
+
+TEST_F(Startup, FirstStartShowsAnEmptyDocumentIn640x480CentredAndHiddenWindows)
+{
+    TApp& window = start();
+
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), "Quillpress");
+    EXPECT_EQ(window.size(), QSize(640, 480));
+    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(1920 / 2 - 320, 1080 / 2 - 240));
+    EXPECT_EQ(window.document().state, DocState::New);
+    EXPECT_TRUE(editor().text().isEmpty());
+    EXPECT_TRUE(messages.boxes().isEmpty()) << messages.texts().join(" | ").toStdString();
+    EXPECT_FALSE(registry().keyExists(Hive::CurrentUser, Root)) << "nothing is written until a consumer writes";
+
+    // The other windows exist from start-up on, hidden, in their order of creation.
+    QStringList created;
+    for (QObject* child : window.children()) {
+        if (auto* dialog = qobject_cast<QDialog*>(child)) {
+            created << dialog->objectName();
+            EXPECT_FALSE(dialog->isVisible()) << dialog->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(created, (QStringList{"TForm_RecentFiles", "TForm_TextSpecifications", "TForm_FindAndReplace",
+                                    "TForm_GoToLine", "TForm_InsertCharacter", "TForm_MyFiles", "TForm_PrintOptions",
+                                    "TForm_Settings", "TForm_Credits", "TForm_FirstRun", "TForm_Shortcuts", "TForm_About",
+                                    "TForm_EditAutoWords"}));
+}
+
+TEST_F(Startup, AFileNamedOnTheCommandLineOpensAsWritten)
+{
+    const QString path = writeFile("chapter one.txt", "It was a dark night.\n");
+    TApp& window = start({path});
+
+    EXPECT_EQ(editor().text(), "It was a dark night.\r\n");
+    EXPECT_EQ(window.document().fileName, path);
+    EXPECT_EQ(window.document().state, DocState::Saved);
+    EXPECT_EQ(window.windowTitle(), "chapter one.txt - Quillpress");
+    EXPECT_FALSE(window.revertEnabled());
+}
+
+struct IgnoredArguments {
+    const char* name;
+    QStringList arguments;
+};
+
+class StartupIgnores : public Startup, public ::testing::WithParamInterface<IgnoredArguments> {};
+
+TEST_P(StartupIgnores, ArgumentsThatNameNoFile)
+{
+    registry().createKey(Hive::CurrentUser, Root + "\\Miscellaneous");
+    TApp& window = start(GetParam().arguments);
+
+    EXPECT_TRUE(messages.boxes().isEmpty()) << messages.texts().join(" | ").toStdString();
+    EXPECT_TRUE(editor().text().isEmpty());
+    EXPECT_TRUE(window.document().fileName.isEmpty());
+    EXPECT_FALSE(window.endRequested());
+    EXPECT_TRUE(registry().keyExists(Hive::CurrentUser, Root));
+}
+
+INSTANTIATE_TEST_SUITE_P(, StartupIgnores,
+                         ::testing::Values(IgnoredArguments{"MissingFile", {"/no/such/file.rtf"}},
+                                           IgnoredArguments{"UnknownOption", {"--frobnicate", "-x"}},
+                                           IgnoredArguments{"UninstallSecond", {"/no/such/file.rtf", "/u"}},
+                                           IgnoredArguments{"UninstallUpperCase", {"/U"}},
+                                           IgnoredArguments{"EmptyArgument", {""}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Startup, UninstallArgumentRemovesTheSettingsAndAsksToEnd)
+{
+    RegKey::openSettingsWrite(registry(), "Settings").writeInteger("Default_LinesPerPage", 58);
+    TApp& window = start({"/u"});
+
+    EXPECT_FALSE(registry().keyExists(Hive::CurrentUser, Root));
+    EXPECT_TRUE(window.endRequested());
+    EXPECT_TRUE(messages.boxes().isEmpty()) << "the uninstall is silent";
+}
+
+TEST_F(Startup, DroppedFilesOpenTheLastAfterTheQuerySave)
+{
+    const QStringList files{writeFile("a.txt", "first"), writeFile("b.txt", "second"), writeFile("c.txt", "third")};
+    TApp& window = start();
+    type("draft");
+    ASSERT_EQ(window.document().state, DocState::Modified);
+
+    messages.answer(Answer::Cancel);
+    window.dropFiles(files);
+    EXPECT_EQ(editor().text(), "draft") << "Cancel ends the drop with nothing opened";
+    EXPECT_EQ(messages.boxes().last().text, "Save ?");
+
+    messages.answer(Answer::No);
+    window.dropFiles(files);
+    EXPECT_EQ(editor().text(), "third");
+    EXPECT_EQ(window.document().fileName, files.last());
+}
+
+TEST_F(Startup, TypingMakesTheDocumentModifiedAndANamedOneRevertible)
+{
+    TApp& window = start({writeFile("notes.txt", "abc")});
+    type("x");
+    EXPECT_EQ(window.document().state, DocState::Modified);
+    EXPECT_TRUE(window.revertEnabled());
+}
+
+TEST_F(Startup, CloseStoresTheGeometryAndRestartRestoresIt)
+{
+    TApp& window = start();
+    window.resize(700, 500);
+    window.move(100, 120);
+    window.close();
+
+    const auto key = RegKey::openSettingsRead(registry(), "MainForm");
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->readInteger("Main_Width"), 700);
+    EXPECT_EQ(key->readInteger("Main_Height"), 500);
+    EXPECT_EQ(key->readInteger("Main_Left"), 100);
+    EXPECT_EQ(key->readInteger("Main_Top"), 120);
+    EXPECT_EQ(key->readInteger("Main_State"), 0);
+
+    TApp& again = start();
+    EXPECT_EQ(again.size(), QSize(700, 500));
+    EXPECT_EQ(again.frameGeometry().topLeft(), QPoint(100, 120));
+}
+
+TEST_F(Startup, CancelInTheQuerySaveKeepsTheProgramRunning)
+{
+    TApp& window = start();
+    type("unsaved words");
+
+    messages.answer(Answer::Cancel);
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(RegKey::openSettingsRead(registry(), "MainForm")) << "nothing stored on a cancelled close";
+
+    messages.answer(Answer::No);
+    EXPECT_TRUE(window.close());
+}
+
+TEST_F(Startup, CloseInFullScreenStoresNoGeometry)
+{
+    TApp& window = start();
+    window.values().fullScreen = true;
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(RegKey::openSettingsRead(registry(), "MainForm"));
+}
+
+TEST_F(Startup, NewWindowStartsAnotherCopyOfTheProgram)
+{
+    TApp& window = start();
+    window.startNewWindow();
+    ASSERT_EQ(shell.calls.size(), 1);
+    EXPECT_EQ(shell.calls.first().what, "copy");
+}
+
+TEST_F(Startup, AStoredValueOfTheWrongTypeIsReportedAndStartUpGoesOn)
+{
+    RegKey::openSettingsWrite(registry(), "MainForm").writeString("Main_Width", "abc");
+    TApp& window = start();
+
+    EXPECT_EQ(messages.errors(), QStringList{"Invalid data type for 'Main_Width'"});
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.document().state, DocState::New);
+}
+
+TEST_F(Startup, ADamagedSettingsFileIsKeptAsideAndTheProgramStartsFresh)
+{
+    const QByteArray garbage = "\x01\x02 this is not a settings file {{{\n[[[\n";
+    {
+        QFile file(registry().hivePath(Hive::CurrentUser));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+    }
+    TApp& window = start();
+
+    ASSERT_EQ(messages.errors().size(), 1);
+    EXPECT_TRUE(messages.errors().first().contains("HKEY_CURRENT_USER.reg"));
+    EXPECT_TRUE(window.isVisible());
+    // The damaged bytes are still on disk under the name the message gives.
+    const QDir folder(settingsFolder());
+    const QStringList kept = folder.entryList({"HKEY_CURRENT_USER.reg.damaged*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    QFile keptFile(folder.filePath(kept.first()));
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keptFile.readAll(), garbage);
+    EXPECT_TRUE(messages.errors().first().contains(kept.first()));
+}
+
+// The real program, as a user starts it from a shell.
+TEST(ProgramProcess, UninstallEndsByItselfAndLeavesNoSettingsRoot)
+{
+    QTemporaryDir config;
+    QTemporaryDir data;
+    Registry store(config.path() + "/Quillpress");
+    RegKey::openSettingsWrite(store, "Settings").writeInteger("Default_LinesPerPage", 58);
+    ASSERT_TRUE(store.keyExists(Hive::CurrentUser, settingsRoot()));
+
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("XDG_DATA_HOME", data.path());
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(QP_BIN_DIR "/quillpress"), {"/u"});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    ASSERT_TRUE(program.waitForFinished(10000)) << "the program did not end by itself";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_FALSE(store.keyExists(Hive::CurrentUser, settingsRoot()));
+}
+
+}  // namespace

@@ -1,0 +1,315 @@
+// Document files: New, Open, Save, Save As, Revert, the query save, the binary
+// view and the file type, driven through the program's commands.
+#include "support/AppFixture.h"
+
+#include "app/Applic.h"
+#include "app/document/Tools_File.h"
+#include "platform/Registry.h"
+#include "platform/RichEdit.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+class DocumentFiles : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        start();
+        editor().setFocus();
+    }
+    void run(Command command) { app().runCommand(command); }
+    DocumentState& doc() { return app().document(); }
+    // A file of `size` bytes of letters with one 0 byte at `zeroAt` (none when negative).
+    QString fileWithZero(const QString& name, int size, int zeroAt)
+    {
+        QByteArray bytes(size, 'x');
+        if (zeroAt >= 0)
+            bytes[zeroAt] = '\0';
+        return writeFile(name, bytes);
+    }
+};
+
+struct BinaryCase {
+    const char* name;
+    int size;
+    int zeroAt;
+    bool binary;
+};
+
+class BinaryTest : public DocumentFiles, public ::testing::WithParamInterface<BinaryCase> {};
+
+// Only the first n - 9 of the first n = min(size, 1000) bytes are examined.
+TEST_P(BinaryTest, ZeroBytesInTheExaminedHead)
+{
+    const BinaryCase& c = GetParam();
+    EXPECT_EQ(isBinaryFile(fileWithZero("probe.bin", c.size, c.zeroAt)), c.binary);
+}
+
+INSTANTIATE_TEST_SUITE_P(, BinaryTest,
+                         ::testing::Values(BinaryCase{"NoZero", 2000, -1, false},
+                                           BinaryCase{"ZeroAtStart", 2000, 0, true},
+                                           BinaryCase{"ZeroAtNMinus10", 2000, 990, true},
+                                           BinaryCase{"ZeroAtNMinus9", 2000, 991, false},
+                                           BinaryCase{"ZeroPastTheHead", 2000, 1500, false},
+                                           BinaryCase{"ShortFileZeroAtNMinus10", 50, 40, true},
+                                           BinaryCase{"ShortFileZeroAtNMinus9", 50, 41, false},
+                                           BinaryCase{"UnderTenBytesNeverBinary", 9, 0, false},
+                                           BinaryCase{"EmptyFile", 0, -1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct TypeCase {
+    const char* name;
+    const char* fileName;
+    QByteArray bytes;
+    const char* label;
+    SaveFormat saveFormat;
+    bool readOnly;
+};
+
+class FileTypeOnLoad : public DocumentFiles, public ::testing::WithParamInterface<TypeCase> {};
+
+TEST_P(FileTypeOnLoad, ByExtensionThenByContent)
+{
+    const TypeCase& c = GetParam();
+    loadNamedFile(app(), writeFile(c.fileName, c.bytes));
+    EXPECT_EQ(doc().fileTypeLabel, c.label);
+    EXPECT_EQ(doc().saveFormat, c.saveFormat);
+    EXPECT_EQ(editor().isReadOnly(), c.readOnly);
+    EXPECT_EQ(doc().state, DocState::Saved);
+}
+
+const QByteArray BinaryBytes = QByteArray("head\0\x01\x02tail-of-the-file", 23);
+
+INSTANTIATE_TEST_SUITE_P(
+    , FileTypeOnLoad,
+    ::testing::Values(TypeCase{"Rtf", "a.rtf", "{\\rtf1 hello}", LabelRtf, SaveFormat::RichText, false},
+                      TypeCase{"RtfInCapitals", "A.RTF", "{\\rtf1 hello}", LabelRtf, SaveFormat::RichText, false},
+                      TypeCase{"TxtInCapitals", "B.TxT", "hello", LabelTxt, SaveFormat::PlainText, false},
+                      TypeCase{"RtfWithZeroBytes", "z.rtf", BinaryBytes, LabelRtf, SaveFormat::RichText, false},
+                      TypeCase{"OtherExtensionText", "notes.log", "plain words", LabelTxt, SaveFormat::PlainText,
+                               false},
+                      TypeCase{"BinaryLog", "data.log", BinaryBytes, LabelBinary, SaveFormat::PlainText, true},
+                      TypeCase{"NoExtension", "README", "words", LabelTxt, SaveFormat::PlainText, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DocumentFiles, BinaryViewShowsControlBytesAsDotsAndCannotBeSaved)
+{
+    const QString path = writeFile("data.log", BinaryBytes);
+    loadNamedFile(app(), path);
+    EXPECT_EQ(editor().text(), "head...tail-of-the-file");
+
+    run(Command::File_Save);
+    fileDialogs.choose(scratchPath("copy.txt"));
+    run(Command::File_SaveAs);
+    EXPECT_EQ(messages.texts(), (QStringList{"Binary files can not be saved.", "Binary files can not be saved."}));
+    EXPECT_EQ(readAll(path), BinaryBytes);
+    EXPECT_FALSE(QFile::exists(scratchPath("copy.txt")));
+}
+
+TEST_F(DocumentFiles, NewAfterABinaryViewIsEditable)
+{
+    loadNamedFile(app(), writeFile("data.log", BinaryBytes));
+    run(Command::File_New);
+    EXPECT_FALSE(editor().isReadOnly());
+    type("fresh");
+    EXPECT_EQ(editor().text(), "fresh");
+    EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
+}
+
+TEST_F(DocumentFiles, SaveAsWithAllFilesWritesPlainTextAndPreselectsText)
+{
+    type("Chapter one");
+    fileDialogs.choose(scratchPath("draft.any"), int(SaveFormat::AllFiles));
+    run(Command::File_SaveAs);
+    EXPECT_EQ(readAll(scratchPath("draft.any")), "Chapter one");
+    EXPECT_EQ(doc().state, DocState::Saved);
+    EXPECT_EQ(doc().fileName, scratchPath("draft.any"));
+    EXPECT_EQ(app().windowTitle(), "draft.any - Quillpress");
+
+    fileDialogs.cancelNext();
+    run(Command::File_SaveAs);
+    ASSERT_EQ(fileDialogs.requests().size(), 2);
+    EXPECT_EQ(fileDialogs.requests().last().filterIndex, int(SaveFormat::PlainText));
+    EXPECT_EQ(fileDialogs.requests().last().title, "Save");
+    EXPECT_TRUE(fileDialogs.requests().last().overwritePrompt);
+}
+
+TEST_F(DocumentFiles, SaveWritesRichTextThatLoadsBack)
+{
+    type("Bold words");
+    fileDialogs.choose(scratchPath("story.rtf"), int(SaveFormat::RichText));
+    run(Command::File_Save);
+    EXPECT_TRUE(readAll(scratchPath("story.rtf")).startsWith("{\\rtf1"));
+
+    run(Command::File_New);
+    loadNamedFile(app(), scratchPath("story.rtf"));
+    EXPECT_EQ(editor().text(), "Bold words");
+}
+
+struct TypeChange {
+    const char* name;
+    const char* before;
+    int entry;
+    const char* after;
+};
+
+class SaveDialogTypeChange : public ::testing::TestWithParam<TypeChange> {};
+
+TEST_P(SaveDialogTypeChange, RewritesTheExtensionAfterTheLastDot)
+{
+    EXPECT_EQ(nameForSaveType(GetParam().before, GetParam().entry), GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(, SaveDialogTypeChange,
+                         ::testing::Values(TypeChange{"TxtToRtf", "story.txt", 1, "story.rtf"},
+                                           TypeChange{"RtfToTxt", "story.rtf", 2, "story.txt"},
+                                           TypeChange{"NoDotGetsOne", "story", 1, "story.rtf"},
+                                           TypeChange{"AllFilesLeavesIt", "story.txt", 3, "story.txt"},
+                                           TypeChange{"DottedNotesDate", "Notes 01.05.2024", 1, "Notes 01.05.rtf"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DocumentFiles, NotesNameIsOfferedAndClearedAgainOnCancel)
+{
+    app().options().notesFileName = true;
+    app().options().dateFormat = "dd.mm.yyyy";
+    type("a thought");
+
+    fileDialogs.cancelNext();
+    run(Command::File_SaveAs);
+    ASSERT_EQ(fileDialogs.requests().size(), 1);
+    EXPECT_EQ(fileDialogs.requests().first().fileName, "Notes 01.05.2024");
+    ASSERT_TRUE(fileDialogs.requests().first().onTypeChange);
+    EXPECT_EQ(fileDialogs.requests().first().onTypeChange(1, "Notes 01.05.2024"), "Notes 01.05.rtf");
+    EXPECT_TRUE(doc().fileName.isEmpty()) << "Cancel leaves the document unnamed";
+    EXPECT_EQ(doc().state, DocState::Modified);
+}
+
+TEST_F(DocumentFiles, QuerySaveOfAnUnnamedDocumentAsksWithAnEmptyName)
+{
+    type("words");
+    messages.answer(Answer::Cancel);
+    run(Command::File_New);
+    EXPECT_EQ(messages.boxes().last().text, "Save ?");
+    EXPECT_EQ(messages.boxes().last().buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(editor().text(), "words") << "Cancel ends New";
+
+    messages.answer(Answer::Yes);
+    fileDialogs.cancelNext();
+    run(Command::File_New);
+    EXPECT_EQ(editor().text(), "words") << "a cancelled Save As ends New too";
+
+    messages.answer(Answer::No);
+    run(Command::File_New);
+    EXPECT_EQ(editor().text(), "");
+    EXPECT_EQ(doc().state, DocState::New);
+}
+
+TEST_F(DocumentFiles, RevertOfADeletedFileKeepsTheEditedText)
+{
+    const QString path = writeFile("gone.txt", "original");
+    loadNamedFile(app(), path);
+    type("edited ");
+    ASSERT_TRUE(app().revertEnabled());
+    QFile::remove(path);
+
+    messages.answer(Answer::Yes);
+    run(Command::File_Revert);
+    EXPECT_EQ(messages.boxes().first().text, "Revert " + path + "?");
+    EXPECT_EQ(messages.boxes().last().text,
+              "This file can not be opened. Possible reasons are:\rThe file is renamed, deleted or moved.");
+    EXPECT_EQ(editor().text(), "edited original");
+    EXPECT_EQ(doc().fileName, path);
+}
+
+TEST_F(DocumentFiles, RevertReloadsTheFileAfterYes)
+{
+    const QString path = writeFile("kept.txt", "original");
+    loadNamedFile(app(), path);
+    type("edited ");
+    messages.answer(Answer::No);
+    run(Command::File_Revert);
+    EXPECT_EQ(editor().text(), "edited original");
+
+    messages.answer(Answer::Yes);
+    run(Command::File_Revert);
+    EXPECT_EQ(editor().text(), "original");
+    EXPECT_EQ(doc().state, DocState::Saved);
+    EXPECT_FALSE(app().revertEnabled());
+}
+
+TEST_F(DocumentFiles, OpenLoadsTheChosenFileAndCancelChangesNothing)
+{
+    fileDialogs.cancelNext();
+    run(Command::File_Open);
+    ASSERT_EQ(fileDialogs.requests().size(), 1);
+    EXPECT_EQ(fileDialogs.requests().first().title, "Open");
+    EXPECT_EQ(fileDialogs.requests().first().filter,
+              "All Known Files (*.rtf, *.txt)|*.rtf;*.txt;|Rich Text Format Files (*.rtf)|*.rtf|Text Files "
+              "(*.txt)|*.txt|All Files (*.*)|*.*");
+
+    const QString path = writeFile("open me.txt", "contents");
+    fileDialogs.choose(path);
+    run(Command::File_Open);
+    EXPECT_EQ(editor().text(), "contents");
+    EXPECT_EQ(app().windowTitle(), "open me.txt - Quillpress");
+}
+
+TEST_F(DocumentFiles, CustomFiltersFollowTheKnownTypesOnlyWhenMiscellaneousExists)
+{
+    RegKey::openSettingsWrite(registry(), "Miscellaneous").writeString("Custom_FileFilters", "|Markdown (*.md)|*.md");
+    start();
+    EXPECT_TRUE(doc().openFilter.endsWith("All Files (*.*)|*.*|Markdown (*.md)|*.md"));
+}
+
+// A save that cannot complete leaves the old file, the name and the state as they were.
+TEST_F(DocumentFiles, AFailedSaveChangesNothing)
+{
+    const QString path = writeFile("safe.txt", "old contents");
+    loadNamedFile(app(), path);
+    type("new ");
+    const QString impossible = path + "/inside-a-file.txt";
+    fileDialogs.choose(impossible, int(SaveFormat::RichText));
+    run(Command::File_SaveAs);
+
+    EXPECT_EQ(messages.errors(), QStringList{"Failed to Save Stream"});
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_EQ(doc().state, DocState::Modified);
+    EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
+    EXPECT_EQ(doc().saveFormat, SaveFormat::PlainText);
+    EXPECT_EQ(readAll(path), "old contents");
+}
+
+TEST_F(DocumentFiles, SaveKeepsTheFilesPermissionsAndBytesOfItsTextFormat)
+{
+    const QByteArray original = "caf\xe9\r\nsecond line\r\n";
+    const QString path = writeFile("latin.txt", original);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    loadNamedFile(app(), path);
+    EXPECT_EQ(editor().text(), QString::fromUtf8("café\r\nsecond line\r\n"));
+
+    run(Command::File_Save);
+    EXPECT_EQ(readAll(path), original);
+    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+}
+
+TEST_F(DocumentFiles, DefaultFileTypeTextMakesNewDocumentsText)
+{
+    app().options().defaultFileType = FileType::Text;
+    run(Command::File_New);
+    EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
+    EXPECT_EQ(doc().saveFormat, SaveFormat::PlainText);
+}
+
+}  // namespace

@@ -1,0 +1,105 @@
+#include "support/AppFixture.h"
+
+#include "app/Applic.h"
+#include "app/Quillpress.h"
+#include "platform/Registry.h"
+#include "platform/RichEdit.h"
+#include "platform/Services.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+
+namespace qp::test {
+
+AppFixture::AppFixture()
+{
+    m_registry = std::make_unique<Registry>(m_settingsDir.path());
+    Paths paths;
+    paths.settingsFolder = m_settingsDir.path();
+    paths.programFolder = m_programDir.path();
+    paths.sharedFolder = QString();
+    paths.programPath = QStringLiteral(QP_BIN_DIR "/quillpress");
+    m_services.reset(new Services{messages, fileDialogs, printDialog, shell, clock, screen, *m_registry, paths});
+}
+
+AppFixture::~AppFixture()
+{
+    stop();
+}
+
+TApp& AppFixture::start(const QStringList& arguments)
+{
+    stop();
+    m_app = startQuillpress(*m_services, arguments);
+    QApplication::setActiveWindow(m_app.get());
+    m_app->activateWindow();
+    processEvents();
+    return *m_app;
+}
+
+TApp& AppFixture::restart(const QStringList& arguments)
+{
+    if (m_app)
+        m_app->close();
+    return start(arguments);
+}
+
+void AppFixture::stop()
+{
+    m_app.reset();
+    processEvents();
+}
+
+TApp& AppFixture::app() const
+{
+    return *m_app;
+}
+
+RichEdit& AppFixture::editor() const
+{
+    return m_app->editor();
+}
+
+QString AppFixture::scratchPath(const QString& name) const
+{
+    return m_scratchDir.filePath(name);
+}
+
+QString AppFixture::writeFile(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = scratchPath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        ADD_FAILURE() << "cannot write " << path.toStdString();
+    return path;
+}
+
+void AppFixture::press(const QKeySequence& keys)
+{
+    for (int i = 0; i < keys.count(); ++i) {
+        const QKeyCombination combination = keys[i];
+        QWidget* target = QApplication::focusWidget();
+        if (!target)
+            target = m_app.get();
+        QTest::keyClick(target, combination.key(), combination.keyboardModifiers());
+    }
+    processEvents();
+}
+
+void AppFixture::type(const QString& text)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        target = m_app.get();
+    QTest::keyClicks(target, text);
+    processEvents();
+}
+
+void AppFixture::processEvents()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace qp::test

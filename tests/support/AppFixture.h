@@ -1,0 +1,67 @@
+#pragma once
+
+#include "support/Fakes.h"
+
+#include <QKeySequence>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace qp {
+class Registry;
+class RichEdit;
+class TApp;
+struct Services;
+}  // namespace qp
+
+namespace qp::test {
+
+// Starts the program as main does, with scripted platform services, a fresh
+// settings folder and a fresh program folder; a test presses keys, answers
+// boxes and looks at the document, the windows and the store.
+class AppFixture : public ::testing::Test {
+protected:
+    AppFixture();
+    ~AppFixture() override;
+
+    TApp& start(const QStringList& arguments = {});
+    // Closes the window as the user would (close sequence included) and
+    // starts the program again on the same folders.
+    TApp& restart(const QStringList& arguments = {});
+    // Ends the program without the close sequence.
+    void stop();
+
+    TApp& app() const;
+    RichEdit& editor() const;
+    Registry& registry() const { return *m_registry; }
+    QString settingsFolder() const { return m_settingsDir.path(); }
+    QString programFolder() const { return m_programDir.path(); }
+    // A file in a scratch folder of the test's own.
+    QString writeFile(const QString& name, const QByteArray& bytes) const;
+    QString scratchPath(const QString& name) const;
+
+    // Key presses go where the user's would: to the focused widget of the program.
+    void press(const QKeySequence& keys);
+    void type(const QString& text);
+    void processEvents();
+
+    FakeMessageService messages;
+    FakeFileDialogService fileDialogs;
+    FakePrintDialogService printDialog;
+    FakeShellService shell;
+    FakeClock clock;
+    FakeScreen screen;
+
+private:
+    QTemporaryDir m_settingsDir;
+    QTemporaryDir m_programDir;
+    QTemporaryDir m_scratchDir;
+    std::unique_ptr<Registry> m_registry;
+    std::unique_ptr<Services> m_services;
+    std::unique_ptr<TApp> m_app;
+};
+
+}  // namespace qp::test

@@ -1,0 +1,141 @@
+#include "support/Fakes.h"
+
+#include <QPrinter>
+
+#include <gtest/gtest.h>
+
+namespace qp::test {
+
+Answer FakeMessageService::next(Answer fallback)
+{
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unscripted question: " << m_boxes.last().text.toStdString();
+        return fallback;
+    }
+    const Answer answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+void FakeMessageService::information(const QString& text)
+{
+    m_boxes.append({Kind::Information, QStringLiteral("Information"), text});
+}
+
+Answer FakeMessageService::confirm(const QString& text, Buttons buttons)
+{
+    m_boxes.append({Kind::Confirm, QStringLiteral("Confirm"), text, buttons});
+    return next(buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No);
+}
+
+Answer FakeMessageService::retryNo(const QString& title, const QString& text)
+{
+    m_boxes.append({Kind::RetryNo, title, text});
+    return next(Answer::No);
+}
+
+void FakeMessageService::error(const QString& text)
+{
+    m_boxes.append({Kind::Error, QStringLiteral("Error"), text});
+}
+
+void FakeMessageService::plain(const QString& text)
+{
+    m_boxes.append({Kind::Plain, applicationTitle(), text});
+}
+
+QStringList FakeMessageService::texts() const
+{
+    QStringList result;
+    for (const Box& box : m_boxes)
+        result << box.text;
+    return result;
+}
+
+QStringList FakeMessageService::errors() const
+{
+    QStringList result;
+    for (const Box& box : m_boxes) {
+        if (box.kind == Kind::Error)
+            result << box.text;
+    }
+    return result;
+}
+
+FileDialogResult FakeFileDialogService::open(const FileDialogRequest& request)
+{
+    return next(request);
+}
+
+FileDialogResult FakeFileDialogService::save(const FileDialogRequest& request)
+{
+    return next(request);
+}
+
+void FakeFileDialogService::choose(const QString& fileName, int filterIndex)
+{
+    m_results.push_back({true, fileName, filterIndex});
+}
+
+void FakeFileDialogService::cancelNext()
+{
+    m_results.push_back({false, {}, 0});
+}
+
+FileDialogResult FakeFileDialogService::next(const FileDialogRequest& request)
+{
+    m_requests.append(request);
+    if (m_results.empty())
+        return {};
+    FileDialogResult result = m_results.front();
+    m_results.pop_front();
+    // A scripted result without a type entry keeps the one the dialog preselected.
+    if (result.accepted && result.filterIndex == 0)
+        result.filterIndex = request.filterIndex;
+    return result;
+}
+
+bool FakePrintDialogService::choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range)
+{
+    ++shown;
+    lastSelectionAvailable = selectionAvailable;
+    if (m_script.empty())
+        return false;
+    const Script script = m_script.front();
+    m_script.pop_front();
+    if (!script.accept)
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(script.pdfPath);
+    range = script.range;
+    return true;
+}
+
+void FakePrintDialogService::acceptTo(const QString& pdfPath, PrintRange range)
+{
+    m_script.push_back({true, pdfPath, range});
+}
+
+void FakePrintDialogService::cancelNext()
+{
+    m_script.push_back({false, {}, PrintRange::All});
+}
+
+bool FakeShellService::open(const QString& path, const QString& parameters)
+{
+    calls.append({QStringLiteral("open"), path, parameters});
+    return true;
+}
+
+bool FakeShellService::startProgramCopy()
+{
+    calls.append({QStringLiteral("copy"), {}, {}});
+    return true;
+}
+
+void FakeShellService::notifyAssociationsChanged()
+{
+    calls.append({QStringLiteral("associations"), {}, {}});
+}
+
+}  // namespace qp::test

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "support/QtPrinters.h"
+
+#include "platform/FileDialogService.h"
+#include "platform/MessageService.h"
+#include "platform/PrintDialogService.h"
+#include "platform/ShellService.h"
+#include "platform/SystemServices.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+
+namespace qp::test {
+
+// Records every box and answers questions from a script; an unscripted
+// question fails the test and answers Cancel (or No), so nothing blocks.
+class FakeMessageService : public MessageService {
+public:
+    enum class Kind { Information, Confirm, RetryNo, Error, Plain };
+    struct Box {
+        Kind kind;
+        QString title;
+        QString text;
+        Buttons buttons = Buttons::YesNo;
+    };
+
+    void information(const QString& text) override;
+    Answer confirm(const QString& text, Buttons buttons) override;
+    Answer retryNo(const QString& title, const QString& text) override;
+    void error(const QString& text) override;
+    void plain(const QString& text) override;
+
+    void answer(Answer next) { m_answers.push_back(next); }
+    const QList<Box>& boxes() const { return m_boxes; }
+    QStringList texts() const;
+    QStringList errors() const;
+    void clear() { m_boxes.clear(); }
+    int pendingAnswers() const { return int(m_answers.size()); }
+
+private:
+    Answer next(Answer fallback);
+
+    QList<Box> m_boxes;
+    std::deque<Answer> m_answers;
+};
+
+// Answers Open and Save from a script; an unscripted dialog is cancelled.
+class FakeFileDialogService : public FileDialogService {
+public:
+    FileDialogResult open(const FileDialogRequest& request) override;
+    FileDialogResult save(const FileDialogRequest& request) override;
+
+    void choose(const QString& fileName, int filterIndex = 0);
+    void cancelNext();
+    const QList<FileDialogRequest>& requests() const { return m_requests; }
+
+private:
+    FileDialogResult next(const FileDialogRequest& request);
+
+    QList<FileDialogRequest> m_requests;
+    std::deque<FileDialogResult> m_results;
+};
+
+// Accepts or cancels from a script; an accepted dialog prints to a PDF file.
+class FakePrintDialogService : public PrintDialogService {
+public:
+    bool choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range) override;
+
+    void acceptTo(const QString& pdfPath, PrintRange range = PrintRange::All);
+    void cancelNext();
+    int shown = 0;
+    bool lastSelectionAvailable = false;
+
+private:
+    struct Script {
+        bool accept;
+        QString pdfPath;
+        PrintRange range;
+    };
+    std::deque<Script> m_script;
+};
+
+class FakeShellService : public ShellService {
+public:
+    struct Call {
+        QString what;
+        QString path;
+        QString parameters;
+    };
+    bool open(const QString& path, const QString& parameters) override;
+    bool startProgramCopy() override;
+    void notifyAssociationsChanged() override;
+    QList<Call> calls;
+};
+
+class FakeClock : public Clock {
+public:
+    QDateTime now() const override { return time; }
+    QDateTime time{QDate(2024, 5, 1), QTime(14, 30, 15)};
+};
+
+class FakeScreen : public ScreenInfo {
+public:
+    QRect screenGeometry() const override { return geometry; }
+    QRect geometry{0, 0, 1920, 1080};
+};
+
+}  // namespace qp::test
