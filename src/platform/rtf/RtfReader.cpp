@@ -52,6 +52,12 @@ struct CharState {
     bool operator==(const CharState&) const = default;
 };
 
+size_t qHash(const CharState& s, size_t seed = 0)
+{
+    return qHashMulti(seed, s.font, s.halfPoints, s.bold, s.italic, s.underline, s.strike, s.color, s.background,
+                      static_cast<int>(s.valign), s.link);
+}
+
 struct ParaState {
     Qt::Alignment align = Qt::AlignLeft;
     int fi = 0, li = 0, ri = 0, sb = 0, sa = 0, sl = 0;
@@ -62,6 +68,8 @@ struct ParaState {
     int ilvl = 0;
     ListKind pn = ListKind::None;
     bool pageBreak = false;
+
+    bool operator==(const ParaState&) const = default;
 };
 
 struct GroupState {
@@ -181,10 +189,14 @@ private:
 
     void appendBody(const QString& text);
     void beginContent();
+    void prepareRun();
     void addToRun(const QString& text);
     void flushRun();
     void endParagraph();
+    void startBlock();
+    QTextBlockFormat blockFormat(const ParaState& para, bool pageBreak) const;
     void applyParagraphFormat();
+    ListKind listKind(const ParaState& para) const;
     bool paragraphIsList() const;
     void finishPicture();
     void finish();
@@ -225,15 +237,18 @@ private:
 
     QString m_runText;
     CharState m_runState;
-    CharState m_cachedState;
-    QTextCharFormat m_cachedFormat;
-    bool m_cacheValid = false;
+    // Formats built so far; reusing one object lets the document find it
+    // without hashing its properties again.
+    QHash<CharState, QTextCharFormat> m_formats;
 
     bool m_pendingBreak = false;
     bool m_paraHasContent = false;
     bool m_paraFormatApplied = false;
     bool m_cellPending = false;
     bool m_pageBreakNext = false;
+    ParaState m_blockPara;
+    bool m_blockPageBreak = false;
+    bool m_blockFormatKnown = false;
 };
 
 void RtfParser::parse(std::string_view data)
@@ -334,8 +349,17 @@ void RtfParser::decodeBytes()
 {
     if (m_bytes.isEmpty())
         return;
+    const RtfCodePage& page = RtfCodePage::get(codePageNumber());
+    if (state().dest == Dest::Body && !m_pendingHigh) {
+        // The common case, body text, goes straight into the current run.
+        beginContent();
+        prepareRun();
+        page.decode(m_bytes.constData(), static_cast<std::size_t>(m_bytes.size()), m_runText);
+        m_bytes.clear();
+        return;
+    }
     QString text;
-    RtfCodePage::get(codePageNumber()).decode(m_bytes.constData(), static_cast<std::size_t>(m_bytes.size()), text);
+    page.decode(m_bytes.constData(), static_cast<std::size_t>(m_bytes.size()), text);
     m_bytes.clear();
     deliver(text);
 }
@@ -776,6 +800,15 @@ void RtfParser::handleControlWord(const RtfToken& token)
     }
 }
 
+ListKind RtfParser::listKind(const ParaState& para) const
+{
+    if (para.ls > 0) {
+        const QList<ListKind> levels = m_listDefs.value(m_lsToList.value(para.ls, -1));
+        return levels.value(para.ilvl, levels.isEmpty() ? ListKind::Bullet : ListKind::Decimal);
+    }
+    return para.pn;
+}
+
 bool RtfParser::paragraphIsList() const
 {
     const ParaState& para = m_stack.back().para;
@@ -784,11 +817,8 @@ bool RtfParser::paragraphIsList() const
 
 void RtfParser::beginContent()
 {
-    if (m_pendingBreak) {
-        flushRun();
-        m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-        m_pendingBreak = false;
-    }
+    if (m_pendingBreak)
+        startBlock();
     m_paraFormatApplied = false;
     if (!m_paraHasContent) {
         m_paraHasContent = true;
@@ -812,12 +842,17 @@ void RtfParser::appendBody(const QString& text)
     addToRun(text);
 }
 
-void RtfParser::addToRun(const QString& text)
+void RtfParser::prepareRun()
 {
     const CharState& current = state().chr;
     if (!m_runText.isEmpty() && !(m_runState == current))
         flushRun();
     m_runState = current;
+}
+
+void RtfParser::addToRun(const QString& text)
+{
+    prepareRun();
     m_runText += text;
 }
 
@@ -831,11 +866,8 @@ void RtfParser::flushRun()
 
 void RtfParser::endParagraph()
 {
-    if (m_pendingBreak) {
-        flushRun();
-        m_cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
-        m_pendingBreak = false;
-    }
+    if (m_pendingBreak)
+        startBlock();
     if (!m_paraHasContent && !m_marker.isEmpty() && !paragraphIsList())
         addToRun(m_marker);
     m_marker.clear();
@@ -846,22 +878,25 @@ void RtfParser::endParagraph()
     m_paraHasContent = false;
 }
 
-void RtfParser::applyParagraphFormat()
+// Paragraph properties usually come before the text, so the block is made
+// with them; the end of the paragraph sets them again only if they changed.
+void RtfParser::startBlock()
 {
-    const ParaState& para = state().para;
+    flushRun();
+    m_blockPara = state().para;
+    m_blockPageBreak = m_pageBreakNext;
+    m_cursor.insertBlock(blockFormat(m_blockPara, m_blockPageBreak), QTextCharFormat());
+    m_blockFormatKnown = true;
+    m_pendingBreak = false;
+}
+
+QTextBlockFormat RtfParser::blockFormat(const ParaState& para, bool pageBreak) const
+{
     QTextBlockFormat format;
     format.setAlignment(para.align);
 
-    ListKind kind = ListKind::None;
-    int level = 0;
-    if (para.ls > 0) {
-        const QList<ListKind> levels = m_listDefs.value(m_lsToList.value(para.ls, -1));
-        level = para.ilvl;
-        kind = levels.value(level, levels.isEmpty() ? ListKind::Bullet : ListKind::Decimal);
-    } else if (para.pn != ListKind::None) {
-        kind = para.pn;
-    }
-
+    const ListKind kind = listKind(para);
+    const int level = para.ls > 0 ? para.ilvl : 0;
     int li = para.li;
     if (kind != ListKind::None)
         li = std::max(0, li - pixelsToTwips(m_doc->indentWidth()) * (level + 1));
@@ -883,11 +918,20 @@ void RtfParser::applyParagraphFormat()
         format.setLineHeight(twipsToPixels(-para.sl), QTextBlockFormat::FixedHeight);
     if (!para.tabs.isEmpty())
         format.setTabPositions(para.tabs);
-    if (para.pageBreak || m_pageBreakNext)
+    if (para.pageBreak || pageBreak)
         format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    m_pageBreakNext = false;
+    return format;
+}
 
-    m_cursor.setBlockFormat(format);
+void RtfParser::applyParagraphFormat()
+{
+    const ParaState& para = state().para;
+    const ListKind kind = listKind(para);
+    const int level = para.ls > 0 ? para.ilvl : 0;
+    if (!m_blockFormatKnown || !(m_blockPara == para) || m_blockPageBreak != m_pageBreakNext)
+        m_cursor.setBlockFormat(blockFormat(para, m_pageBreakNext));
+    m_pageBreakNext = false;
+    m_blockFormatKnown = false;
     m_paraFormatApplied = true;
 
     if (kind == ListKind::None) {
@@ -976,8 +1020,11 @@ QString RtfParser::fontName(int font) const
 
 QTextCharFormat RtfParser::charFormat(const CharState& s)
 {
-    if (m_cacheValid && m_cachedState == s)
-        return m_cachedFormat;
+    const auto known = m_formats.constFind(s);
+    if (known != m_formats.cend())
+        return known.value();
+    if (m_formats.size() >= 4096)
+        m_formats.clear();
     QTextCharFormat format;
     const QString family = fontName(s.font);
     if (!family.isEmpty())
@@ -1003,9 +1050,7 @@ QTextCharFormat RtfParser::charFormat(const CharState& s)
         format.setAnchor(true);
         format.setAnchorHref(m_links.at(s.link));
     }
-    m_cachedState = s;
-    m_cachedFormat = format;
-    m_cacheValid = true;
+    m_formats.insert(s, format);
     return format;
 }
 

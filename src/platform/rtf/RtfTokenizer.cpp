@@ -1,6 +1,7 @@
 #include "platform/rtf/RtfTokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace qp {
@@ -23,7 +24,14 @@ int hexValue(unsigned char c)
 
 // Bytes that end a text run: the three specials, and the line breaks and NULs
 // that RTF ignores in text.
-bool endsText(unsigned char c) { return c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n' || c == 0; }
+constexpr auto kEndsText = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {'\\', '{', '}', '\r', '\n', '\0'})
+        t[c] = true;
+    return t;
+}();
+
+bool endsText(unsigned char c) { return kEndsText[c]; }
 
 RtfToken makeToken(RtfToken::Type type)
 {
