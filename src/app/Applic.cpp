@@ -1,6 +1,7 @@
 #include "app/Applic.h"
 
 #include "app/CommandDispatch.h"
+#include "app/EditCommands.h"
 #include "app/StandardCommands.h"
 #include "app/window/Tools_Mainform.h"
 #include "help/Window_About.h"
@@ -60,6 +61,13 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     RichEdit1->viewport()->installEventFilter(this);
     connect(RichEdit1, &RichEdit::editTextChanged, this, [this] { guarded([this] { onTextChanged(); }); });
     connect(RichEdit1, &RichEdit::editSelectionChanged, this, [this] { guarded([this] { onSelectionChanged(); }); });
+    connect(RichEdit1, &RichEdit::characterTyped, this, [this](QChar character, bool* swallow) {
+        guarded([&] { onCharacterTyped(*this, character, swallow); });
+    });
+    connect(RichEdit1, &RichEdit::mouseDown, this,
+            [this](Qt::MouseButton button, QPoint position, Qt::KeyboardModifiers modifiers) {
+                guarded([&] { onEditorMouseDown(*this, button, position, modifiers); });
+            });
 
     createCommands();
     createMenus();
@@ -367,6 +375,10 @@ void TApp::restoreBasicStatusBar() {}
 void TApp::versionCheck() {}
 void TApp::applyDefaultFormat() {}
 void TApp::refreshStatePanel() {}
+void TApp::showMessage(const QString&) {}
+void TApp::setMessageText(const QString&) {}
+void TApp::endMessage() {}
+void TApp::refreshAllPanels() {}
 void TApp::refreshFileTypePanel() {}
 void TApp::printFromCommandLine() {}
 void TApp::addToRecentFiles(const QString&) {}

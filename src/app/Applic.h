@@ -96,6 +96,16 @@ public:
     bool revertEnabled() const;
     void setRevertEnabled(bool enabled);
 
+    // The last search text, kept while the program runs.
+    QString& lastSearchText() { return m_lastSearchText; }
+
+    // The message bar stands in for the status bar while a long operation runs.
+    void showMessage(const QString& text);
+    void setMessageText(const QString& text);
+    void endMessage();
+    // Every panel of the status bar, when it is shown (after Replace All).
+    void refreshAllPanels();
+
     // Named steps of the features that build on the document.
     void applyDefaultFormat();
     void refreshStatePanel();
@@ -156,6 +166,7 @@ private:
     DocumentState m_document;
     SettingsOptions m_options;
     RegionalValues m_regional;
+    QString m_lastSearchText;
     AppWindows m_windows;
     RichEdit* RichEdit1 = nullptr;
     std::array<QAction*, CommandCount> m_actions{};
