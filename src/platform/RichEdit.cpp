@@ -1,0 +1,1188 @@
+#include "platform/RichEdit.h"
+
+#include "platform/Errors.h"
+#include "platform/RichEditPageRenderer.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextList>
+#include <QtMath>
+
+#include <algorithm>
+
+namespace qp {
+
+namespace {
+
+const char* const kLoadFailed = "Failed to Load Stream";
+const char* const kSaveFailed = "Failed to Save Stream";
+
+// Search text is cut into pieces of this many characters, so no search ever
+// copies the whole text.
+constexpr int kFindChunk = 1 << 16;
+// One idle slice of line layout stops after this many milliseconds.
+constexpr int kSliceMillis = 8;
+// Blocks whose layout is forced and read in one step of a slice.
+constexpr int kSliceBlocks = 256;
+constexpr int kSliceChars = 32 * 1024;
+// Edits larger than this leave their line counts to the idle slices.
+constexpr int kSyncRefreshBlocks = 2000;
+
+// Paragraph lengths: the document keeps them in 1/96 inch, the program in points.
+constexpr qreal kPixelsPerPoint = 96.0 / 72.0;
+
+QString toProgramBreaks(QString text)
+{
+    return text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+}
+
+bool isWordCharacter(QChar c)
+{
+    return c.isLetter() || c.isDigit();
+}
+
+Qt::KeyboardModifiers keyModifiers(const QKeyEvent* event)
+{
+    return event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+// One undo step for everything done while it lives.
+class EditBlock {
+public:
+    explicit EditBlock(QTextCursor& cursor) : m_cursor(cursor) { m_cursor.beginEditBlock(); }
+    ~EditBlock() { m_cursor.endEditBlock(); }
+    EditBlock(const EditBlock&) = delete;
+    EditBlock& operator=(const EditBlock&) = delete;
+
+private:
+    QTextCursor& m_cursor;
+};
+
+}  // namespace
+
+RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
+{
+    setObjectName(QStringLiteral("RichEdit1"));
+    setTabChangesFocus(false);
+    setUndoRedoEnabled(true);
+    setAcceptRichText(true);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setViewportMargins(m_inset);
+    // The inset around the text area shows the text background, as the text does.
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+
+    // The selection stays visible when the control loses the focus.
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+
+    QFont font(QStringLiteral("Courier New"));
+    font.setPixelSize(13);
+    setFont(font);
+
+    m_layoutTimer.setSingleShot(true);
+    m_layoutTimer.setInterval(0);
+    connect(&m_layoutTimer, &QTimer::timeout, this, [this] { layoutSlice(); });
+    connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });
+    connect(this, &QTextEdit::selectionChanged, this, [this] { onCursorMoved(); });
+
+    prepareDocument(document());
+    document()->setDocumentMargin(0);
+    adoptDocument(document());
+}
+
+RichEdit::~RichEdit() = default;
+
+// ---------------------------------------------------------------- documents
+
+void RichEdit::prepareDocument(QTextDocument* doc) const
+{
+    if (doc == document())
+        return;
+    doc->setDefaultFont(document()->defaultFont());
+    doc->setDocumentMargin(document()->documentMargin());
+    doc->setDefaultTextOption(document()->defaultTextOption());
+    doc->setUndoRedoEnabled(true);
+}
+
+void RichEdit::adoptDocument(QTextDocument* doc)
+{
+    QPointer<QTextDocument> old = document();
+    if (doc != old) {
+        setDocument(doc);
+        if (old && old->parent() == this)
+            delete old;
+    }
+    connect(doc, &QTextDocument::contentsChange, this, &RichEdit::onContentsChange, Qt::UniqueConnection);
+    connect(doc, &QTextDocument::contentsChanged, this, &RichEdit::onContentsChanged, Qt::UniqueConnection);
+    m_textChangePending = false;
+    releaseRenderCache();
+    restartLineTracking();
+}
+
+void RichEdit::setPlainContent(const QString& text)
+{
+    // setPlainText keeps the insertion format and clears the undo history,
+    // as loading a file should.
+    setPlainText(text);
+}
+
+void RichEdit::clearText()
+{
+    setPlainContent(QString());
+    m_fileFormat = TextFileFormat{};
+}
+
+QString RichEdit::text() const
+{
+    return programText(0, textLength());
+}
+
+void RichEdit::setText(const QString& text)
+{
+    setPlainContent(text);
+}
+
+int RichEdit::textLength() const
+{
+    const QTextDocument* doc = document();
+    return doc->characterCount() - 1 + doc->blockCount() - 1;
+}
+
+void RichEdit::setTextMode(TextMode mode)
+{
+    m_mode = mode;
+    setAcceptRichText(mode == TextMode::Rich);
+}
+
+void RichEdit::loadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QString::fromLatin1(kLoadFailed));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppError(QString::fromLatin1(kLoadFailed));
+    file.close();
+
+    if (m_mode == TextMode::Rich && loadRichText(bytes))
+        return;
+    DecodedText decoded = decodePlainText(bytes);
+    setPlainContent(decoded.text);
+    m_fileFormat = decoded.format;
+}
+
+bool RichEdit::loadRichText(const QByteArray& rtf)
+{
+    // Read into a document of its own, so a half-read stream never shows.
+    auto* doc = new QTextDocument(this);
+    prepareDocument(doc);
+    QBuffer buffer;
+    buffer.setData(rtf);
+    buffer.open(QIODevice::ReadOnly);
+    RtfReader reader;
+    if (!reader.read(&buffer, doc)) {
+        delete doc;
+        return false;
+    }
+    doc->setUndoRedoEnabled(false);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    adoptDocument(doc);
+    m_fileFormat = TextFileFormat{};
+    m_lastAnchor = m_lastPosition = -1;
+    Q_EMIT editTextChanged();
+    emitSelectionIfMoved();
+    return true;
+}
+
+QByteArray RichEdit::richText() const
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    RtfWriter writer;
+    if (!writer.write(&buffer, document()))
+        return {};
+    return buffer.data();
+}
+
+void RichEdit::saveFile(const QString& path)
+{
+    QByteArray bytes;
+    TextFileFormat format = m_fileFormat;
+    QString fallback;
+    if (m_mode == TextMode::Plain) {
+        QTextCursor all(document());
+        all.select(QTextCursor::Document);
+        QString plain = all.selectedText();
+        plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        if (!canEncode(plain, format.encoding)) {
+            const TextEncoding wanted = format.encoding;
+            format.encoding = canEncode(plain, TextEncoding::Utf8) ? TextEncoding::Utf8 : TextEncoding::Utf16LE;
+            fallback = QStringLiteral("The text holds characters that %1 cannot represent.\rThe file was saved as %2.")
+                           .arg(encodingName(wanted), encodingName(format.encoding));
+        }
+        bytes = encodePlainText(plain, format);
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        RtfWriter writer;
+        if (!writer.write(&buffer, document()))
+            throw AppError(QString::fromLatin1(kSaveFailed));
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QString::fromLatin1(kSaveFailed));
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        throw AppError(QString::fromLatin1(kSaveFailed));
+    }
+    if (!file.commit())
+        throw AppError(QString::fromLatin1(kSaveFailed));
+
+    if (!fallback.isEmpty()) {
+        m_fileFormat = format;
+        Q_EMIT encodingFallback(fallback);
+    }
+}
+
+// ---------------------------------------------------------------- positions
+
+QTextBlock RichEdit::blockAtPosition(int pos) const
+{
+    // The block b holding a program position is the last one whose start,
+    // document position + b, is not past it. The document position pos
+    // bounds b from above, pos - that bound from below.
+    const QTextDocument* doc = document();
+    const int docLength = doc->characterCount() - 1;
+    int hi = doc->findBlock(std::clamp(pos, 0, docLength)).blockNumber();
+    int lo = doc->findBlock(std::clamp(pos - hi, 0, docLength)).blockNumber();
+    if (hi < 0)
+        hi = doc->blockCount() - 1;
+    lo = std::clamp(lo, 0, hi);
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= pos)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return doc->findBlockByNumber(lo);
+}
+
+int RichEdit::toDocumentPosition(int pos, bool roundUp) const
+{
+    pos = std::clamp(pos, 0, textLength());
+    const QTextBlock block = blockAtPosition(pos);
+    const int offset = pos - block.position() - block.blockNumber();
+    const int textLength = block.length() - 1;
+    if (offset <= textLength)
+        return block.position() + offset;
+    // Between CR and LF of a paragraph break.
+    return roundUp ? block.position() + block.length() : block.position() + textLength;
+}
+
+int RichEdit::fromDocumentPosition(int docPos) const
+{
+    const QTextDocument* doc = document();
+    docPos = std::clamp(docPos, 0, doc->characterCount() - 1);
+    return docPos + doc->findBlock(docPos).blockNumber();
+}
+
+QString RichEdit::programText(int from, int to, int* textStart) const
+{
+    const int a = toDocumentPosition(from);
+    const int b = toDocumentPosition(std::max(from, to), true);
+    if (textStart)
+        *textStart = fromDocumentPosition(a);
+    if (a >= b)
+        return {};
+    QTextCursor cursor(document());
+    cursor.setPosition(a);
+    cursor.setPosition(b, QTextCursor::KeepAnchor);
+    return toProgramBreaks(cursor.selectedText());
+}
+
+// ---------------------------------------------------------------- selection
+
+int RichEdit::selStart() const
+{
+    return fromDocumentPosition(textCursor().selectionStart());
+}
+
+int RichEdit::selLength() const
+{
+    const QTextCursor cursor = textCursor();
+    return fromDocumentPosition(cursor.selectionEnd()) - fromDocumentPosition(cursor.selectionStart());
+}
+
+void RichEdit::setSelStart(int pos)
+{
+    setSelection(pos, 0);
+}
+
+void RichEdit::setSelLength(int length)
+{
+    setSelection(selStart(), length);
+}
+
+void RichEdit::setSelection(int start, int length)
+{
+    const int total = textLength();
+    start = std::clamp(start, 0, total);
+    const int end = int(std::clamp<qint64>(qint64(start) + std::max(0, length), start, total));
+    QTextCursor cursor(document());
+    cursor.setPosition(toDocumentPosition(start));
+    if (end > start)
+        cursor.setPosition(toDocumentPosition(end, true), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+QString RichEdit::selText() const
+{
+    return toProgramBreaks(textCursor().selectedText());
+}
+
+void RichEdit::replaceSelection(const QString& text)
+{
+    QTextCursor cursor = textCursor();
+    {
+        EditBlock block(cursor);
+        cursor.insertText(text);
+    }
+    setTextCursor(cursor);
+}
+
+void RichEdit::selectAllText()
+{
+    selectAll();
+}
+
+void RichEdit::deleteSelection()
+{
+    QTextCursor cursor = textCursor();
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
+}
+
+bool RichEdit::canUndo() const
+{
+    return document()->isUndoAvailable();
+}
+
+int RichEdit::findText(const QString& what, int start, int length, FindOptions options) const
+{
+    const qsizetype m = what.size();
+    const int total = textLength();
+    if (m == 0 || length <= 0)
+        return -1;
+    start = std::clamp(start, 0, total);
+    const qint64 end = std::min<qint64>(total, qint64(start) + length);
+    const Qt::CaseSensitivity cs = options.testFlag(FindOption::MatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const bool wholeWord = options.testFlag(FindOption::WholeWord);
+
+    // Matches start in [pos, last]; each piece also holds one character on
+    // either side for the whole-word test.
+    qint64 pos = start;
+    while (pos + m <= end) {
+        const qint64 last = std::min<qint64>(end - m, pos + kFindChunk);
+        int pieceStart = 0;
+        const QString piece = programText(int(std::max<qint64>(0, pos - 1)),
+                                          int(std::min<qint64>(total, last + m + 1)), &pieceStart);
+        qsizetype from = pos - pieceStart;
+        while (true) {
+            const qsizetype i = piece.indexOf(what, from, cs);
+            if (i < 0 || pieceStart + i > last)
+                break;
+            const qint64 q = pieceStart + i;
+            const bool before = q == 0 || !isWordCharacter(piece.at(i - 1));
+            const bool after = q + m >= total || !isWordCharacter(piece.at(i + m));
+            if (!wholeWord || (before && after))
+                return int(q);
+            from = i + 1;
+        }
+        pos = last + 1;
+    }
+    return -1;
+}
+
+// ---------------------------------------------------------------- lines
+
+bool RichEdit::tracksLines() const
+{
+    return lineWrapMode() != QTextEdit::NoWrap;
+}
+
+void RichEdit::restartLineTracking()
+{
+    m_layoutTimer.stop();
+    m_pendingFirst = m_pendingLast = -1;
+    if (!tracksLines()) {
+        m_lines.reset(0);
+        m_layoutComplete = true;
+        return;
+    }
+    if (m_lines.paragraphCount() == document()->blockCount())
+        m_lines.markAllUnknown();
+    else
+        m_lines.reset(document()->blockCount());
+    m_layoutWidth = document()->pageSize().width();
+    m_layoutComplete = false;
+    scheduleLayoutSlice();
+}
+
+void RichEdit::checkLayoutWidth() const
+{
+    const qreal width = document()->pageSize().width();
+    if (width != m_layoutWidth || m_lines.paragraphCount() != document()->blockCount())
+        const_cast<RichEdit*>(this)->restartLineTracking();
+}
+
+int RichEdit::blockLines(const QTextBlock& block) const
+{
+    // A block's layout is cleared whenever its text, format or width
+    // changes, so any lines it has are current.
+    const QTextLayout* layout = block.layout();
+    const int count = layout ? layout->lineCount() : 0;
+    const int number = block.blockNumber();
+    if (count > 0 && (!m_lines.isKnown(number) || m_lines.lines(number) != count))
+        m_lines.setLines(number, count);
+    return count;
+}
+
+void RichEdit::refreshLines(int firstBlock, int lastBlock) const
+{
+    if (firstBlock < 0)
+        return;
+    QTextBlock block = document()->findBlockByNumber(firstBlock);
+    for (int n = firstBlock; block.isValid() && n <= lastBlock; ++n, block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        if (layout && layout->lineCount() > 0)
+            m_lines.setLines(n, layout->lineCount());
+    }
+}
+
+void RichEdit::scheduleLayoutSlice() const
+{
+    if (!m_layoutTimer.isActive())
+        m_layoutTimer.start();
+}
+
+void RichEdit::layoutSlice()
+{
+    if (!tracksLines())
+        return;
+    checkLayoutWidth();
+    QTextDocument* doc = document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    QElapsedTimer clock;
+    clock.start();
+    while (m_lines.hasUnknown()) {
+        const int first = m_lines.firstUnknown();
+        QTextBlock block = doc->findBlockByNumber(first);
+        QTextBlock last = block;
+        int chars = last.length();
+        for (int n = 1; n < kSliceBlocks && chars < kSliceChars && last.next().isValid(); ++n) {
+            last = last.next();
+            chars += last.length();
+        }
+        // Lays out everything up to `last` that is not laid out yet.
+        layout->blockBoundingRect(last);
+        for (int n = first;; ++n, block = block.next()) {
+            const QTextLayout* textLayout = block.layout();
+            m_lines.setLines(n, textLayout ? textLayout->lineCount() : 1);
+            if (block == last)
+                break;
+        }
+        if (clock.elapsed() >= kSliceMillis)
+            break;
+    }
+    if (m_lines.hasUnknown()) {
+        scheduleLayoutSlice();
+    } else if (!m_layoutComplete) {
+        m_layoutComplete = true;
+        Q_EMIT lineLayoutCompleted();
+    }
+}
+
+bool RichEdit::isLineLayoutComplete() const
+{
+    if (!tracksLines())
+        return true;
+    checkLayoutWidth();
+    return !m_lines.hasUnknown();
+}
+
+void RichEdit::completeLineLayout()
+{
+    if (!tracksLines())
+        return;
+    checkLayoutWidth();
+    while (m_lines.hasUnknown())
+        layoutSlice();
+}
+
+int RichEdit::lineCount() const
+{
+    if (!tracksLines())
+        return document()->blockCount();
+    checkLayoutWidth();
+    return m_lines.lineCount();
+}
+
+int RichEdit::lineFromChar(int pos) const
+{
+    const int docPos = toDocumentPosition(pos);
+    const QTextBlock block = document()->findBlock(docPos);
+    if (!tracksLines())
+        return block.blockNumber();
+    checkLayoutWidth();
+    const int number = block.blockNumber();
+    int inner = 0;
+    if (blockLines(block) > 0) {
+        const QTextLine line = block.layout()->lineForTextPosition(docPos - block.position());
+        inner = line.isValid() ? line.lineNumber() : block.layout()->lineCount() - 1;
+    }
+    return m_lines.firstLineOf(number) + std::min(inner, m_lines.lines(number) - 1);
+}
+
+int RichEdit::lineIndex(int line) const
+{
+    if (line < 0)
+        return -1;
+    const QTextDocument* doc = document();
+    if (!tracksLines()) {
+        if (line >= doc->blockCount())
+            return -1;
+        return fromDocumentPosition(doc->findBlockByNumber(line).position());
+    }
+    checkLayoutWidth();
+    // A block whose count turns out different from the recorded one moves
+    // the lines after it; look again once it is recorded.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (line >= m_lines.lineCount())
+            return -1;
+        int inner = 0;
+        const int number = m_lines.paragraphOfLine(line, &inner);
+        const QTextBlock block = doc->findBlockByNumber(number);
+        const int recorded = m_lines.lines(number);
+        const int count = blockLines(block);
+        if (count > 0 && count != recorded)
+            continue;
+        int offset = 0;
+        if (count > inner)
+            offset = block.layout()->lineAt(inner).textStart();
+        else if (inner > 0)
+            offset = block.length() - 1;
+        return fromDocumentPosition(block.position() + offset);
+    }
+    return -1;
+}
+
+QString RichEdit::lineText(int line) const
+{
+    const int start = lineIndex(line);
+    if (start < 0)
+        return {};
+    int end = lineIndex(line + 1);
+    if (end < 0)
+        end = textLength();
+    QString text = programText(start, end);
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    return text;
+}
+
+// ---------------------------------------------------------------- notifications
+
+void RichEdit::onContentsChange(int from, int removed, int added)
+{
+    Q_UNUSED(removed);
+    m_textChangePending = true;
+    if (!tracksLines())
+        return;
+    const QTextDocument* doc = document();
+    const int blocks = doc->blockCount();
+    const int delta = blocks - m_lines.paragraphCount();
+    const QTextBlock first = doc->findBlock(from);
+    QTextBlock last = doc->findBlock(from + added);
+    if (!last.isValid())
+        last = doc->lastBlock();
+    const int b0 = first.isValid() ? first.blockNumber() : 0;
+    const int newCount = last.blockNumber() - b0 + 1;
+    const int oldCount = newCount - delta;
+    if (oldCount < 1 || b0 + oldCount > m_lines.paragraphCount()) {
+        m_lines.reset(blocks);
+        m_pendingFirst = 0;
+        m_pendingLast = blocks - 1;
+    } else {
+        m_lines.replace(b0, oldCount, newCount);
+        m_pendingFirst = m_pendingFirst < 0 ? b0 : std::min(m_pendingFirst, b0);
+        m_pendingLast = std::max(m_pendingLast, b0 + newCount - 1);
+    }
+}
+
+void RichEdit::onContentsChanged()
+{
+    m_textChangePending = false;
+    releaseRenderCache();
+    if (tracksLines() && m_pendingFirst >= 0) {
+        // The document has laid out what it could of the edit by now.
+        if (m_pendingLast - m_pendingFirst < kSyncRefreshBlocks)
+            refreshLines(m_pendingFirst, std::min(m_pendingLast, document()->blockCount() - 1));
+        m_pendingFirst = m_pendingLast = -1;
+        if (m_lines.hasUnknown()) {
+            m_layoutComplete = false;
+            scheduleLayoutSlice();
+        }
+    }
+    Q_EMIT editTextChanged();
+    emitSelectionIfMoved();
+}
+
+void RichEdit::onCursorMoved()
+{
+    if (!m_textChangePending)
+        emitSelectionIfMoved();
+}
+
+void RichEdit::emitSelectionIfMoved()
+{
+    const QTextCursor cursor = textCursor();
+    if (cursor.anchor() == m_lastAnchor && cursor.position() == m_lastPosition)
+        return;
+    m_lastAnchor = cursor.anchor();
+    m_lastPosition = cursor.position();
+    Q_EMIT editSelectionChanged();
+}
+
+// ---------------------------------------------------------------- keys and mouse
+
+void RichEdit::keyPressEvent(QKeyEvent* event)
+{
+    Q_EMIT keyDown(event->key(), event->modifiers());
+    if (handleFormattingKey(event)) {
+        event->accept();
+        return;
+    }
+    if (typeCharacters(event)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+bool RichEdit::handleFormattingKey(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = keyModifiers(event);
+    const int key = event->key();
+    if (mods == Qt::ControlModifier) {
+        switch (key) {
+        case Qt::Key_1:
+            setLineHeight(100);
+            return true;
+        case Qt::Key_5:
+            setLineHeight(150);
+            return true;
+        case Qt::Key_2:
+            setLineHeight(200);
+            return true;
+        case Qt::Key_Equal:
+            toggleVerticalAlignment(QTextCharFormat::AlignSubScript);
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        switch (key) {
+        case Qt::Key_Equal:
+        case Qt::Key_Plus:
+            toggleVerticalAlignment(QTextCharFormat::AlignSuperScript);
+            return true;
+        case Qt::Key_Apostrophe:
+        case Qt::Key_QuoteDbl:
+            m_smartQuotes = !m_smartQuotes;
+            return true;
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
+void RichEdit::setLineHeight(int percent)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor cursor = textCursor();
+    EditBlock block(cursor);
+    QTextBlockFormat format;
+    format.setLineHeight(percent, QTextBlockFormat::ProportionalHeight);
+    cursor.mergeBlockFormat(format);
+}
+
+void RichEdit::toggleVerticalAlignment(int alignment)
+{
+    if (isReadOnly())
+        return;
+    const auto wanted = static_cast<QTextCharFormat::VerticalAlignment>(alignment);
+    QTextCharFormat format;
+    format.setVerticalAlignment(currentCharFormat().verticalAlignment() == wanted ? QTextCharFormat::AlignNormal
+                                                                                 : wanted);
+    mergeCurrentCharFormat(format);
+}
+
+QChar RichEdit::smartQuote(QChar typed) const
+{
+    const QTextCursor cursor = textCursor();
+    const int pos = cursor.selectionStart();
+    const QTextBlock block = document()->findBlock(pos);
+    const QChar before = pos > block.position() ? document()->characterAt(pos - 1) : QChar(QChar::Space);
+    const bool opening = before.isSpace() || QStringLiteral("([{<\u201C\u2018").contains(before);
+    if (typed == QLatin1Char('"'))
+        return opening ? QChar(0x201C) : QChar(0x201D);
+    return opening ? QChar(0x2018) : QChar(0x2019);
+}
+
+bool RichEdit::typeCharacters(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = keyModifiers(event);
+    const int key = event->key();
+    QString typed;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        typed = QChar(mods.testFlag(Qt::ControlModifier) ? '\n' : '\r');
+    else if (key == Qt::Key_Backspace && !(mods & (Qt::ControlModifier | Qt::AltModifier)))
+        typed = QChar('\b');
+    else if (!event->text().isEmpty() && event->text().at(0).isPrint())
+        typed = event->text();
+    if (typed.isEmpty())
+        return false;
+
+    QString kept;
+    for (const QChar c : std::as_const(typed)) {
+        bool swallow = false;
+        Q_EMIT characterTyped(c, &swallow);
+        if (!swallow)
+            kept += c;
+    }
+    if (kept.isEmpty())
+        return true;
+
+    const QChar c = kept.at(0);
+    if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+        // Every Enter makes a paragraph break, never a line break inside one.
+        if (!isReadOnly()) {
+            QTextCursor cursor = textCursor();
+            cursor.insertBlock();
+            setTextCursor(cursor);
+            ensureCursorVisible();
+        }
+        return true;
+    }
+    if (m_smartQuotes && kept.size() == 1 && (c == QLatin1Char('"') || c == QLatin1Char('\''))) {
+        if (!isReadOnly()) {
+            QTextCursor cursor = textCursor();
+            cursor.insertText(QString(smartQuote(c)));
+            setTextCursor(cursor);
+            ensureCursorVisible();
+        }
+        return true;
+    }
+    if (kept == typed)
+        return false;  // the control types them itself
+    if (!isReadOnly()) {
+        QTextCursor cursor = textCursor();
+        cursor.insertText(kept);
+        setTextCursor(cursor);
+    }
+    return true;
+}
+
+void RichEdit::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint position = viewport()->mapTo(this, event->position().toPoint());
+    Q_EMIT mouseDown(event->button(), position, event->modifiers());
+    QTextEdit::mousePressEvent(event);
+}
+
+void RichEdit::changeEvent(QEvent* event)
+{
+    QTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        restartLineTracking();
+}
+
+void RichEdit::resizeEvent(QResizeEvent* event)
+{
+    QTextEdit::resizeEvent(event);
+    if (tracksLines())
+        checkLayoutWidth();
+}
+
+bool RichEdit::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasText() || QTextEdit::canInsertFromMimeData(source);
+}
+
+void RichEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor cursor = textCursor();
+    if (m_mode == TextMode::Rich && source->hasHtml()) {
+        // Keep formatting, but not tables, frames or images: the document
+        // holds flat paragraphs only.
+        const QTextDocumentFragment fragment = QTextDocumentFragment::fromHtml(source->html(), document());
+        QTextDocument probe;
+        QTextCursor(&probe).insertFragment(fragment);
+        if (probe.rootFrame()->childFrames().isEmpty() && !probe.toRawText().contains(QChar::ObjectReplacementCharacter)) {
+            cursor.insertFragment(fragment);
+            setTextCursor(cursor);
+            ensureCursorVisible();
+            return;
+        }
+    }
+    if (source->hasText()) {
+        cursor.insertText(source->text());
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    }
+}
+
+// ---------------------------------------------------------------- attributes
+
+namespace {
+
+QFont resolvedFont(const QTextCharFormat& format, const QFont& base)
+{
+    return format.font().resolve(base);
+}
+
+qreal pointSize(const QFont& font, const QWidget* widget)
+{
+    if (font.pointSizeF() > 0)
+        return font.pointSizeF();
+    return font.pixelSize() * 72.0 / widget->logicalDpiY();
+}
+
+FontStyles stylesOf(const QFont& font)
+{
+    FontStyles styles;
+    styles.setFlag(FontStyle::Bold, font.weight() > QFont::Medium);
+    styles.setFlag(FontStyle::Italic, font.italic());
+    styles.setFlag(FontStyle::Underline, font.underline());
+    styles.setFlag(FontStyle::StrikeOut, font.strikeOut());
+    return styles;
+}
+
+QColor colorOf(const QTextCharFormat& format)
+{
+    return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color() : QColor();
+}
+
+}  // namespace
+
+CharFormat RichEdit::selectionCharFormat() const
+{
+    const QFont base = document()->defaultFont();
+    const QTextCursor cursor = textCursor();
+    CharFormat result;
+    result.uniform = CharAttributes(0x7F);
+
+    auto describe = [&](const QTextCharFormat& format) {
+        const QFont font = resolvedFont(format, base);
+        CharFormat f;
+        f.fontName = font.family();
+        f.sizePoints = pointSize(font, this);
+        f.styles = stylesOf(font);
+        f.color = colorOf(format);
+        return f;
+    };
+
+    if (!cursor.hasSelection()) {
+        const CharFormat f = describe(currentCharFormat());
+        result.fontName = f.fontName;
+        result.sizePoints = f.sizePoints;
+        result.styles = f.styles;
+        result.color = f.color;
+        return result;
+    }
+
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    bool first = true;
+    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() + fragment.length() <= start)
+                continue;
+            if (fragment.position() >= end)
+                break;
+            const CharFormat f = describe(fragment.charFormat());
+            if (first) {
+                result.fontName = f.fontName;
+                result.sizePoints = f.sizePoints;
+                result.styles = f.styles;
+                result.color = f.color;
+                first = false;
+                continue;
+            }
+            result.uniform.setFlag(CharAttribute::Name, result.uniform.testFlag(CharAttribute::Name) && f.fontName == result.fontName);
+            result.uniform.setFlag(CharAttribute::Size, result.uniform.testFlag(CharAttribute::Size) && qFuzzyCompare(f.sizePoints, result.sizePoints));
+            for (const auto& [style, attribute] : {std::pair{FontStyle::Bold, CharAttribute::Bold},
+                                                  std::pair{FontStyle::Italic, CharAttribute::Italic},
+                                                  std::pair{FontStyle::Underline, CharAttribute::Underline},
+                                                  std::pair{FontStyle::StrikeOut, CharAttribute::StrikeOut}}) {
+                result.uniform.setFlag(attribute, result.uniform.testFlag(attribute) &&
+                                                      f.styles.testFlag(style) == result.styles.testFlag(style));
+            }
+            result.uniform.setFlag(CharAttribute::Color, result.uniform.testFlag(CharAttribute::Color) && f.color == result.color);
+        }
+    }
+    if (first) {  // only paragraph breaks selected
+        const CharFormat f = describe(cursor.charFormat());
+        result.fontName = f.fontName;
+        result.sizePoints = f.sizePoints;
+        result.styles = f.styles;
+        result.color = f.color;
+    }
+    return result;
+}
+
+void RichEdit::setSelectionCharFormat(const CharFormat& format, CharAttributes which)
+{
+    QTextCharFormat f;
+    if (which.testFlag(CharAttribute::Name))
+        f.setFontFamilies(QStringList{format.fontName});
+    if (which.testFlag(CharAttribute::Size))
+        f.setFontPointSize(std::max<qreal>(1, format.sizePoints));
+    if (which.testFlag(CharAttribute::Bold))
+        f.setFontWeight(format.styles.testFlag(FontStyle::Bold) ? QFont::Bold : QFont::Normal);
+    if (which.testFlag(CharAttribute::Italic))
+        f.setFontItalic(format.styles.testFlag(FontStyle::Italic));
+    if (which.testFlag(CharAttribute::Underline))
+        f.setFontUnderline(format.styles.testFlag(FontStyle::Underline));
+    if (which.testFlag(CharAttribute::StrikeOut))
+        f.setFontStrikeOut(format.styles.testFlag(FontStyle::StrikeOut));
+    if (which.testFlag(CharAttribute::Color))
+        f.setForeground(format.color.isValid() ? format.color : palette().color(QPalette::Text));
+    mergeCurrentCharFormat(f);
+}
+
+ParagraphFormat RichEdit::selectionParagraphFormat() const
+{
+    const QTextCursor cursor = textCursor();
+    QTextCursor first(document());
+    first.setPosition(cursor.selectionStart());
+    const QTextBlockFormat format = first.blockFormat();
+    ParagraphFormat result;
+    const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (align & Qt::AlignRight)
+        result.alignment = ParagraphAlignment::Right;
+    else if (align & Qt::AlignHCenter)
+        result.alignment = ParagraphAlignment::Center;
+    result.firstIndent = (format.leftMargin() + format.textIndent()) / kPixelsPerPoint;
+    result.leftIndent = -format.textIndent() / kPixelsPerPoint;
+    result.rightIndent = format.rightMargin() / kPixelsPerPoint;
+    result.bullet = first.currentList() != nullptr;
+    const QList<QTextOption::Tab> tabs = format.tabPositions();
+    for (const QTextOption::Tab& tab : tabs)
+        result.tabStops.append(tab.position / kPixelsPerPoint);
+    return result;
+}
+
+void RichEdit::setSelectionParagraphFormat(const ParagraphFormat& format, ParagraphAttributes which)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor cursor = textCursor();
+    EditBlock edit(cursor);
+    const QTextBlock firstBlock = document()->findBlock(cursor.selectionStart());
+    const QTextBlock lastBlock = document()->findBlock(cursor.selectionEnd());
+    for (QTextBlock block = firstBlock; block.isValid(); block = block.next()) {
+        QTextBlockFormat f = block.blockFormat();
+        if (which.testFlag(ParagraphAttribute::Alignment)) {
+            f.setAlignment(format.alignment == ParagraphAlignment::Right    ? Qt::AlignRight
+                           : format.alignment == ParagraphAlignment::Center ? Qt::AlignHCenter
+                                                                            : Qt::AlignLeft);
+        }
+        qreal firstIndent = (f.leftMargin() + f.textIndent()) / kPixelsPerPoint;
+        qreal leftIndent = -f.textIndent() / kPixelsPerPoint;
+        if (which.testFlag(ParagraphAttribute::FirstIndent))
+            firstIndent = format.firstIndent;
+        if (which.testFlag(ParagraphAttribute::LeftIndent))
+            leftIndent = format.leftIndent;
+        if (which & (ParagraphAttribute::FirstIndent | ParagraphAttribute::LeftIndent)) {
+            // Text cannot start left of the edge: keep both line starts at 0 or more.
+            firstIndent = std::max<qreal>(0, firstIndent);
+            leftIndent = std::max(-firstIndent, leftIndent);
+            f.setLeftMargin((firstIndent + leftIndent) * kPixelsPerPoint);
+            f.setTextIndent(-leftIndent * kPixelsPerPoint);
+        }
+        if (which.testFlag(ParagraphAttribute::RightIndent))
+            f.setRightMargin(std::max<qreal>(0, format.rightIndent) * kPixelsPerPoint);
+        if (which.testFlag(ParagraphAttribute::TabStops)) {
+            QList<QTextOption::Tab> tabs;
+            for (const qreal stop : format.tabStops) {
+                if (stop > 0)
+                    tabs.append(QTextOption::Tab(stop * kPixelsPerPoint, QTextOption::LeftTab));
+            }
+            f.setTabPositions(tabs);
+        }
+        QTextCursor blockCursor(block);
+        blockCursor.setBlockFormat(f);
+        if (which.testFlag(ParagraphAttribute::Bullet)) {
+            QTextList* list = block.textList();
+            if (format.bullet && !list) {
+                blockCursor.createList(QTextListFormat::ListDisc);
+            } else if (!format.bullet && list) {
+                list->remove(block);
+                QTextBlockFormat plain = block.blockFormat();
+                plain.setIndent(0);
+                blockCursor.setBlockFormat(plain);
+            }
+        }
+        if (block == lastBlock)
+            break;
+    }
+}
+
+// ---------------------------------------------------------------- view
+
+QString RichEdit::defaultFontName() const
+{
+    return document()->defaultFont().family();
+}
+
+qreal RichEdit::defaultFontSize() const
+{
+    return pointSize(document()->defaultFont(), this);
+}
+
+void RichEdit::setDefaultFontName(const QString& name)
+{
+    QFont f = document()->defaultFont();
+    f.setFamilies(QStringList{name});
+    setFont(f);
+}
+
+void RichEdit::setDefaultFontSize(qreal points)
+{
+    QFont f = document()->defaultFont();
+    f.setPointSizeF(std::max<qreal>(1, points));
+    setFont(f);
+}
+
+QColor RichEdit::backgroundColor() const
+{
+    return palette().color(QPalette::Active, QPalette::Base);
+}
+
+void RichEdit::setBackgroundColor(const QColor& color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, color);
+    setPalette(p);
+}
+
+bool RichEdit::wordWrap() const
+{
+    return lineWrapMode() != QTextEdit::NoWrap;
+}
+
+void RichEdit::setWordWrap(bool on)
+{
+    if (on == wordWrap())
+        return;
+    setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    restartLineTracking();
+}
+
+void RichEdit::setScrollBars(ScrollBars bars)
+{
+    m_scrollBars = bars;
+    const Qt::ScrollBarPolicy policy = bars == ScrollBars::Both ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+    setHorizontalScrollBarPolicy(policy);
+    setVerticalScrollBarPolicy(policy);
+}
+
+void RichEdit::setTextInset(const QMargins& inset)
+{
+    m_inset = inset;
+    setViewportMargins(inset);
+}
+
+int RichEdit::firstVisibleLine() const
+{
+    // One pixel down: the line scrolled to the top starts on a whole pixel at or above it.
+    const int docPos = cursorForPosition(QPoint(0, 1)).position();
+    return lineFromChar(fromDocumentPosition(docPos));
+}
+
+void RichEdit::scrollLines(int count)
+{
+    const int target = std::clamp(firstVisibleLine() + count, 0, std::max(0, lineCount() - 1));
+    const int pos = lineIndex(target);
+    if (pos < 0)
+        return;
+    const int docPos = toDocumentPosition(pos);
+    const QTextBlock block = document()->findBlock(docPos);
+    const QRectF rect = document()->documentLayout()->blockBoundingRect(block);
+    const QTextLine line = block.layout()->lineForTextPosition(docPos - block.position());
+    const qreal y = rect.top() + (line.isValid() ? line.y() : 0);
+    verticalScrollBar()->setValue(qCeil(y));
+}
+
+QPoint RichEdit::caretPosition() const
+{
+    return cursorRect().topLeft() + viewport()->geometry().topLeft();
+}
+
+// ---------------------------------------------------------------- printing
+
+int RichEdit::renderPage(QPainter& painter, const QRectF& pageRect, int start, int end)
+{
+    const int docStart = toDocumentPosition(start);
+    const int docEnd = toDocumentPosition(std::max(start, end), true);
+    if (docStart >= docEnd)
+        return fromDocumentPosition(docEnd);
+    if (!m_renderer || !m_renderer->matches(docStart, docEnd, painter.device(), pageRect.width())) {
+        // A new job or a new range: copy from here to the end of the range.
+        m_renderer = std::make_unique<RichEditPageRenderer>(*document(), docStart, docEnd);
+        m_renderBase = docStart;
+    }
+    const int next = m_renderer->render(painter, pageRect, docStart - m_renderBase);
+    return fromDocumentPosition(m_renderBase + next);
+}
+
+void RichEdit::releaseRenderCache()
+{
+    m_renderer.reset();
+}
+
+}  // namespace qp
