@@ -1,10 +1,10 @@
 #include "platform/rtf/RtfCodePage.h"
 
-#include <QHash>
-
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <memory>
+#include <unordered_map>
 
 namespace qp {
 
@@ -74,14 +74,19 @@ RtfCodePage::~RtfCodePage()
 
 const RtfCodePage& RtfCodePage::get(int number)
 {
-    static QHash<int, RtfCodePage*> pages;
-    if (RtfCodePage* page = pages.value(number))
-        return *page;
+    // Only numbers that iconv knows get a page, so the cache stays small.
+    static std::unordered_map<int, std::unique_ptr<RtfCodePage>> pages;
+    const auto it = pages.find(number);
+    if (it != pages.end())
+        return *it->second;
     iconv_t probe = openToUtf16(number);
-    if (probe == reinterpret_cast<iconv_t>(-1))
-        return number == 1252 ? *pages.insert(1252, new RtfCodePage(1252)).value() : get(1252);
-    iconv_close(probe);
-    return *pages.insert(number, new RtfCodePage(number)).value();
+    if (probe == reinterpret_cast<iconv_t>(-1) && number != 1252)
+        return get(1252);
+    if (probe != reinterpret_cast<iconv_t>(-1))
+        iconv_close(probe);
+    auto& page = pages[number];
+    page.reset(new RtfCodePage(number));
+    return *page;
 }
 
 int RtfCodePage::forCharset(int charset)

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QImage>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -231,8 +232,10 @@ private:
     QHash<int, QList<ListKind>> m_listDefs;
     QHash<int, int> m_lsToList;
     int m_overrideListId = 0;
-    QHash<int, QTextList*> m_lsLists;
-    QTextList* m_pnList = nullptr;
+    // The document deletes a list whose last paragraph leaves it, so these
+    // must notice.
+    QHash<int, QPointer<QTextList>> m_lsLists;
+    QPointer<QTextList> m_pnList;
     ListKind m_pnListKind = ListKind::None;
 
     QString m_runText;
@@ -940,7 +943,7 @@ void RtfParser::applyParagraphFormat()
     }
     QTextList* list = nullptr;
     if (para.ls > 0) {
-        list = m_lsLists.value(para.ls * 16 + level);
+        list = m_lsLists.value(para.ls * 16 + level).data();
     } else if (m_pnList && m_pnListKind == kind) {
         list = m_pnList;
     }

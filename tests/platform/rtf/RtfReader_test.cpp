@@ -444,7 +444,9 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"badHex", R"({\rtf1 a\'zz b})", "azz b"},
         MalformedCase{"pictWithGarbage", "{\\rtf1 a{\\pict\\pngblip\\picwgoal-5\\pichgoal999999999 zz89504e}b}", "ab"},
         MalformedCase{"nulBytes", QByteArray("{\\rtf1 a\0b}", 11), "ab"},
-        MalformedCase{"starAtEnd", "{\\rtf1 a\\*", "a"}));
+        MalformedCase{"starAtEnd", "{\\rtf1 a\\*", "a"},
+        // A list whose only paragraph left it was gone when the next one joined it.
+        MalformedCase{"listEmptiedWhileReading", R"({\rtf1 x}{\*\pn\pnlvlblt}{a}b\par})", "xab"}));
 
 TEST(RtfReader, EveryPrefixOfAFileLoadsWithoutHarm)
 {
