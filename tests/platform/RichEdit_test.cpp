@@ -4,6 +4,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +15,8 @@
 #include <QTextLayout>
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace qp {
 namespace {
@@ -81,6 +85,36 @@ TEST_F(RichEditTest, PositionConversionRoundTrips)
     for (int doc = 0; doc <= 6; ++doc)
         EXPECT_EQ(edit.toDocumentPosition(edit.fromDocumentPosition(doc)), doc);
     EXPECT_EQ(edit.toDocumentPosition(2, true), 2);  // LF rounded up: start of the next paragraph
+}
+
+TEST_F(RichEditTest, PositionConversionOnIrregularParagraphs)
+{
+    // Empty, short and very long paragraphs mixed, checked against a plain walk.
+    std::mt19937 random(99);
+    QStringList paras;
+    for (int i = 0; i < 300; ++i) {
+        const int kind = int(random() % 10);
+        const int length = kind < 3 ? 0 : kind < 9 ? int(random() % 20) : 2000 + int(random() % 3000);
+        paras << QString(length, QLatin1Char('a' + i % 26));
+    }
+    edit.setText(paras.join(QStringLiteral("\r\n")));
+    std::vector<int> docOf;
+    int doc = 0;
+    for (int i = 0; i < paras.size(); ++i) {
+        for (int k = 0; k < paras[i].size(); ++k)
+            docOf.push_back(doc++);
+        if (i + 1 < paras.size()) {
+            docOf.push_back(doc);  // CR
+            docOf.push_back(doc);  // LF rounds down to the break
+            ++doc;
+        }
+    }
+    docOf.push_back(doc);
+    ASSERT_EQ(edit.textLength() + 1, int(docOf.size()));
+    for (int pos = 0; pos <= edit.textLength(); ++pos) {
+        ASSERT_EQ(edit.toDocumentPosition(pos), docOf[pos]) << "pos " << pos;
+        ASSERT_EQ(edit.toDocumentPosition(edit.fromDocumentPosition(docOf[pos])), docOf[pos]);
+    }
 }
 
 TEST_F(RichEditTest, SetTextAcceptsEveryLineBreak)
@@ -496,6 +530,49 @@ TEST_F(RichEditTest, DefaultFontAndBackground)
     EXPECT_DOUBLE_EQ(edit.defaultFontSize(), 12);
     edit.setBackgroundColor(Qt::yellow);
     EXPECT_EQ(edit.backgroundColor(), QColor(Qt::yellow));
+}
+
+TEST_F(RichEditTest, RenderPageDrawsWholeLinesPageByPage)
+{
+    QStringList paras;
+    for (int i = 0; i < 120; ++i)
+        paras << QStringLiteral("paragraph %1 with some words to fill a line").arg(i);
+    edit.setText(paras.join(QStringLiteral("\r\n")));
+    QImage page(600, 400, QImage::Format_RGB32);
+    const QRectF body(50, 40, 500, 300);
+
+    for (const auto& range : {std::pair{0, edit.textLength()}, std::pair{edit.lineIndex(10) + 3, edit.lineIndex(90)}}) {
+        int pos = range.first;
+        int pages = 0;
+        while (pos < range.second) {
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            const int next = edit.renderPage(painter, body, pos, range.second);
+            ASSERT_GT(next, pos) << "a page must take at least one line";
+            ASSERT_LE(next, range.second);
+            // Pages end at line starts, never inside a line.
+            if (next < range.second) {
+                ASSERT_EQ(edit.lineIndex(edit.lineFromChar(next)), next);
+            }
+            pos = next;
+            ++pages;
+        }
+        EXPECT_GT(pages, 1);
+        EXPECT_EQ(pos, range.second);
+    }
+    // Something was drawn inside the body and nothing outside it.
+    EXPECT_NE(page.copy(body.toRect()), QImage(body.toRect().size(), QImage::Format_RGB32));
+    EXPECT_EQ(page.pixelColor(10, 10), QColor(Qt::white));
+    edit.releaseRenderCache();
+}
+
+TEST_F(RichEditTest, RenderPageTakesALineEvenWhenTheBodyIsTooSmall)
+{
+    edit.setText(QStringLiteral("one\r\ntwo"));
+    QImage page(100, 100, QImage::Format_RGB32);
+    QPainter painter(&page);
+    EXPECT_EQ(edit.renderPage(painter, QRectF(0, 0, 100, 1), 0, edit.textLength()), 5);
+    EXPECT_EQ(edit.renderPage(painter, QRectF(0, 0, 100, 1), 5, edit.textLength()), edit.textLength());
 }
 
 class WrappedLinesTest : public RichEditTest {

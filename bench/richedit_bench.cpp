@@ -1,0 +1,167 @@
+// The editor control on big documents: loading 10 MB of plain text, and the
+// position and line look-ups every status-bar refresh and search makes.
+#include "platform/RichEdit.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kParagraphs = 200000;
+
+// 200,000 paragraphs of 40 to 60 characters each: about 10 MB as UTF-8.
+QString bigText()
+{
+    std::mt19937 random(7);
+    QString text;
+    text.reserve(kParagraphs * 52);
+    const QString words = QStringLiteral("the quick brown fox jumps over a lazy dog while writers keep on writing ");
+    for (int i = 0; i < kParagraphs; ++i) {
+        const int length = 40 + int(random() % 21);
+        text += words.mid(int(random() % 10), length);
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+const QString& bigFile()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("big.txt"));
+        QFile file(p);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bigText().toUtf8());
+        return p;
+    }();
+    return path;
+}
+
+std::unique_ptr<qp::RichEdit> shownEditor(bool wordWrap)
+{
+    auto edit = std::make_unique<qp::RichEdit>();
+    edit->resize(800, 600);
+    edit->setWordWrap(wordWrap);
+    edit->show();
+    QCoreApplication::processEvents();
+    return edit;
+}
+
+// One shared 200,000-paragraph document with its line layout completed. It
+// is left for the process exit to reclaim: widgets must not outlive the
+// application object, which goes first.
+qp::RichEdit& bigEditor()
+{
+    static qp::RichEdit* edit = [] {
+        auto e = shownEditor(true);
+        e->setText(bigText());
+        e->completeLineLayout();
+        return e.release();
+    }();
+    return *edit;
+}
+
+std::vector<int> randomPositions(int limit)
+{
+    std::mt19937 random(42);
+    std::vector<int> positions(1000);
+    for (int& p : positions)
+        p = int(random() % (limit + 1));
+    return positions;
+}
+
+void BM_LoadPlainText10MB(benchmark::State& state)
+{
+    const QString& path = bigFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto edit = shownEditor(true);
+        edit->setTextMode(qp::TextMode::Plain);
+        state.ResumeTiming();
+        edit->loadFile(path);
+        benchmark::DoNotOptimize(edit->textLength());
+        state.PauseTiming();
+        edit.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(path).size());
+}
+BENCHMARK(BM_LoadPlainText10MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ToDocumentPosition(benchmark::State& state)
+{
+    qp::RichEdit& edit = bigEditor();
+    const std::vector<int> positions = randomPositions(edit.textLength());
+    for (auto _ : state) {
+        for (const int p : positions)
+            benchmark::DoNotOptimize(edit.toDocumentPosition(p));
+    }
+    state.SetItemsProcessed(state.iterations() * qint64(positions.size()));
+}
+BENCHMARK(BM_ToDocumentPosition)->Unit(benchmark::kMicrosecond);
+
+void BM_FromDocumentPosition(benchmark::State& state)
+{
+    qp::RichEdit& edit = bigEditor();
+    const std::vector<int> positions = randomPositions(edit.document()->characterCount() - 1);
+    for (auto _ : state) {
+        for (const int p : positions)
+            benchmark::DoNotOptimize(edit.fromDocumentPosition(p));
+    }
+    state.SetItemsProcessed(state.iterations() * qint64(positions.size()));
+}
+BENCHMARK(BM_FromDocumentPosition)->Unit(benchmark::kMicrosecond);
+
+void BM_LineFromChar(benchmark::State& state)
+{
+    qp::RichEdit& edit = bigEditor();
+    const std::vector<int> positions = randomPositions(edit.textLength());
+    for (auto _ : state) {
+        for (const int p : positions)
+            benchmark::DoNotOptimize(edit.lineFromChar(p));
+    }
+    state.SetItemsProcessed(state.iterations() * qint64(positions.size()));
+}
+BENCHMARK(BM_LineFromChar)->Unit(benchmark::kMicrosecond);
+
+void BM_LineIndex(benchmark::State& state)
+{
+    qp::RichEdit& edit = bigEditor();
+    const std::vector<int> lines = randomPositions(edit.lineCount() - 1);
+    for (auto _ : state) {
+        for (const int line : lines)
+            benchmark::DoNotOptimize(edit.lineIndex(line));
+    }
+    state.SetItemsProcessed(state.iterations() * qint64(lines.size()));
+}
+BENCHMARK(BM_LineIndex)->Unit(benchmark::kMicrosecond);
+
+void BM_TypeIntoBigDocument(benchmark::State& state)
+{
+    // One keystroke's worth of work: an insert and the line count after it.
+    // Most of it is the document's own relayout of the blocks below the edit.
+    qp::RichEdit& edit = bigEditor();
+    edit.setSelStart(edit.textLength() / 2);
+    for (auto _ : state) {
+        edit.replaceSelection(QStringLiteral("x"));
+        benchmark::DoNotOptimize(edit.lineCount());
+    }
+}
+BENCHMARK(BM_TypeIntoBigDocument)->Unit(benchmark::kMicrosecond);
+
+void BM_FindAbsentWord(benchmark::State& state)
+{
+    qp::RichEdit& edit = bigEditor();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(edit.findText(QStringLiteral("zebra"), 0, edit.textLength(), qp::FindOption::None));
+}
+BENCHMARK(BM_FindAbsentWord)->Unit(benchmark::kMillisecond);
+
+}  // namespace
