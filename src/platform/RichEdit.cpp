@@ -79,6 +79,9 @@ private:
 
 RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
 {
+    m_layoutTimer.setSingleShot(true);
+    m_layoutTimer.setInterval(0);
+    connect(&m_layoutTimer, &QTimer::timeout, this, [this] { layoutSlice(); });
     setObjectName(QStringLiteral("RichEdit1"));
     setTabChangesFocus(false);
     setUndoRedoEnabled(true);
@@ -101,9 +104,6 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     font.setPixelSize(13);
     setFont(font);
 
-    m_layoutTimer.setSingleShot(true);
-    m_layoutTimer.setInterval(0);
-    connect(&m_layoutTimer, &QTimer::timeout, this, [this] { layoutSlice(); });
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });
     connect(this, &QTextEdit::selectionChanged, this, [this] { onCursorMoved(); });
 
