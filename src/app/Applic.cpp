@@ -2,6 +2,10 @@
 
 #include "app/CommandDispatch.h"
 #include "app/EditCommands.h"
+#include "app/ViewCommands.h"
+#include "app/window/EditorColumn.h"
+#include "editing/Tools_Statusbar.h"
+#include "platform/DocumentStatistics.h"
 #include "app/StandardCommands.h"
 #include "app/window/Tools_Mainform.h"
 #include "help/Window_About.h"
@@ -21,9 +25,12 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QWindowStateChangeEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -54,9 +61,31 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     RichEdit1 = new RichEdit(central);
-    layout->addWidget(RichEdit1);
+    m_statistics = new DocumentStatistics(*RichEdit1);
+    m_column = new EditorColumn(RichEdit1, central);
+    StatusBar1 = createStatusBar1(central);
+    StatusBar3 = createStatusBar3(central);
+    layout->addWidget(m_column, 1);
+    layout->addWidget(StatusBar1);
+    layout->addWidget(StatusBar3);
     setCentralWidget(central);
+    connect(StatusBar1, &StatusBar::clicked, this, &TApp::onStatusBarClicked);
+    connect(m_column, &EditorColumn::marginMenuRequested, this, [this](QPoint at) { popupMenu(1)->popup(at); });
+    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
+        // Shift+right click opens the alternative menu instead, from the mouse-down notification.
+        if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier))
+            popupMenu(2)->popup(RichEdit1->viewport()->mapToGlobal(at));
+    });
+    connect(RichEdit1, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) { typingModeKey(*StatusBar1, key); });
+    connect(RichEdit1, &RichEdit::lineLayoutCompleted, this, [this] {
+        if (!StatusBar1->isHidden()) {
+            refreshLines(*StatusBar1, *RichEdit1);
+            refreshPages(*StatusBar1, *RichEdit1, m_options.linesPerPage);
+        }
+    });
     // Files dropped on the editor open as documents instead of being inserted as text.
     RichEdit1->viewport()->installEventFilter(this);
     connect(RichEdit1, &RichEdit::editTextChanged, this, [this] { guarded([this] { onTextChanged(); }); });
@@ -195,6 +224,11 @@ void TApp::updateStandardCommands()
 
 void TApp::onSelectionChanged()
 {
+    if (!StatusBar1->isHidden()) {
+        refreshCounts(*StatusBar1, *m_statistics);
+        refreshCaretPosition(*StatusBar1, *RichEdit1);
+        refreshCharacterCode(*StatusBar1, *RichEdit1, *m_statistics);
+    }
     const bool selection = RichEdit1->selLength() > 0;
     setCommandEnabled(Command::Search_FindSelection, selection);
     setCommandEnabled(Command::Edit_ChangeCase, selection);
@@ -239,12 +273,16 @@ void TApp::showEvent(QShowEvent* event)
 // The showing step restores the stored view in a fixed order, then reads the command line.
 void TApp::formShow()
 {
-    restoreWritersMode();
+    m_restoring = true;
+    const auto restored = qScopeGuard([this] { m_restoring = false; });
+    restoreWritersMode(*this);
     restoreWindowGeometry(*this);
-    restoreEditorColumn();
-    restoreStatusBar();
-    restoreWordWrapAndScrollBar();
-    restoreBasicStatusBar();
+    restoreEditorColumn(*this);
+    restoreStatusBarPosition(*this);
+    restoreStatusBarShown(*this);
+    restoreWordWrap(*this);
+    restoreScrollBars(*this);
+    restoreBasicStatusBar(*this);
     setUpOpenDialogFilter(*this);
     setAcceptDrops(true);
     readCommandLine();
@@ -269,7 +307,7 @@ void TApp::completeStartup()
         applyDefaultFormat();
         setDocState(*this, DocState::New);
         loadProgramSettings();
-        restoreStayOnTop();
+        restoreStayOnTop(*this);
         newDocumentFromDefaultType();
         loadAutoWords();
         if (!m_services.paths.programFile(QStringLiteral("Help.htm")).isEmpty())
@@ -282,6 +320,12 @@ void TApp::completeStartup()
 
 void TApp::onTextChanged()
 {
+    if (!StatusBar1->isHidden()) {
+        refreshCounts(*StatusBar1, *m_statistics);
+        refreshLines(*StatusBar1, *RichEdit1);
+        refreshPages(*StatusBar1, *RichEdit1, m_options.linesPerPage);
+        refreshCaretPosition(*StatusBar1, *RichEdit1);
+    }
     setDocState(*this, DocState::Modified);
     if (!m_document.fileName.isEmpty())
         setRevertEnabled(true);
@@ -367,19 +411,79 @@ bool TApp::eventFilter(QObject* watched, QEvent* event)
 
 // Steps of start-up whose features come later; each stays a named step so the order holds.
 void TApp::fillToolSlots() {}
-void TApp::restoreWritersMode() {}
-void TApp::restoreEditorColumn() {}
-void TApp::restoreStatusBar() {}
-void TApp::restoreWordWrapAndScrollBar() {}
-void TApp::restoreBasicStatusBar() {}
 void TApp::versionCheck() {}
 void TApp::applyDefaultFormat() {}
-void TApp::refreshStatePanel() {}
-void TApp::showMessage(const QString&) {}
-void TApp::setMessageText(const QString&) {}
-void TApp::endMessage() {}
-void TApp::refreshAllPanels() {}
-void TApp::refreshFileTypePanel() {}
+void TApp::refreshStatePanel()
+{
+    qp::refreshStatePanel(*StatusBar1, int(m_document.state));
+}
+
+void TApp::refreshFileTypePanel()
+{
+    qp::refreshFileTypePanel(*StatusBar1, m_document.fileTypeLabel);
+}
+
+void TApp::showMessage(const QString& text)
+{
+    StatusBar3->setPanelText(0, text);
+    StatusBar1->hide();
+    auto* layout = static_cast<QVBoxLayout*>(centralWidget()->layout());
+    layout->removeWidget(StatusBar3);
+    layout->insertWidget(m_statusBarAtBottom ? layout->count() : 0, StatusBar3);
+    StatusBar3->show();
+}
+
+void TApp::setMessageText(const QString& text)
+{
+    StatusBar3->setPanelText(0, text);
+}
+
+void TApp::endMessage()
+{
+    StatusBar3->hide();
+    StatusBar1->show();
+}
+
+void TApp::refreshAllPanels()
+{
+    refreshCounts(*StatusBar1, *m_statistics);
+    refreshCaretPosition(*StatusBar1, *RichEdit1);
+    refreshCharacterCode(*StatusBar1, *RichEdit1, *m_statistics);
+    refreshLines(*StatusBar1, *RichEdit1);
+    refreshPages(*StatusBar1, *RichEdit1, m_options.linesPerPage);
+    refreshStatePanel();
+}
+
+void TApp::dockStatusBar(bool bottom)
+{
+    m_statusBarAtBottom = bottom;
+    auto* layout = static_cast<QVBoxLayout*>(centralWidget()->layout());
+    layout->removeWidget(StatusBar1);
+    layout->insertWidget(bottom ? layout->indexOf(m_column) + 1 : 0, StatusBar1);
+    StatusBar1->setSizeGripShown(bottom);
+}
+
+void TApp::onStatusBarClicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPosition)
+{
+    if (button == Qt::RightButton) {
+        popupMenu(3)->popup(globalPosition);
+        return;
+    }
+    if (button != Qt::LeftButton)
+        return;
+    runCommand((modifiers & Qt::ShiftModifier) ? Command::View_StatusBarPos : Command::View_BasicStatusbar);
+}
+
+void TApp::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || m_restoring)
+        return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    // A maximize by the window frame records the bounds it leaves.
+    if (isMaximized() && !(change->oldState() & Qt::WindowMaximized) && !m_values.fullScreen)
+        guarded([this] { storeBeforeMaxBounds(*this); });
+}
 void TApp::printFromCommandLine() {}
 void TApp::addToRecentFiles(const QString&) {}
 bool TApp::convertersAvailable() const { return false; }
@@ -426,7 +530,6 @@ void TApp::loadProgramSettings()
 {
     m_windows.settings->loadSettings();
 }
-void TApp::restoreStayOnTop() {}
 void TApp::loadAutoWords() {}
 
 void TApp::newDocumentFromDefaultType()

@@ -18,6 +18,9 @@ class QMenu;
 namespace qp {
 
 class CommandDispatch;
+class DocumentStatistics;
+class EditorColumn;
+class StatusBar;
 class RichEdit;
 class Registry;
 struct Services;
@@ -62,6 +65,15 @@ public:
     Services& services() const { return m_services; }
     Registry& registry() const;
     RichEdit& editor() const { return *RichEdit1; }
+    EditorColumn& column() const { return *m_column; }
+    StatusBar& statusBar1() const { return *StatusBar1; }
+    StatusBar& statusBar3() const { return *StatusBar3; }
+    DocumentStatistics& statistics() const { return *m_statistics; }
+    // StatusBar1 docked at the bottom (else at the top).
+    bool statusBarAtBottom() const { return m_statusBarAtBottom; }
+    void dockStatusBar(bool bottom);
+    // Set when full screen begins with the window maximized.
+    bool& wasMaximized() { return m_wasMaximized; }
     ProgramValues& values() { return m_values; }
     // The program-wide options of the settings, as last loaded or stored.
     SettingsOptions& options() { return m_options; }
@@ -125,6 +137,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -137,15 +150,10 @@ private:
     void formShow();
     void readCommandLine();
     void onTextChanged();
+    void onStatusBarClicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPosition);
     void fillToolSlots();
-    void restoreWritersMode();
-    void restoreEditorColumn();
-    void restoreStatusBar();
-    void restoreWordWrapAndScrollBar();
-    void restoreBasicStatusBar();
     void versionCheck();
     void loadProgramSettings();
-    void restoreStayOnTop();
     void newDocumentFromDefaultType();
     void loadAutoWords();
     void uninstallRegistry();
@@ -169,6 +177,14 @@ private:
     QString m_lastSearchText;
     AppWindows m_windows;
     RichEdit* RichEdit1 = nullptr;
+    EditorColumn* m_column = nullptr;
+    StatusBar* StatusBar1 = nullptr;
+    StatusBar* StatusBar3 = nullptr;
+    DocumentStatistics* m_statistics = nullptr;
+    bool m_statusBarAtBottom = true;
+    bool m_wasMaximized = false;
+    // Set while start-up applies stored geometry, which must not be written back.
+    bool m_restoring = false;
     std::array<QAction*, CommandCount> m_actions{};
     std::array<bool, CommandCount> m_enabled{};
     std::array<QMenu*, 5> m_popupMenus{};

@@ -191,6 +191,9 @@ bool CommandDispatch::eventFilter(QObject* watched, QEvent* event)
         event->accept();
         return true;
     }
+    // The editor still reports the key going down, as it would for a key it keeps.
+    if (widget == &m_app.editor())
+        Q_EMIT m_app.editor().keyDown(keyEvent->key(), keyEvent->modifiers());
     m_app.runCommand(*command);
     return true;
 }

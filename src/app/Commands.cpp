@@ -4,6 +4,8 @@
 #include "app/EditCommands.h"
 #include "app/SearchCommands.h"
 #include "app/StandardCommands.h"
+#include "app/ViewCommands.h"
+#include "app/window/Tools_Mainform.h"
 #include "settings/Window_Settings.h"
 
 namespace qp {
@@ -33,7 +35,7 @@ constexpr CommandRow Rows[] = {
     {C::File_PrintOptions, "Action_File_PrintOptions", "Prin&t Options...", "Ctrl+Shift+P", NoFlags, nullptr},
     {C::File_Print, "Action_File_Print", "&Print...", "Ctrl+P", NoFlags, nullptr},
     {C::File_Exit, "Action_File_Exit", "&Exit", "Ctrl+Q", StartsHidden, exitProgram},
-    {C::View_FullScreen_Esc, "Action_View_FullScreen_Esc", "", "Esc", NoFlags, nullptr},
+    {C::View_FullScreen_Esc, "Action_View_FullScreen_Esc", "", "Esc", NoFlags, viewFullScreenEsc},
     {C::File_ExitEsc, "Action_File_ExitEsc", "&Exit", "Esc", NoFlags, exitProgram},
     {C::EditUndo1, "EditUndo1", "&Undo", "Ctrl+Z", Standard, [](TApp&) { standardUndo(); }},
     {C::EditCut1, "EditCut1", "Cu&t", "Ctrl+X", Standard, [](TApp&) { standardCut(); }},
@@ -68,21 +70,21 @@ constexpr CommandRow Rows[] = {
     {C::Other_Run, "Action_Other_Run", "&Run", "F9", StartsDisabled, nullptr},
     {C::Tools_Settings, "Action_Tools_Settings", "&Settings...", "F4", NoFlags, [](TApp& a) { a.windows().settings->showSettings(); }},
     {C::Tools_Setup, "Action_Tools_Setup", "Se&tup...", "", NoFlags, nullptr},
-    {C::View_WordwrapEnabled, "Action_View_WordwrapEnabled", "&Wordwrap", "Ctrl+W", StartsChecked, nullptr},
-    {C::View_StatusBarEnabled, "Action_View_StatusBarEnabled", "&Statusbar", "Ctrl+T", StartsChecked, nullptr},
-    {C::View_Stayontop, "Action_View_Stayontop", "Stay on &Top", "Ctrl+M", Checkable, nullptr},
-    {C::View_WritersMode, "Action_View_WritersMode", "Writers &Mode", "Ctrl+0", Checkable, nullptr},
-    {C::View_FullScreen, "Action_View_FullScreen", "&Full Screen", "F11", NoFlags, nullptr},
-    {C::View_ScrollBarEnabled, "Action_View_ScrollBarEnabled", "&Vertical Scrollbar", "Ctrl+Alt+B", StartsChecked, nullptr},
-    {C::View_MaximizeRestore, "Action_View_MaximizeRestore", "&Ma&ximize/Restore", "F12", NoFlags, nullptr},
-    {C::View_StatusBarPos, "Action_View_StatusBarPos", "Statusbar &Top", "Ctrl+Shift+T", Checkable, nullptr},
-    {C::View_BasicStatusbar, "Action_View_BasicStatusbar", "Basic Statusba&r", "F6", Checkable, nullptr},
-    {C::View_EditorIncrease, "Action_View_EditorIncrease", "&Increase Editor Width", "Alt+X", NoFlags, nullptr},
-    {C::View_EditorDecrease, "Action_View_EditorDecrease", "&Decrease Editor Width", "Alt+Z", NoFlags, nullptr},
-    {C::View_EditorMoveRight, "Action_View_EditorMoveRight", "Move Editor &Right", "Alt+W", NoFlags, nullptr},
-    {C::View_EditorMoveLeft, "Action_View_EditorMoveLeft", "Move Editor &Left", "Alt+Q", NoFlags, nullptr},
-    {C::View_EditorReset, "Action_View_EditorReset", "Editor &Max Width", "Alt+R", NoFlags, nullptr},
-    {C::View_EditorCenter, "Action_View_EditorCenter", "&Center Editor", "Alt+C", NoFlags, nullptr},
+    {C::View_WordwrapEnabled, "Action_View_WordwrapEnabled", "&Wordwrap", "Ctrl+W", StartsChecked, viewWordWrap},
+    {C::View_StatusBarEnabled, "Action_View_StatusBarEnabled", "&Statusbar", "Ctrl+T", StartsChecked, viewStatusBar},
+    {C::View_Stayontop, "Action_View_Stayontop", "Stay on &Top", "Ctrl+M", Checkable, viewStayOnTop},
+    {C::View_WritersMode, "Action_View_WritersMode", "Writers &Mode", "Ctrl+0", Checkable, viewWritersMode},
+    {C::View_FullScreen, "Action_View_FullScreen", "&Full Screen", "F11", NoFlags, viewFullScreen},
+    {C::View_ScrollBarEnabled, "Action_View_ScrollBarEnabled", "&Vertical Scrollbar", "Ctrl+Alt+B", StartsChecked, viewScrollBars},
+    {C::View_MaximizeRestore, "Action_View_MaximizeRestore", "&Ma&ximize/Restore", "F12", NoFlags, viewMaximizeRestore},
+    {C::View_StatusBarPos, "Action_View_StatusBarPos", "Statusbar &Top", "Ctrl+Shift+T", Checkable, viewStatusBarPosition},
+    {C::View_BasicStatusbar, "Action_View_BasicStatusbar", "Basic Statusba&r", "F6", Checkable, viewBasicStatusBar},
+    {C::View_EditorIncrease, "Action_View_EditorIncrease", "&Increase Editor Width", "Alt+X", NoFlags, editorIncrease},
+    {C::View_EditorDecrease, "Action_View_EditorDecrease", "&Decrease Editor Width", "Alt+Z", NoFlags, editorDecrease},
+    {C::View_EditorMoveRight, "Action_View_EditorMoveRight", "Move Editor &Right", "Alt+W", NoFlags, editorMoveRight},
+    {C::View_EditorMoveLeft, "Action_View_EditorMoveLeft", "Move Editor &Left", "Alt+Q", NoFlags, editorMoveLeft},
+    {C::View_EditorReset, "Action_View_EditorReset", "Editor &Max Width", "Alt+R", NoFlags, editorReset},
+    {C::View_EditorCenter, "Action_View_EditorCenter", "&Center Editor", "Alt+C", NoFlags, editorCenter},
     {C::Help_Shortcuts, "Action_Help_Shortcuts", "Additional &Functions...", "F1", NoFlags, nullptr},
     {C::Help_Documentation, "Action_Help_Documentation", "&Documentation...", "Ctrl+F1", StartsHidden, nullptr},
     {C::Edit_SwitchCharacters, "Action_Edit_SwitchCharacters", "&Switch Characters", "Alt+;", NoFlags, editSwitchCharacters},

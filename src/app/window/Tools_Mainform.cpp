@@ -1,42 +1,72 @@
 #include "app/window/Tools_Mainform.h"
 
 #include "app/Applic.h"
+#include "app/window/EditorColumn.h"
+#include "platform/Errors.h"
 #include "platform/Registry.h"
+#include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/SystemServices.h"
+#include "platform/WindowManagement.h"
+
+#include <QAction>
 
 namespace qp {
 
 namespace {
 
 const QString MainForm = QStringLiteral("MainForm");
+constexpr int Frame = 8;
+
+std::optional<RegKey> mainFormKey(TApp& app)
+{
+    return RegKey::openSettingsRead(app.registry(), MainForm);
+}
+
+// The column commands act only while the right divider shows (Writers Mode).
+EditorColumn& columnInWritersMode(TApp& app)
+{
+    if (!app.column().writersMode())
+        cancel();
+    return app.column();
+}
+
+void setNormalGeometry(TApp& app, int left, int top, int width, int height)
+{
+    // Sizes are the client size and positions the frame's, so that a stored
+    // geometry comes back unchanged whatever the window manager's frame.
+    app.resize(width, height);
+    app.move(left, top);
+}
 
 }  // namespace
 
+int outerWidth(const TApp& app)
+{
+    return app.column().width() + Frame;
+}
+
 void applyBeforeMaxBounds(TApp& app)
 {
-    const auto key = RegKey::openSettingsRead(app.registry(), MainForm);
+    const auto key = mainFormKey(app);
     if (!key)
         return;
-    // Sizes are the client size and positions the frame's, so that a stored
-    // geometry comes back unchanged whatever the window manager's frame.
-    const int width = key->readInteger(QStringLiteral("BeforeMax_Main_Width"), app.width());
-    const int height = key->readInteger(QStringLiteral("BeforeMax_Main_Height"), app.height());
-    const int left = key->readInteger(QStringLiteral("BeforeMax_Main_Left"), app.frameGeometry().left());
-    const int top = key->readInteger(QStringLiteral("BeforeMax_Main_Top"), app.frameGeometry().top());
-    app.move(left, top);
-    app.resize(width, height);
+    const QRect frame = app.frameGeometry();
+    setNormalGeometry(app, key->readInteger(QStringLiteral("BeforeMax_Main_Left"), frame.left()),
+                      key->readInteger(QStringLiteral("BeforeMax_Main_Top"), frame.top()),
+                      key->readInteger(QStringLiteral("BeforeMax_Main_Width"), app.width()),
+                      key->readInteger(QStringLiteral("BeforeMax_Main_Height"), app.height()));
 }
 
 void restoreWindowGeometry(TApp& app)
 {
     const QRect screen = app.services().screen.screenGeometry();
-    const auto key = RegKey::openSettingsRead(app.registry(), MainForm);
+    const auto key = mainFormKey(app);
     auto read = [&](const char* name, int fallback) {
         return key ? key->readInteger(QString::fromLatin1(name), fallback) : fallback;
     };
     if (read("Main_State", 10) == 1) {
-        app.setWindowState(app.windowState() | Qt::WindowMaximized);
+        app.setWindowState((app.windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
         return;
     }
     app.setWindowState(app.windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized));
@@ -44,8 +74,17 @@ void restoreWindowGeometry(TApp& app)
     const int height = read("Main_Height", 480);
     const int left = read("Main_Left", screen.width() / 2 - 320);
     const int top = read("Main_Top", screen.height() / 2 - 240);
-    app.resize(width, height);
-    app.move(left, top);
+    setNormalGeometry(app, left, top, width, height);
+}
+
+void restoreEditorColumn(TApp& app)
+{
+    const auto key = mainFormKey(app);
+    if (!key)
+        return;
+    EditorColumn& column = app.column();
+    column.setEditorWidth(key->readInteger(QStringLiteral("Editor_Width"), column.editorWidth()));
+    column.setLeftWidth(key->readInteger(QStringLiteral("Editor_Left"), column.leftWidth()));
 }
 
 void storeWindowGeometry(TApp& app)
@@ -57,16 +96,135 @@ void storeWindowGeometry(TApp& app)
     key.writeInteger(QStringLiteral("Main_Left"), bounds.left());
     key.writeInteger(QStringLiteral("Main_Top"), bounds.top());
     key.writeInteger(QStringLiteral("Main_State"), app.isMaximized() ? 1 : 0);
+    key.writeInteger(QStringLiteral("Editor_Width"), app.column().editorWidth());
+    key.writeInteger(QStringLiteral("Editor_Left"), app.column().leftWidth());
 }
 
 void storeBeforeMaxBounds(TApp& app)
 {
     RegKey key = RegKey::openSettingsWrite(app.registry(), MainForm);
-    const QRect bounds = app.frameGeometry();
-    key.writeInteger(QStringLiteral("BeforeMax_Main_Width"), app.width());
-    key.writeInteger(QStringLiteral("BeforeMax_Main_Height"), app.height());
-    key.writeInteger(QStringLiteral("BeforeMax_Main_Left"), bounds.left());
-    key.writeInteger(QStringLiteral("BeforeMax_Main_Top"), bounds.top());
+    // On a maximized window these are the bounds it had before.
+    const QRect normal = app.isMaximized() ? app.normalGeometry() : app.geometry();
+    const QRect frame = app.frameGeometry();
+    const QPoint topLeft = app.isMaximized() ? normal.topLeft() - (app.geometry().topLeft() - frame.topLeft())
+                                             : frame.topLeft();
+    key.writeInteger(QStringLiteral("BeforeMax_Main_Width"), normal.width());
+    key.writeInteger(QStringLiteral("BeforeMax_Main_Height"), normal.height());
+    key.writeInteger(QStringLiteral("BeforeMax_Main_Left"), topLeft.x());
+    key.writeInteger(QStringLiteral("BeforeMax_Main_Top"), topLeft.y());
+}
+
+void restoreStayOnTop(TApp& app)
+{
+    const auto key = mainFormKey(app);
+    if (!key || key->readInteger(QStringLiteral("StayOnTop_Enabled"), 0) != 1)
+        return;
+    setStayOnTop(app, true);
+    app.action(Command::View_Stayontop)->setChecked(true);
+}
+
+void viewMaximizeRestore(TApp& app)
+{
+    if (!app.isMaximized()) {
+        storeBeforeMaxBounds(app);
+        app.showMaximized();
+    } else {
+        app.showNormal();
+    }
+}
+
+void viewStayOnTop(TApp& app)
+{
+    storeWindowGeometry(app);
+    QAction* command = app.action(Command::View_Stayontop);
+    const bool onTop = !command->isChecked();
+    setStayOnTop(app, onTop);
+    command->setChecked(onTop);
+    RegKey::openSettingsWrite(app.registry(), MainForm).writeInteger(QStringLiteral("StayOnTop_Enabled"), onTop ? 1 : 0);
+}
+
+void viewFullScreen(TApp& app)
+{
+    RichEdit& editor = app.editor();
+    const int start = editor.selStart();
+    const int length = editor.selLength();
+    bool& fullScreen = app.values().fullScreen;
+    if (fullScreen) {
+        fullScreen = false;
+        app.setCommandEnabled(Command::View_MaximizeRestore, true);
+        setTitleBar(app, true);
+        setMenuAttached(app, true);
+        if (app.wasMaximized()) {
+            app.showMaximized();
+        } else {
+            restoreWindowGeometry(app);
+            restoreEditorColumn(app);
+        }
+    } else {
+        fullScreen = true;
+        app.setCommandEnabled(Command::View_MaximizeRestore, false);
+        storeWindowGeometry(app);
+        if (app.isMaximized())
+            app.wasMaximized() = true;
+        else if (!app.isMinimized())
+            app.wasMaximized() = false;
+        setTitleBar(app, false);
+        setMenuAttached(app, false);
+        const QRect screen = app.services().screen.screenGeometry();
+        app.setWindowState(Qt::WindowNoState);
+        app.setGeometry(0, 0, screen.width(), screen.height());
+    }
+    editor.setSelection(start, length);
+    editor.setFocus();
+}
+
+void viewFullScreenEsc(TApp& app)
+{
+    if (app.values().fullScreen)
+        viewFullScreen(app);
+}
+
+void editorIncrease(TApp& app)
+{
+    EditorColumn& column = columnInWritersMode(app);
+    if (column.rightWidth() > 45)
+        column.setEditorWidth(column.editorWidth() + 20);
+}
+
+void editorDecrease(TApp& app)
+{
+    EditorColumn& column = columnInWritersMode(app);
+    if (column.editorWidth() > 30)
+        column.setEditorWidth(column.editorWidth() - 20);
+}
+
+void editorMoveLeft(TApp& app)
+{
+    EditorColumn& column = columnInWritersMode(app);
+    if (column.leftWidth() > 30)
+        column.setLeftWidth(column.leftWidth() - 20);
+}
+
+void editorMoveRight(TApp& app)
+{
+    EditorColumn& column = columnInWritersMode(app);
+    if (column.rightWidth() > 45)
+        column.setLeftWidth(column.leftWidth() + 20);
+}
+
+void editorReset(TApp& app)
+{
+    EditorColumn& column = columnInWritersMode(app);
+    column.setLeftWidth(30);
+    column.setEditorWidth(outerWidth(app) - 76);
+}
+
+void editorCenter(TApp& app)
+{
+    EditorColumn& column = columnInWritersMode(app);
+    const int w = outerWidth(app);
+    if (w >= column.editorWidth())
+        column.setLeftWidth((w - column.editorWidth()) / 2 - 8);
 }
 
 }  // namespace qp

@@ -1,0 +1,164 @@
+#include "editing/Tools_Statusbar.h"
+
+#include "platform/DocumentStatistics.h"
+#include "platform/RichEdit.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSizeGrip>
+
+namespace qp {
+
+StatusBar::StatusBar(const QList<int>& widths, const QStringList& texts, QWidget* parent)
+    : QWidget(parent), m_widths(widths)
+{
+    Q_ASSERT(widths.size() == texts.size());
+    for (const QString& text : texts) {
+        auto* panel = new QLabel(text, this);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setTextFormat(Qt::PlainText);
+        panel->setContentsMargins(2, 0, 2, 0);
+        // Clicks belong to the bar.
+        panel->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_panels << panel;
+    }
+    m_sizeGrip = new QSizeGrip(this);
+    setFixedHeight(QFontMetrics(font()).height() + 8);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layoutPanels();
+}
+
+QString StatusBar::panelText(int panel) const
+{
+    return m_panels.at(panel)->text();
+}
+
+void StatusBar::setPanelText(int panel, const QString& text)
+{
+    m_panels.at(panel)->setText(text);
+}
+
+void StatusBar::setPanelWidth(int panel, int width)
+{
+    m_widths[panel] = width;
+    layoutPanels();
+}
+
+QRect StatusBar::panelGeometry(int panel) const
+{
+    return m_panels.at(panel)->geometry();
+}
+
+void StatusBar::setSizeGripShown(bool shown)
+{
+    m_sizeGripShown = shown;
+    layoutPanels();
+}
+
+void StatusBar::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutPanels();
+}
+
+void StatusBar::mousePressEvent(QMouseEvent* event)
+{
+    Q_EMIT clicked(event->button(), event->modifiers(), event->globalPosition().toPoint());
+    event->accept();
+}
+
+void StatusBar::layoutPanels()
+{
+    const int gripWidth = m_sizeGripShown ? m_sizeGrip->sizeHint().width() : 0;
+    m_sizeGrip->setVisible(m_sizeGripShown);
+    if (m_sizeGripShown)
+        m_sizeGrip->setGeometry(width() - gripWidth, 0, gripWidth, height());
+    const int right = width() - gripWidth;
+    int x = 0;
+    for (int i = 0; i < m_panels.size(); ++i) {
+        const bool last = i == m_panels.size() - 1;
+        const int w = last ? std::max(0, right - x) : m_widths[i];
+        m_panels[i]->setGeometry(x, 0, w, height());
+        m_panels[i]->setVisible(w > 0 && x < right);
+        x += w;
+    }
+}
+
+StatusBar* createStatusBar1(QWidget* parent)
+{
+    auto* bar = new StatusBar({75, 75, 75, 75, 75, 75, 75, 0, 75, 75, 75, 50},
+                              {QStringLiteral("Chars:"), QStringLiteral("Words:"), QStringLiteral("Lines: "),
+                               QStringLiteral("Pages:"), QString(), QString(), QStringLiteral("Insert"), QString(),
+                               QStringLiteral("1 : 1"), QStringLiteral("# 0"), QStringLiteral("Bytes:"), QString()},
+                              parent);
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    return bar;
+}
+
+StatusBar* createStatusBar3(QWidget* parent)
+{
+    auto* bar = new StatusBar({0}, {QStringLiteral("Replacing...")}, parent);
+    bar->setObjectName(QStringLiteral("StatusBar3"));
+    bar->setSizeGripShown(false);
+    bar->hide();
+    return bar;
+}
+
+void refreshCounts(StatusBar& bar, DocumentStatistics& statistics)
+{
+    const TextCounts counts = statistics.selectionOrTotal();
+    bar.setPanelText(PanelChars, QStringLiteral("Chars: %1").arg(counts.characters));
+    bar.setPanelText(PanelWords, QStringLiteral("Words: %1").arg(counts.words));
+    bar.setPanelText(PanelBytes, QStringLiteral("Bytes: %1").arg(counts.bytes));
+}
+
+void refreshLines(StatusBar& bar, const RichEdit& editor)
+{
+    bar.setPanelText(PanelLines, QStringLiteral("Lines: %1").arg(editor.lineCount()));
+}
+
+int pageEstimate(int lines, int linesPerPage)
+{
+    const int perPage = std::max(1, linesPerPage);
+    return (lines + perPage - 1) / perPage;
+}
+
+void refreshPages(StatusBar& bar, const RichEdit& editor, int linesPerPage)
+{
+    bar.setPanelText(PanelPages, QStringLiteral("Pages: %1").arg(pageEstimate(editor.lineCount(), linesPerPage)));
+}
+
+void refreshCaretPosition(StatusBar& bar, const RichEdit& editor)
+{
+    const int start = editor.selStart();
+    const int line = editor.lineFromChar(start);
+    const int column = start - editor.lineIndex(line);
+    bar.setPanelText(PanelCaret, QStringLiteral("%1 : %2").arg(line + 1).arg(column + 1));
+}
+
+void refreshCharacterCode(StatusBar& bar, const RichEdit& editor, const DocumentStatistics& statistics)
+{
+    bar.setPanelText(PanelCharCode, QStringLiteral("# %1").arg(statistics.characterCodeAt(editor.selStart())));
+}
+
+void refreshStatePanel(StatusBar& bar, int state)
+{
+    static const char* const Names[] = {"New", "Modified", "Saved"};
+    if (state >= 0 && state <= 2)
+        bar.setPanelText(PanelState, QString::fromLatin1(Names[state]));
+}
+
+void refreshFileTypePanel(StatusBar& bar, const QString& label)
+{
+    bar.setPanelText(PanelFileType, label);
+}
+
+void typingModeKey(StatusBar& bar, int key)
+{
+    if (key != Qt::Key_Insert)
+        return;
+    const bool insert = bar.panelText(PanelTypingMode) == QLatin1String("Insert");
+    bar.setPanelText(PanelTypingMode, insert ? QStringLiteral("Overwrite") : QStringLiteral("Insert"));
+}
+
+}  // namespace qp
