@@ -79,6 +79,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
         if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier))
             popupMenu(2)->popup(RichEdit1->viewport()->mapToGlobal(at));
     });
+    connect(RichEdit1, &RichEdit::encodingFallback, this,
+            [this](const QString& message) { m_services.messages.information(message); });
     connect(RichEdit1, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) { typingModeKey(*StatusBar1, key); });
     connect(RichEdit1, &RichEdit::lineLayoutCompleted, this, [this] {
         if (!StatusBar1->isHidden()) {

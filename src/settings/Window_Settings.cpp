@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace qp {
@@ -165,6 +166,10 @@ void TForm_Settings::buildControls()
 
     connect(m_ok, &QPushButton::clicked, this, [this] { okClicked(); });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // A shortcut of the dialog's own, so that the main window's F4 (which
+    // shows this dialog) leaves the key to it while it has the focus.
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_F4), this);
+    connect(closeKey, &QShortcut::activated, this, &QDialog::reject);
     connect(m_browseRun, &QPushButton::clicked, this,
             [this] { runGuarded(m_messages, [this] { browseRunPath(); }); });
 }

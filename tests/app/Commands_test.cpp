@@ -215,6 +215,19 @@ TEST_F(Commands, KeysInOtherWindowsActOnTheirFocusedField)
     EXPECT_TRUE(app().isVisible());
 }
 
+TEST_F(Commands, F4OpensTheSettingsAndClosesThemFromInside)
+{
+    press(QKeySequence(Qt::Key_F4));
+    QWidget* settings = app().findChild<QWidget*>("TForm_Settings");
+    ASSERT_TRUE(settings);
+    ASSERT_TRUE(settings->isVisible());
+    QApplication::setActiveWindow(settings);
+    settings->activateWindow();
+    processEvents();
+    press(QKeySequence(Qt::Key_F4));
+    EXPECT_FALSE(settings->isVisible());
+}
+
 TEST(TableKey, ShiftedPunctuationIsTheUnshiftedKey)
 {
     EXPECT_EQ(tableKey(Qt::Key_Greater, Qt::ControlModifier | Qt::ShiftModifier),
