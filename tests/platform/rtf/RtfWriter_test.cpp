@@ -4,7 +4,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
-#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
