@@ -9,7 +9,8 @@ namespace qp {
 class TApp;
 
 // The small editing commands of the main window and its reactions to the
-// editor's typing and mouse notifications.
+// editor's typing and mouse notifications. Commands that change the text
+// leave a read-only document (the binary view) alone.
 
 // Replaces the selection with the text as one undoable step, caret after it.
 void insertText(TApp& app, const QString& text);

@@ -109,6 +109,24 @@ INSTANTIATE_TEST_SUITE_P(
         EnterRow{"BulletBeforeNumber", Bullet + "\t1.\tx", 6, Bullet + "\t1.\tx\r\n" + Bullet + "\t", 10}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// With word wrap on, lines are display lines: the continuation of a wrapped
+// item does not begin with its number.
+TEST_F(EditCommands, WrappedContinuationLineGetsNoNumber)
+{
+    placeWindow();
+    editor().setWordWrap(true);
+    const QString item = "  1.\t" + QString("many words ").repeated(40) + "end";
+    setText(item, int(item.size()));
+    editor().completeLineLayout();
+    ASSERT_GT(editor().lineFromChar(int(item.size())), 0) << "the item must wrap";
+    press(Enter);
+    EXPECT_EQ(editor().text(), item + "\r\n");
+
+    setText(item, 8);
+    press(Enter);
+    EXPECT_TRUE(editor().text().startsWith("  1.\tman\r\n  2.\t"));
+}
+
 TEST_F(EditCommands, EnterReplacesTheSelection)
 {
     setText("  abc def", 4, 3);
