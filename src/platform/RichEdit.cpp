@@ -1014,7 +1014,9 @@ ParagraphFormat RichEdit::selectionParagraphFormat() const
 {
     const QTextCursor cursor = textCursor();
     QTextCursor first(document());
-    first.setPosition(cursor.selectionStart());
+    // Asked from a focus or selection notification in the middle of an undo,
+    // the cursor may not have settled yet.
+    first.setPosition(std::clamp(cursor.selectionStart(), 0, document()->characterCount() - 1));
     const QTextBlockFormat format = first.blockFormat();
     ParagraphFormat result;
     const Qt::Alignment align = format.alignment() & Qt::AlignHorizontal_Mask;

@@ -64,6 +64,21 @@ TEST_F(Geometry, QuitMaximizedThenRestartAndRestoreReturnsToTheFormerBounds)
     EXPECT_EQ(app().frameGeometry().topLeft(), QPoint(50, 60));
 }
 
+TEST_F(Geometry, MaximizingByTheFrameRecordsTheBoundsItLeaves)
+{
+    app().resize(610, 455);
+    app().move(70, 80);
+    processEvents();
+    app().showMaximized();
+    processEvents();
+    const auto key = mainForm();
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->readInteger("BeforeMax_Main_Width"), 610);
+    EXPECT_EQ(key->readInteger("BeforeMax_Main_Height"), 455);
+    EXPECT_EQ(key->readInteger("BeforeMax_Main_Left"), 70);
+    EXPECT_EQ(key->readInteger("BeforeMax_Main_Top"), 80);
+}
+
 TEST_F(Geometry, StayOnTopStoresTheGeometryAndIsRestored)
 {
     app().resize(720, 510);

@@ -116,6 +116,15 @@ TEST_F(Startup, DroppedFilesOpenTheLastAfterTheQuerySave)
     EXPECT_EQ(window.document().fileName, files.last());
 }
 
+TEST_F(Startup, PrintArgumentLoadsTheFileThenClosesTheWindow)
+{
+    const QString path = writeFile("print me.txt", "to the printer");
+    TApp& window = start({path, "-p"});
+    EXPECT_EQ(editor().text(), "to the printer");
+    EXPECT_FALSE(window.isVisible()) << "the program ends after printing";
+    EXPECT_TRUE(messages.boxes().isEmpty());
+}
+
 TEST_F(Startup, TypingMakesTheDocumentModifiedAndANamedOneRevertible)
 {
     TApp& window = start({writeFile("notes.txt", "abc")});

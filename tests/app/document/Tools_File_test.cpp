@@ -304,6 +304,35 @@ TEST_F(DocumentFiles, SaveKeepsTheFilesPermissionsAndBytesOfItsTextFormat)
               QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 }
 
+TEST_F(DocumentFiles, TextTheEncodingCannotHoldIsSavedAsUtf8AndSaid)
+{
+    const QString path = writeFile("latin.txt", "caf\xe9");
+    loadNamedFile(app(), path);
+    editor().setSelection(editor().textLength(), 0);
+    editor().replaceSelection(QString::fromUtf8(" \u6f22"));
+    run(Command::File_Save);
+    EXPECT_EQ(readAll(path), QString::fromUtf8("café \u6f22").toUtf8());
+    ASSERT_EQ(messages.boxes().size(), 1);
+    EXPECT_EQ(messages.boxes().first().kind, FakeMessageService::Kind::Information);
+    EXPECT_EQ(doc().state, DocState::Saved);
+}
+
+// Reading this file fails after it opens; nothing of the document may change.
+TEST_F(DocumentFiles, AFileThatCannotBeReadLeavesTheDocumentAsItWas)
+{
+    const QString path = writeFile("mine.rtf", "{\\rtf1 my words}");
+    loadNamedFile(app(), path);
+    type("more ");
+    EXPECT_FALSE(app().guarded([&] { loadNamedFile(app(), "/proc/self/mem"); }));
+
+    ASSERT_EQ(messages.errors().size(), 1);
+    EXPECT_EQ(editor().text(), "more my words");
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
+    EXPECT_EQ(editor().textMode(), TextMode::Rich);
+    EXPECT_EQ(doc().state, DocState::Modified);
+}
+
 TEST_F(DocumentFiles, DefaultFileTypeTextMakesNewDocumentsText)
 {
     app().options().defaultFileType = FileType::Text;
