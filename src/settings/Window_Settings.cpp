@@ -64,8 +64,9 @@ TForm_Settings::TForm_Settings(Registry& registry, MessageService& messages, Fil
     setObjectName(QStringLiteral("TForm_Settings"));
     setWindowTitle(QStringLiteral("Settings"));
     setModal(false);
-    setWindowFlag(Qt::WindowStaysOnTopHint);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    // A fixed dialog border: a title and a close box, kept on top.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
     buildControls();
     setControlState(SettingsControls());
 }
