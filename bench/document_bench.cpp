@@ -1,6 +1,8 @@
 // Saving a 10 MB document and loading it again, in both file formats.
 #include "platform/RichEdit.h"
 
+#include "BenchText.h"
+
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
@@ -10,12 +12,7 @@ namespace {
 
 QString tenMegabytes()
 {
-    const QString line = QStringLiteral("Chapter and verse: the words a writer keeps, line after line.\n");
-    QString text;
-    text.reserve(10'000'000 + line.size());
-    while (text.size() < 10'000'000)
-        text += line;
-    return text;
+    return repeatedLines(QStringLiteral("Chapter and verse: the words a writer keeps, line after line.\n"), 10'000'000);
 }
 
 void saveAndLoad(benchmark::State& state, qp::TextMode mode, const char* name)

@@ -5,6 +5,8 @@
 #include "platform/DocumentStatistics.h"
 #include "platform/RichEdit.h"
 
+#include "BenchText.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -17,12 +19,7 @@ namespace {
 
 QString tenMegabytes()
 {
-    const QString line = QStringLiteral("It was the best of times, it was the worst of times, said the narrator.\n");
-    QString text;
-    text.reserve(10'000'000 + line.size());
-    while (text.size() < 10'000'000)
-        text += line;
-    return text;
+    return repeatedLines(QStringLiteral("It was the best of times, it was the worst of times, said the narrator.\n"), 10'000'000);
 }
 
 struct Window {

@@ -99,17 +99,6 @@ struct Picture {
 
 int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
 
-int hexNibble(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 ListKind kindForNfc(int nfc)
 {
     switch (nfc) {
@@ -312,7 +301,7 @@ void RtfParser::handleText(std::string_view text)
         return;
     case Dest::Pict:
         for (char c : text) {
-            const int n = hexNibble(c);
+            const int n = rtfHexDigit(c);
             if (n < 0)
                 continue;
             if (m_pict.pendingNibble < 0) {

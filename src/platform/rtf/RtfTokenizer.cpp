@@ -11,16 +11,6 @@ namespace {
 bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
-int hexValue(unsigned char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // Bytes that end a text run: the three specials, and the line breaks and NULs
 // that RTF ignores in text.
@@ -88,7 +78,7 @@ RtfToken RtfTokenizer::readControl()
             int value = 0;
             int digits = 0;
             while (digits < 2 && m_pos < size) {
-                const int h = hexValue(static_cast<unsigned char>(m_data[m_pos]));
+                const int h = rtfHexDigit(m_data[m_pos]);
                 if (h < 0)
                     break;
                 value = value * 16 + h;
@@ -138,6 +128,17 @@ RtfToken RtfTokenizer::readControl()
         m_pos += length;
     }
     return token;
+}
+
+int rtfHexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 }  // namespace qp

@@ -37,4 +37,7 @@ private:
     std::size_t m_pos = 0;
 };
 
+// The value of a hexadecimal digit, or -1 for any other character.
+int rtfHexDigit(char c);
+
 }  // namespace qp

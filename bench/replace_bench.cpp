@@ -1,0 +1,191 @@
+// Replace All on a 10 MB document through the Find and Replace window of the
+// running program, with the status bar shown: time against the number of matches.
+#include "app/Applic.h"
+#include "app/Quillpress.h"
+#include "editing/Window_FindAndReplace.h"
+#include "platform/FileDialogService.h"
+#include "platform/MessageService.h"
+#include "platform/PrintDialogService.h"
+#include "platform/Registry.h"
+#include "platform/RichEdit.h"
+#include "platform/Services.h"
+#include "platform/ShellService.h"
+#include "platform/SystemServices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace qp;
+
+// Quiet stand-ins for the boxes and dialogs, so nothing waits for a user.
+class SilentMessages : public MessageService {
+public:
+    void information(const QString& text) override { last = text; }
+    Answer confirm(const QString&, Buttons) override { return Answer::No; }
+    Answer retryNo(const QString&, const QString&) override { return Answer::No; }
+    void error(const QString& text) override { std::fprintf(stderr, "error box: %s\n", qPrintable(text)); }
+    void plain(const QString&) override {}
+    QString last;
+};
+
+class NoFileDialogs : public FileDialogService {
+public:
+    FileDialogResult open(const FileDialogRequest&) override { return {}; }
+    FileDialogResult save(const FileDialogRequest&) override { return {}; }
+};
+
+class NoPrintDialog : public PrintDialogService {
+public:
+    bool choosePrinter(QPrinter&, bool, PrintRange&) override { return false; }
+};
+
+class NoShell : public ShellService {
+public:
+    bool open(const QString&, const QString&) override { return false; }
+    bool startProgramCopy() override { return false; }
+    void notifyAssociationsChanged() override {}
+};
+
+class FixedClock : public Clock {
+public:
+    QDateTime now() const override { return QDateTime(QDate(2024, 5, 1), QTime(12, 0)); }
+};
+
+class FixedScreen : public ScreenInfo {
+public:
+    QRect screenGeometry() const override { return {0, 0, 1920, 1080}; }
+};
+
+// The program as main starts it, on fresh folders; each benchmark ends it
+// while the application object still exists.
+struct Program {
+    Program()
+        : registry(settings.path()),
+          services{messages, fileDialogs, printDialog, shell, clock, screen, registry, Paths{settings.path(), programDir.path(), {}, {}}}
+    {
+        app = startQuillpress(services, {});
+        app->resize(1000, 700);
+        QApplication::setActiveWindow(app.get());
+        QCoreApplication::processEvents();
+    }
+
+    ~Program()
+    {
+        // Destroying the main window while one of its windows is open and
+        // active runs its focus handling half destroyed; close this one first.
+        app->windows().findAndReplace->hide();
+        app.reset();
+    }
+
+    QTemporaryDir settings;
+    QTemporaryDir programDir;
+    SilentMessages messages;
+    NoFileDialogs fileDialogs;
+    NoPrintDialog printDialog;
+    NoShell shell;
+    FixedClock clock;
+    FixedScreen screen;
+    Registry registry;
+    Services services;
+    std::unique_ptr<TApp> app;
+};
+
+// About 10 MB in 200,000 paragraphs of 50 characters, `matches` of them holding "needle".
+QString document(int matches)
+{
+    constexpr int paragraphs = 200'000;
+    const QString plain = QStringLiteral("The quick brown fox jumps over the lazy dog ab");
+    const QString marked = QStringLiteral("The quick brown fox needle over the lazy dog ab");
+    QString text;
+    text.reserve(paragraphs * 52);
+    int placed = 0;
+    for (int i = 0; i < paragraphs; ++i) {
+        // Spread evenly, a paragraph with two where there are more matches than paragraphs.
+        const int due = int(qint64(matches) * (i + 1) / paragraphs);
+        while (placed < due) {
+            text += marked;
+            ++placed;
+            if (placed < due) {
+                text += QLatin1Char(' ');
+                text += marked;
+                ++placed;
+            }
+            break;
+        }
+        if (text.isEmpty() || text.back() != QLatin1Char('b'))
+            text += plain;
+        text += QLatin1String("\r\n");
+    }
+    return text;
+}
+
+void BM_ReplaceAll(benchmark::State& state)
+{
+    Program p;
+    TApp& app = *p.app;
+    auto* dialog = app.windows().findAndReplace;
+    RichEdit& editor = app.editor();
+    const int matches = int(state.range(0));
+    const QString text = document(matches);
+
+    app.action(Command::View_StatusBarEnabled)->setChecked(true);
+    dialog->show();
+    dialog->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("needle"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("pin"));
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.setText(text);
+        editor.setSelection(0, 0);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+
+        dialog->replaceAll();
+
+        state.PauseTiming();
+        if (p.messages.last != QString::number(matches) + QStringLiteral(" replacements maked."))
+            state.SkipWithError(qPrintable(QStringLiteral("unexpected: ") + p.messages.last));
+        state.ResumeTiming();
+    }
+    state.counters["MB"] = double(text.size()) / 1e6;
+    state.SetComplexityN(matches);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReplaceAll)
+    ->Arg(10'000)
+    ->Arg(50'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Complexity(benchmark::oN);
+
+// For comparison: the editor's own cost of putting the caret near the end of
+// the same freshly loaded document, which makes it lay out all the text before it.
+static void BM_CaretToEndOfFreshDocument(benchmark::State& state)
+{
+    Program p;
+    RichEdit& editor = p.app->editor();
+    const QString text = document(100'000);
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.setText(text);
+        editor.setSelection(0, 0);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        editor.setSelection(editor.textLength() - 100, 0);
+    }
+}
+
+BENCHMARK(BM_CaretToEndOfFreshDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
