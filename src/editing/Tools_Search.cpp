@@ -125,10 +125,10 @@ int replaceAll(RichEdit& editor, const QString& what, const QString& with, FindO
     // position has been replaced and everything after it is untouched, so
     // the copy serves every search, and only the replacements touch the
     // document: no copy of the text per match and no layout per match.
+    // A cursor that selects the whole document has all of it laid out
+    // first; the raw text is the same characters without that.
     QTextDocument* doc = editor.document();
-    QTextCursor cursor(doc);
-    cursor.select(QTextCursor::Document);
-    const QString documentText = cursor.selectedText();
+    const QString documentText = doc->toRawText();
     const QString text = programForm(documentText);
 
     const QString inserted = documentForm(with);
@@ -144,7 +144,7 @@ int replaceAll(RichEdit& editor, const QString& what, const QString& with, FindO
     std::optional<int> stopAt;
     int count = 0;
 
-    cursor.setPosition(0);
+    QTextCursor cursor(doc);
     bool editing = false;
     qsizetype q;
     while ((q = findInRest(text, what, from, cs, wholeWord, before)) >= 0) {
