@@ -113,6 +113,28 @@ TEST_F(FindAndReplace, FindFirstStartsAtTheTopWhereverTheCaretIs)
     EXPECT_TRUE(findNextEnabled());
 }
 
+TEST_F(FindAndReplace, AMatchStandsTenLinesBelowTheTopOfTheView)
+{
+    QStringList lines;
+    for (int i = 0; i < 300; ++i)
+        lines << QStringLiteral("line %1").arg(i);
+    lines[120] = QStringLiteral("needle");
+    lines[280] = QStringLiteral("needle");
+    editor().setText(lines.join(QStringLiteral("\r\n")));
+    editor().setSelection(0, 0);
+    openDialog();
+    setFields("needle");
+    click("Button2");
+    EXPECT_EQ(editor().lineFromChar(editor().selStart()), 120);
+    EXPECT_EQ(editor().firstVisibleLine(), 110);
+
+    // Near the end the view goes only as far as the text allows.
+    click("Button2");
+    EXPECT_EQ(editor().lineFromChar(editor().selStart()), 280);
+    EXPECT_GT(editor().firstVisibleLine(), 110);
+    EXPECT_LE(editor().firstVisibleLine(), 270);
+}
+
 TEST_F(FindAndReplace, ReplaceReplacesWhateverIsSelectedThenFindsTheNext)
 {
     editor().setText("one two one");
