@@ -150,6 +150,8 @@ int replaceAll(RichEdit& editor, const QString& what, const QString& with, FindO
     while ((q = findInRest(text, what, from, cs, wholeWord, before)) >= 0) {
         const PositionWalker::Position start = walker.map(q, false);
         const PositionWalker::Position end = walker.map(q + what.size(), true);
+        if (count == 0)
+            editor.setFocus();  // back in the main window, the user lands in the edited text
         if (searchingBreak && programForm(documentText.mid(start.document, end.document - start.document)) != kCrLf) {
             stopAt = start.document + shift;
             break;
