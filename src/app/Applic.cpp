@@ -116,7 +116,12 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     fillToolSlots();
 }
 
-TApp::~TApp() = default;
+TApp::~TApp()
+{
+    // The windows closing as the main window goes must not reach its commands.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QApplication::clipboard(), nullptr, this, nullptr);
+}
 
 void TApp::createCommands()
 {

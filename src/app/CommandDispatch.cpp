@@ -6,6 +6,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QShortcut>
@@ -74,6 +76,32 @@ std::optional<Command> findInMenu(const MenuLayout& menu, QKeyCombination key)
             return item.command;
     }
     return std::nullopt;
+}
+
+// An access key ("&R" in "&Replace") of a control the dialog shows.
+bool usesAccessKey(const QWidget* window, int key)
+{
+    if (key < Qt::Key_A || key > Qt::Key_Z) {
+        if (key < Qt::Key_0 || key > Qt::Key_9)
+            return false;
+    }
+    const QString mnemonic = QStringLiteral("&") + QChar(key);
+    auto has = [&](const QWidget* w, const QString& text) {
+        return w->isVisibleTo(window) && w->isEnabled() && text.contains(mnemonic, Qt::CaseInsensitive);
+    };
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if (has(button, button->text()))
+            return true;
+    }
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->buddy() && has(label, label->text()))
+            return true;
+    }
+    for (const QGroupBox* group : window->findChildren<QGroupBox*>()) {
+        if (has(group, group->title()))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -157,6 +185,8 @@ bool CommandDispatch::windowClaims(const QWidget* window, QKeyCombination key) c
     default:
         break;
     }
+    if (key.keyboardModifiers() == Qt::AltModifier && usesAccessKey(window, key.key()))
+        return true;
     const QKeySequence sequence(key);
     for (const QAction* action : window->findChildren<QAction*>()) {
         if (action->shortcuts().contains(sequence))

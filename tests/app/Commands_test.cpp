@@ -3,6 +3,7 @@
 
 #include "app/Applic.h"
 #include "app/CommandDispatch.h"
+#include "app/window/EditorColumn.h"
 #include "platform/RichEdit.h"
 #include "platform/WindowManagement.h"
 
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTest>
 #include <QVBoxLayout>
 
 using namespace qp;
@@ -213,6 +215,27 @@ TEST_F(Commands, KeysInOtherWindowsActOnTheirFocusedField)
     press(QKeySequence(Qt::Key_Escape));
     EXPECT_FALSE(dialog->isVisible()) << "Esc is the dialog's own";
     EXPECT_TRUE(app().isVisible());
+}
+
+TEST_F(Commands, AccessKeysOfADialogStayWithTheDialog)
+{
+    auto* dialog = new QDialog(&app());
+    auto* button = new QPushButton("&Replace", dialog);
+    (new QVBoxLayout(dialog))->addWidget(button);
+    int pressed = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++pressed; });
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    button->setFocus();
+    processEvents();
+    app().column().setWritersMode(true);
+    app().column().setLeftWidth(100);
+
+    press(QKeySequence("Alt+R"));
+    QTest::qWait(300);  // an access key clicks the button with a short animation
+    EXPECT_EQ(pressed, 1);
+    EXPECT_EQ(app().column().leftWidth(), 100) << "Editor Max Width must not take the dialog's key";
+    delete dialog;
 }
 
 TEST_F(Commands, F4OpensTheSettingsAndClosesThemFromInside)
