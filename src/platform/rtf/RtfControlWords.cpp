@@ -1,7 +1,8 @@
 #include "platform/rtf/RtfControlWords.h"
 
-#include <string>
-#include <unordered_map>
+#include <array>
+#include <cstdint>
+#include <iterator>
 
 namespace qp {
 
@@ -222,18 +223,48 @@ constexpr Entry kWords[] = {
     {"picscaley", RtfWord::PicScaleY, W},
 };
 
+// Control words come once every few bytes of a document, so they are found
+// in an open-addressed table with a hash cheap enough for words this short.
+constexpr std::size_t kSlots = 1024;  // a power of two, well over twice the words
+
+constexpr std::uint32_t wordHash(std::string_view name)
+{
+    std::uint32_t h = 2166136261u;
+    for (char c : name)
+        h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+}
+
+struct WordTable {
+    std::array<std::int16_t, kSlots> slots{};
+
+    WordTable()
+    {
+        slots.fill(-1);
+        for (std::size_t i = 0; i < std::size(kWords); ++i) {
+            std::size_t at = wordHash(kWords[i].name) & (kSlots - 1);
+            while (slots[at] >= 0)
+                at = (at + 1) & (kSlots - 1);
+            slots[at] = static_cast<std::int16_t>(i);
+        }
+    }
+};
+
+static_assert(std::size(kWords) < kSlots / 2);
+
 }  // namespace
 
 RtfWordInfo lookupRtfWord(std::string_view name)
 {
-    static const std::unordered_map<std::string_view, RtfWordInfo> table = [] {
-        std::unordered_map<std::string_view, RtfWordInfo> t;
-        for (const Entry& e : kWords)
-            t.emplace(e.name, RtfWordInfo{e.word, e.destination});
-        return t;
-    }();
-    const auto it = table.find(name);
-    return it == table.end() ? RtfWordInfo{} : it->second;
+    static const WordTable table;
+    for (std::size_t at = wordHash(name) & (kSlots - 1);; at = (at + 1) & (kSlots - 1)) {
+        const int index = table.slots[at];
+        if (index < 0)
+            return {};
+        const Entry& e = kWords[index];
+        if (e.name == name)
+            return RtfWordInfo{e.word, e.destination};
+    }
 }
 
 }  // namespace qp

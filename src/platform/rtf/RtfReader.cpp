@@ -53,10 +53,13 @@ struct CharState {
     bool operator==(const CharState&) const = default;
 };
 
+// Looked up once per run of text, so the fields go in as three words.
 size_t qHash(const CharState& s, size_t seed = 0)
 {
-    return qHashMulti(seed, s.font, s.halfPoints, s.bold, s.italic, s.underline, s.strike, s.color, s.background,
-                      static_cast<int>(s.valign), s.link);
+    const auto pair = [](int high, int low) { return (quint64(quint32(high)) << 32) | quint32(low); };
+    const int flags = (s.bold ? 1 : 0) | (s.italic ? 2 : 0) | (s.underline ? 4 : 0) | (s.strike ? 8 : 0) |
+                      (static_cast<int>(s.valign) << 4);
+    return qHashMulti(seed, pair(s.font, s.color), pair(s.background, s.link), pair(s.halfPoints, flags));
 }
 
 struct ParaState {
@@ -169,9 +172,15 @@ private:
     void groupStart();
     void groupEnd();
     void setDest(Dest dest);
+    void setDocCodePage(int number)
+    {
+        m_docCodePage = number;
+        m_page = nullptr;
+    }
     void endDestination(const GroupState& closing);
 
     int codePageNumber();
+    const RtfCodePage& codePage();
     void decodeBytes();
     void deliver(const QString& text);
     void deliverChar(char16_t c) { decodeBytes(); deliver(QString(QChar(c))); }
@@ -184,7 +193,8 @@ private:
     void flushRun();
     void endParagraph();
     void startBlock();
-    QTextBlockFormat blockFormat(const ParaState& para, bool pageBreak) const;
+    QTextBlockFormat blockFormat(const ParaState& para, bool pageBreak);
+    QTextBlockFormat buildBlockFormat(const ParaState& para, bool pageBreak, ListKind kind) const;
     void applyParagraphFormat();
     ListKind listKind(const ParaState& para) const;
     bool paragraphIsList() const;
@@ -206,6 +216,10 @@ private:
     int m_docCodePage = 1252;
     int m_defaultFont = 0;
     QHash<int, Font> m_fonts;
+    // The page of the font last asked for; anything that changes the font
+    // table or the document's page drops it.
+    const RtfCodePage* m_page = nullptr;
+    int m_pageFont = 0;
     QList<QColor> m_colors;
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;
@@ -232,6 +246,14 @@ private:
     // Formats built so far; reusing one object lets the document find it
     // without hashing its properties again.
     QHash<CharState, QTextCharFormat> m_formats;
+    // Paragraph formats built so far, for the same reason; documents use few.
+    struct KnownBlockFormat {
+        ParaState para;
+        bool pageBreak;
+        ListKind kind;
+        QTextBlockFormat format;
+    };
+    std::vector<KnownBlockFormat> m_blockFormats;
 
     bool m_pendingBreak = false;
     bool m_paraHasContent = false;
@@ -323,9 +345,21 @@ void RtfParser::handleText(std::string_view text)
         }
         return;
     default:
-        m_bytes.append(text.data(), static_cast<qsizetype>(text.size()));
-        return;
+        break;
     }
+    // Body text in a one-byte page goes straight into the current run;
+    // anything else waits for decodeBytes(), which joins it with the
+    // escaped bytes around it.
+    if (state().dest == Dest::Body && !m_pendingHigh && m_bytes.isEmpty()) {
+        const RtfCodePage& page = codePage();
+        if (!page.isMultiByte()) {
+            beginContent();
+            prepareRun();
+            page.decode(text.data(), text.size(), m_runText);
+            return;
+        }
+    }
+    m_bytes.append(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 int RtfParser::codePageNumber()
@@ -337,22 +371,31 @@ int RtfParser::codePageNumber()
     return m_docCodePage;
 }
 
+const RtfCodePage& RtfParser::codePage()
+{
+    if (!m_page || m_pageFont != state().chr.font) {
+        m_page = &RtfCodePage::get(codePageNumber());
+        m_pageFont = state().chr.font;
+    }
+    return *m_page;
+}
+
 void RtfParser::decodeBytes()
 {
     if (m_bytes.isEmpty())
         return;
-    const RtfCodePage& page = RtfCodePage::get(codePageNumber());
+    const RtfCodePage& page = codePage();
     if (state().dest == Dest::Body && !m_pendingHigh) {
         // The common case, body text, goes straight into the current run.
         beginContent();
         prepareRun();
         page.decode(m_bytes.constData(), static_cast<std::size_t>(m_bytes.size()), m_runText);
-        m_bytes.clear();
+        m_bytes.resize(0);  // keeps the buffer for the next bytes
         return;
     }
     QString text;
     page.decode(m_bytes.constData(), static_cast<std::size_t>(m_bytes.size()), text);
-    m_bytes.clear();
+    m_bytes.resize(0);
     deliver(text);
 }
 
@@ -601,15 +644,18 @@ void RtfParser::handleControlWord(const RtfToken& token)
     case RtfWord::Ud: break;
     case RtfWord::Skipped: setDest(Dest::Skip); break;
 
-    case RtfWord::Ansi: m_docCodePage = 1252; break;
-    case RtfWord::Mac: m_docCodePage = 10000; break;
-    case RtfWord::Pc: m_docCodePage = 437; break;
-    case RtfWord::Pca: m_docCodePage = 850; break;
+    case RtfWord::Ansi: setDocCodePage(1252); break;
+    case RtfWord::Mac: setDocCodePage(10000); break;
+    case RtfWord::Pc: setDocCodePage(437); break;
+    case RtfWord::Pca: setDocCodePage(850); break;
     case RtfWord::AnsiCpg:
         if (p > 0)
-            m_docCodePage = p;
+            setDocCodePage(p);
         break;
-    case RtfWord::Deff: m_defaultFont = p; break;
+    case RtfWord::Deff:
+        m_defaultFont = p;
+        m_page = nullptr;
+        break;
     case RtfWord::Uc: s.uc = std::clamp(p, 0, 16); break;
     case RtfWord::U: unicodeChar(p); break;
     case RtfWord::Bin:
@@ -621,18 +667,23 @@ void RtfParser::handleControlWord(const RtfToken& token)
         if (s.dest == Dest::FontTable && !m_fonts.contains(p) && m_fonts.size() >= kMaxTableEntries)
             break;
         c.font = p;
-        if (s.dest == Dest::FontTable)
+        if (s.dest == Dest::FontTable) {
             m_fonts[p];
+            m_page = nullptr;
+        }
         break;
     case RtfWord::FCharset:
         if (s.dest == Dest::FontTable && c.font >= 0 && m_fonts.contains(c.font)) {
             const int page = RtfCodePage::forCharset(p);
             m_fonts[c.font].codePage = page;
+            m_page = nullptr;
         }
         break;
     case RtfWord::Cpg:
-        if (s.dest == Dest::FontTable && c.font >= 0 && m_fonts.contains(c.font) && p > 0)
+        if (s.dest == Dest::FontTable && c.font >= 0 && m_fonts.contains(c.font) && p > 0) {
             m_fonts[c.font].codePage = p;
+            m_page = nullptr;
+        }
         break;
     case RtfWord::Red: m_red = std::clamp(p, 0, 255); m_colorSet = true; break;
     case RtfWord::Green: m_green = std::clamp(p, 0, 255); m_colorSet = true; break;
@@ -853,7 +904,7 @@ void RtfParser::flushRun()
     if (m_runText.isEmpty())
         return;
     m_cursor.insertText(m_runText, charFormat(m_runState));
-    m_runText.clear();
+    m_runText.resize(0);  // keeps the buffer for the next run
 }
 
 void RtfParser::endParagraph()
@@ -882,12 +933,25 @@ void RtfParser::startBlock()
     m_pendingBreak = false;
 }
 
-QTextBlockFormat RtfParser::blockFormat(const ParaState& para, bool pageBreak) const
+QTextBlockFormat RtfParser::blockFormat(const ParaState& para, bool pageBreak)
+{
+    const ListKind kind = listKind(para);
+    for (const KnownBlockFormat& known : m_blockFormats) {
+        if (known.pageBreak == pageBreak && known.kind == kind && known.para == para)
+            return known.format;
+    }
+    QTextBlockFormat format = buildBlockFormat(para, pageBreak, kind);
+    if (m_blockFormats.size() >= 16)
+        m_blockFormats.erase(m_blockFormats.begin());
+    m_blockFormats.push_back({para, pageBreak, kind, format});
+    return format;
+}
+
+QTextBlockFormat RtfParser::buildBlockFormat(const ParaState& para, bool pageBreak, ListKind kind) const
 {
     QTextBlockFormat format;
     format.setAlignment(para.align);
 
-    const ListKind kind = listKind(para);
     const int level = para.ls > 0 ? para.ilvl : 0;
     int li = para.li;
     if (kind != ListKind::None)
