@@ -1,6 +1,7 @@
 #include "app/SearchCommands.h"
 
 #include "app/Applic.h"
+#include "editing/Tools_Statusbar.h"
 #include "editing/Window_FindAndReplace.h"
 #include "platform/Services.h"
 
@@ -20,12 +21,7 @@ public:
     QString& lastSearchText() override { return m_app.lastSearchText(); }
     void enableFindNext() override { m_app.setCommandEnabled(Command::Search_FindNext, true); }
 
-    bool statusBarVisible() override
-    {
-        if (const QWidget* bar = statusBar(QStringLiteral("StatusBar1")))
-            return !bar->isHidden();
-        return statusBarSwitchedOn();
-    }
+    bool statusBarVisible() override { return !m_app.statusBar1().isHidden(); }
 
     bool statusBarSwitchedOn() override { return m_app.action(Command::View_StatusBarEnabled)->isChecked(); }
 
@@ -33,8 +29,7 @@ public:
     {
         m_app.showMessage(text);
         // The long operation that follows gives the event loop no chance to paint it.
-        if (QWidget* bar = statusBar(QStringLiteral("StatusBar3")))
-            bar->repaint();
+        m_app.statusBar3().repaint();
     }
 
     void setMessageText(const QString& text) override { m_app.setMessageText(text); }
@@ -46,8 +41,6 @@ public:
     QRect mainWindowFrame() override { return m_app.frameGeometry(); }
 
 private:
-    QWidget* statusBar(const QString& name) const { return m_app.findChild<QWidget*>(name); }
-
     TApp& m_app;
 };
 

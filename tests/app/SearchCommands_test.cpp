@@ -3,6 +3,7 @@
 #include "support/AppFixture.h"
 
 #include "app/Applic.h"
+#include "editing/Tools_Statusbar.h"
 #include "editing/Window_FindAndReplace.h"
 #include "platform/RichEdit.h"
 
@@ -210,6 +211,23 @@ TEST_F(FindAndReplace, OneUndoTakesBackAllOfReplaceAll)
     EXPECT_EQ(editor().text(), before);
     press(QKeySequence("Ctrl+Z"));
     EXPECT_EQ(editor().text(), "first line\r\nsecond line\r\nthird");
+}
+
+// The real message bar stands in while Replace All runs; the status bar comes
+// back with every panel brought up to date.
+TEST_F(FindAndReplace, ReplaceAllRefreshesTheStatusBarOnceAtTheEnd)
+{
+    editor().setText("cat and cat and cat");
+    openDialog();
+    setFields("cat", "dog food");
+    click("Button4");
+    EXPECT_TRUE(app().statusBar3().isHidden());
+    EXPECT_EQ(app().statusBar3().panelText(0), "Ready");
+    EXPECT_FALSE(app().statusBar1().isHidden());
+    EXPECT_EQ(app().statusBar1().panelText(PanelWords), "Words: 8");
+    EXPECT_EQ(app().statusBar1().panelText(PanelChars), "Chars: 34");
+    EXPECT_EQ(app().statusBar1().panelText(PanelState), "Modified");
+    EXPECT_EQ(messages.texts().last(), "3 replacements maked.");
 }
 
 TEST_F(FindAndReplace, NoAtTheRetryQuestionChangesNothing)
