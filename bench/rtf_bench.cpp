@@ -1,10 +1,13 @@
 // Reading and writing a 5 MB RTF document of mixed formatting, against
-// loading the same text as plain text.
+// loading the same text as plain text and against inserting the same
+// formatted runs with no parsing.
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QHash>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <benchmark/benchmark.h>
@@ -105,5 +108,46 @@ void BM_PlainTextLoadOfTheSameText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * sampleRtf(int(state.range(0))).size());
 }
 BENCHMARK(BM_PlainTextLoadOfTheSameText)->ArgName("wordsPerChange")->Arg(6)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The floor under any reader that builds the document through QTextCursor:
+// the paragraphs and runs of the read document inserted again, one
+// insertBlock per paragraph and one insertText per run of the same format,
+// with no parsing at all. Most of the read's time over the plain load is here.
+void BM_FormattedInsertOfTheSameRuns(benchmark::State& state)
+{
+    struct Paragraph {
+        QTextBlockFormat format;
+        QList<std::pair<QString, QTextCharFormat>> runs;
+    };
+    QList<Paragraph> paragraphs;
+    {
+        QTextDocument source;
+        readInto(source, int(state.range(0)));
+        for (QTextBlock block = source.begin(); block.isValid(); block = block.next()) {
+            Paragraph paragraph{block.blockFormat(), {}};
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                paragraph.runs.append({it.fragment().text(), it.fragment().charFormat()});
+            paragraphs.append(paragraph);
+        }
+    }
+    for (auto _ : state) {
+        QTextDocument doc;
+        doc.setUndoRedoEnabled(false);
+        QTextCursor cursor(&doc);
+        cursor.beginEditBlock();
+        for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+            if (i == 0)
+                cursor.setBlockFormat(paragraphs[i].format);
+            else
+                cursor.insertBlock(paragraphs[i].format, QTextCharFormat());
+            for (const auto& [text, format] : paragraphs[i].runs)
+                cursor.insertText(text, format);
+        }
+        cursor.endEditBlock();
+        benchmark::DoNotOptimize(doc.characterCount());
+    }
+    state.SetBytesProcessed(state.iterations() * sampleRtf(int(state.range(0))).size());
+}
+BENCHMARK(BM_FormattedInsertOfTheSameRuns)->ArgName("wordsPerChange")->Arg(6)->Arg(30)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace

@@ -182,14 +182,18 @@ private:
     int codePageNumber();
     const RtfCodePage& codePage();
     void decodeBytes();
-    void deliver(const QString& text);
-    void deliverChar(char16_t c) { decodeBytes(); deliver(QString(QChar(c))); }
+    void deliver(QStringView text);
+    void deliverChar(char16_t c)
+    {
+        decodeBytes();
+        deliver(QStringView(&c, 1));
+    }
     void unicodeChar(int value);
 
-    void appendBody(const QString& text);
+    void appendBody(QStringView text);
     void beginContent();
     void prepareRun();
-    void addToRun(const QString& text);
+    void addToRun(QStringView text);
     void flushRun();
     void endParagraph();
     void startBlock();
@@ -399,11 +403,11 @@ void RtfParser::decodeBytes()
     deliver(text);
 }
 
-void RtfParser::deliver(const QString& text)
+void RtfParser::deliver(QStringView text)
 {
     if (m_pendingHigh) {
         m_pendingHigh = 0;
-        deliver(QString(QChar(kReplacement)));
+        deliver(QStringView(&kReplacement, 1));
     }
     switch (state().dest) {
     case Dest::Body:
@@ -449,21 +453,21 @@ void RtfParser::unicodeChar(int value)
     const auto c = static_cast<char16_t>(value);
     if (QChar::isHighSurrogate(c)) {
         if (m_pendingHigh)
-            deliver(QString(QChar(kReplacement)));  // the earlier one was alone
+            deliver(QStringView(&kReplacement, 1));  // the earlier one was alone
         m_pendingHigh = c;
         return;
     }
     if (QChar::isLowSurrogate(c)) {
         if (!m_pendingHigh) {
-            deliver(QString(QChar(kReplacement)));
+            deliver(QStringView(&kReplacement, 1));
             return;
         }
-        const QChar pair[2] = {QChar(m_pendingHigh), QChar(c)};
+        const char16_t pair[2] = {m_pendingHigh, c};
         m_pendingHigh = 0;
-        deliver(QString(pair, 2));
+        deliver(QStringView(pair, 2));
         return;
     }
-    deliver(QString(QChar(c)));
+    deliver(QStringView(&c, 1));
 }
 
 void RtfParser::groupStart()
@@ -810,7 +814,7 @@ void RtfParser::handleControlWord(const RtfToken& token)
         // Cells of a row become one paragraph with a tab between them.
         if (m_cellPending) {
             m_cellPending = false;
-            appendBody(QStringLiteral("\t"));
+            appendBody(u"\t");
         }
         m_cellPending = true;
         break;
@@ -873,11 +877,11 @@ void RtfParser::beginContent()
     }
     if (m_cellPending) {
         m_cellPending = false;
-        addToRun(QStringLiteral("\t"));
+        addToRun(u"\t");
     }
 }
 
-void RtfParser::appendBody(const QString& text)
+void RtfParser::appendBody(QStringView text)
 {
     if (text.isEmpty())
         return;
@@ -893,7 +897,7 @@ void RtfParser::prepareRun()
     m_runState = current;
 }
 
-void RtfParser::addToRun(const QString& text)
+void RtfParser::addToRun(QStringView text)
 {
     prepareRun();
     m_runText += text;
@@ -1053,7 +1057,7 @@ void RtfParser::finish()
     decodeBytes();
     if (m_pendingHigh) {
         m_pendingHigh = 0;
-        deliver(QString(QChar(kReplacement)));
+        deliver(QStringView(&kReplacement, 1));
     }
     // The last \par ends the last paragraph; it does not start another.
     if (m_pendingBreak)
