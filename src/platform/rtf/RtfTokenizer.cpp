@@ -12,8 +12,15 @@ namespace qp {
 
 namespace {
 
-bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr auto kLetters = [] {
+    std::array<bool, 256> t{};
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[static_cast<unsigned char>(c)] = t[static_cast<unsigned char>(c - 'a' + 'A')] = true;
+    return t;
+}();
+
+bool isLetter(unsigned char c) { return kLetters[c]; }
+bool isDigit(unsigned char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 
 // Bytes that end a text run: the three specials, and the line breaks and NULs
@@ -87,7 +94,7 @@ RtfToken RtfTokenizer::next()
             const std::size_t start = m_pos;
             m_pos = textEnd(m_data, m_pos);
             RtfToken token = makeToken(RtfToken::Type::Text);
-            token.text = m_data.substr(start, m_pos - start);
+            token.text = std::string_view(m_data.data() + start, m_pos - start);
             return token;
         }
         }
@@ -131,7 +138,7 @@ RtfToken RtfTokenizer::readControl()
     while (m_pos < size && isLetter(static_cast<unsigned char>(m_data[m_pos])))
         ++m_pos;
     RtfToken token = makeToken(RtfToken::Type::ControlWord);
-    token.text = m_data.substr(start, m_pos - start);
+    token.text = std::string_view(m_data.data() + start, m_pos - start);
 
     bool negative = false;
     if (m_pos + 1 < size && m_data[m_pos] == '-' && isDigit(static_cast<unsigned char>(m_data[m_pos + 1]))) {
