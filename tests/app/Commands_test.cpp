@@ -199,13 +199,8 @@ TEST_F(Commands, BoldTogglesOnTheSelectionAndIsCheckedWithIt)
 // that window's focused field.
 TEST_F(Commands, KeysInOtherWindowsActOnTheirFocusedField)
 {
-    auto* dialog = new QDialog(&app());
-    auto* field = new QLineEdit(dialog);
-    (new QVBoxLayout(dialog))->addWidget(field);
-    dialog->show();
-    QApplication::setActiveWindow(dialog);
-    field->setFocus();
-    processEvents();
+    QLineEdit* field = showDialogWithField();
+    QWidget* dialog = field->window();
 
     type("find me");
     press(QKeySequence("Ctrl+A"));

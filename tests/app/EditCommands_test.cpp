@@ -428,13 +428,7 @@ TEST_F(EditCommands, AlternativeClipboardKeysActOnTheEditor)
 TEST_F(EditCommands, CopyAndFocusKeysReachTheEditorFromADialog)
 {
     setText("from editor", 0, 4);
-    auto* dialog = new QDialog(&app());
-    auto* field = new QLineEdit(dialog);
-    (new QVBoxLayout(dialog))->addWidget(field);
-    dialog->show();
-    QApplication::setActiveWindow(dialog);
-    field->setFocus();
-    processEvents();
+    QLineEdit* field = showDialogWithField();
     type("typed");
 
     press(QKeySequence("Ctrl+Ins"));

@@ -7,6 +7,8 @@
 #include "platform/Services.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QVBoxLayout>
 #include <QFile>
 #include <QTest>
 
@@ -73,6 +75,18 @@ QString AppFixture::writeFile(const QString& name, const QByteArray& bytes) cons
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         ADD_FAILURE() << "cannot write " << path.toStdString();
     return path;
+}
+
+QLineEdit* AppFixture::showDialogWithField()
+{
+    auto* dialog = new QDialog(m_app.get());
+    auto* field = new QLineEdit(dialog);
+    (new QVBoxLayout(dialog))->addWidget(field);
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    field->setFocus();
+    processEvents();
+    return field;
 }
 
 void AppFixture::press(const QKeySequence& keys)

@@ -3,6 +3,7 @@
 #include "support/Fakes.h"
 
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -42,6 +43,9 @@ protected:
     // A file in a scratch folder of the test's own.
     QString writeFile(const QString& name, const QByteArray& bytes) const;
     QString scratchPath(const QString& name) const;
+
+    // Another window of the program, active, with the focus in a text field.
+    QLineEdit* showDialogWithField();
 
     // Key presses go where the user's would: to the focused widget of the program.
     void press(const QKeySequence& keys);
