@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Builds the RTF reader's fuzz target with clang in its own build folder and
-# runs it on the seed corpus for a minute; any finding fails the script and
-# leaves its input in the build folder (crash-*, leak-*, timeout-*).
+# runs it on the seed corpus for a bounded time; any finding fails the script
+# and leaves its input in the build folder (crash-*, leak-*, timeout-*).
+# The run is seeded and capped by a number of inputs, so a green run here is
+# the same run CI makes; FUZZ_SEED=0 explores afresh, FUZZ_RUNS=-1 has no cap.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-90}
+seed=${FUZZ_SEED:-20261210}
+runs=${FUZZ_RUNS:-300000}
 
 cmake -S fuzz -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build_dir" -j "${FUZZ_JOBS:-$(nproc)}" --target rtf_reader_fuzz
@@ -15,7 +19,7 @@ cmake --build "$build_dir" -j "${FUZZ_JOBS:-$(nproc)}" --target rtf_reader_fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-QT_QPA_PLATFORM=offscreen "$build_dir/rtf_reader_fuzz" \
-  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
+QT_QPA_PLATFORM=offscreen QT_HASH_SEED=0 "$build_dir/rtf_reader_fuzz" \
+  -seed="$seed" -runs="$runs" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
   -dict=fuzz/rtf.dict -artifact_prefix="$build_dir/" -print_final_stats=1 \
   "$work" tests/data/rtf/corpus

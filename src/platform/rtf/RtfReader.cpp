@@ -241,7 +241,7 @@ private:
     int m_overrideListId = 0;
     // The document deletes a list whose last paragraph leaves it, so these
     // must notice.
-    QHash<int, QPointer<QTextList>> m_lsLists;
+    QHash<qint64, QPointer<QTextList>> m_lsLists;  // keyed by override and level
     QPointer<QTextList> m_pnList;
     ListKind m_pnListKind = ListKind::None;
 
@@ -1000,7 +1000,7 @@ void RtfParser::applyParagraphFormat()
     }
     QTextList* list = nullptr;
     if (para.ls > 0) {
-        list = m_lsLists.value(para.ls * 16 + level).data();
+        list = m_lsLists.value(qint64(para.ls) * 16 + level).data();
     } else if (m_pnList && m_pnListKind == kind) {
         list = m_pnList;
     }
@@ -1012,7 +1012,7 @@ void RtfParser::applyParagraphFormat()
         listFormat.setIndent(level + 1);
         list = m_cursor.createList(listFormat);
         if (para.ls > 0)
-            m_lsLists.insert(para.ls * 16 + level, list);
+            m_lsLists.insert(qint64(para.ls) * 16 + level, list);
     }
     if (para.ls > 0) {
         m_pnList = nullptr;

@@ -453,6 +453,7 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"overflowingNumbers",
                       R"({\rtf1\fs99999999999999999999\li-99999999999999999\sl99999999999{\uc99999999999 a}\u99999999999?b\u-99999999999?c\f99999999999999 d})",
                       QStringLiteral("a\uFFFDb\uFFFDcd")},
+        MalformedCase{"hugeListOverride", R"({\rtf1\ls2147483647\ilvl8 a\par\ls2147483647 b\par})", "a\nb"},
         MalformedCase{"hugeColourIndex", R"({\rtf1{\colortbl;\red300\green-5\blue1;}\cf2147483647\highlight-1 x})", "x"},
         MalformedCase{"badHex", R"({\rtf1 a\'zz b})", "azz b"},
         MalformedCase{"pictWithGarbage", "{\\rtf1 a{\\pict\\pngblip\\picwgoal-5\\pichgoal999999999 zz89504e}b}", "ab"},
