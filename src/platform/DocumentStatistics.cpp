@@ -40,9 +40,25 @@ TextCounts countRun(QStringView text)
     return counts;
 }
 
-TextCounts countBlock(const QTextBlock& block)
+// Counts `count` paragraphs from `block` on, handing each one's counts to
+// `take`. Many are read from one copy of the text: a paragraph's own text is
+// a fresh string each time, and finding where it starts is a tree walk.
+template <typename Take>
+void countParagraphs(const QTextDocument& doc, QTextBlock block, int count, Take take)
 {
-    return countRun(block.text());
+    constexpr int kFewParagraphs = 64;
+    if (count <= kFewParagraphs) {
+        for (int i = 0; i < count; ++i, block = block.next())
+            take(countRun(block.text()));
+        return;
+    }
+    const QString raw = doc.toRawText();
+    qsizetype position = block.position();
+    for (int i = 0; i < count; ++i, block = block.next()) {
+        const qsizetype length = block.length() - 1;  // without its break
+        take(countRun(QStringView(raw).mid(position, length)));
+        position += length + 1;
+    }
 }
 
 }  // namespace
@@ -90,10 +106,10 @@ void DocumentStatistics::recountAll()
     m_blocks.clear();
     m_blocks.reserve(size_t(m_document->blockCount()));
     m_total = {};
-    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
-        m_blocks.push_back(countBlock(block));
-        m_total += m_blocks.back();
-    }
+    countParagraphs(*m_document, m_document->begin(), m_document->blockCount(), [this](const TextCounts& counts) {
+        m_blocks.push_back(counts);
+        m_total += counts;
+    });
 }
 
 TextCounts DocumentStatistics::countBlocks(int first, int last) const
@@ -121,11 +137,10 @@ void DocumentStatistics::onContentsChange(int from, int removed, int added)
     m_total -= countBlocks(first, oldLast);
     std::vector<TextCounts> fresh;
     fresh.reserve(size_t(newLast - first + 1));
-    QTextBlock block = firstBlock;
-    for (int i = first; i <= newLast; ++i, block = block.next()) {
-        fresh.push_back(countBlock(block));
-        m_total += fresh.back();
-    }
+    countParagraphs(*m_document, firstBlock, newLast - first + 1, [&](const TextCounts& counts) {
+        fresh.push_back(counts);
+        m_total += counts;
+    });
     const auto begin = m_blocks.begin() + first;
     const size_t common = std::min(fresh.size(), size_t(oldLast - first + 1));
     std::copy(fresh.begin(), fresh.begin() + qsizetype(common), begin);

@@ -102,6 +102,9 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
 
     QFont font(QStringLiteral("Courier New"));
     font.setPixelSize(13);
+    // Kerning and ligatures of Latin text cost a third of the layout of a long
+    // document; scripts that need shaping still get it.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
 
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });

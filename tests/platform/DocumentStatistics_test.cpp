@@ -5,7 +5,12 @@
 #include "platform/DocumentStatistics.h"
 #include "platform/RichEdit.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QRandomGenerator>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -95,6 +100,49 @@ TEST_F(Statistics, RandomEditsKeepTheCountsExact)
             editor.undo();
         ASSERT_EQ(statistics.total(), countText(editor.text())) << "after step " << step;
     }
+}
+
+// Changes over many paragraphs are counted from one copy of the text; a table
+// and a picture put frame and object characters into it, which must not shift
+// any paragraph's count.
+TEST_F(Statistics, ChangesOverManyParagraphsCountEachParagraphExactly)
+{
+    QByteArray rtf = "{\\rtf1\\ansi head\\par\\trowd\\cellx1000\\cellx2000 a b\\cell c\\cell\\row\\pard ";
+    for (int i = 0; i < 150; ++i)
+        rtf += "line " + QByteArray::number(i) + " caf\\'e9 words\\par ";
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG");
+    rtf += "{\\pict\\pngblip " + png.data().toHex() + "} tail}";
+    editor.loadRichText(rtf);
+
+    const auto blockByBlock = [this] {
+        TextCounts counts;
+        qint64 blocks = 0;
+        for (QTextBlock b = editor.document()->begin(); b.isValid(); b = b.next(), ++blocks)
+            counts += countText(b.text());
+        counts.bytes += 2 * (blocks - 1);
+        return counts;
+    };
+    ASSERT_GT(editor.document()->blockCount(), 100);
+    EXPECT_EQ(statistics.total(), blockByBlock());
+
+    // One edit block from the second paragraph to near the end, as Replace All makes.
+    QTextCursor cursor(editor.document());
+    cursor.beginEditBlock();
+    for (QTextBlock b = editor.document()->begin().next(); b.isValid(); b = b.next()) {
+        if (!b.text().startsWith(QLatin1String("line")))
+            continue;
+        cursor.setPosition(b.position());
+        cursor.insertText(QStringLiteral("new "));
+    }
+    cursor.endEditBlock();
+    EXPECT_EQ(statistics.total(), blockByBlock());
+
+    editor.undo();
+    EXPECT_EQ(statistics.total(), blockByBlock());
 }
 
 TEST_F(Statistics, ANewDocumentIsCountedAfresh)
