@@ -345,7 +345,8 @@ void RtfEmitter::writeListMarker(const QTextBlock& block, QTextList* list)
                         || style == QTextListFormat::ListSquare || style == QTextListFormat::ListStyleUndefined;
     // The marker text is for readers that do not know \pn; those that do
     // skip it and number the paragraph themselves.
-    raw("{\\pntext");
+    raw("{");
+    word("pntext");
     if (bullet)
         writeChar(0x2022);
     else
@@ -367,12 +368,14 @@ void RtfEmitter::writeListMarker(const QTextBlock& block, QTextList* list)
     word("pnf", m_current.font);
     word("pnindent", 0);
     if (bullet) {
-        raw("{\\pntxtb");
+        raw("{");
+        word("pntxtb");
         writeChar(0x2022);
         raw("}}");
     } else {
         word("pnstart", 1);
-        raw("{\\pntxta");
+        raw("{");
+        word("pntxta");
         literal('.');
         raw("}}");
     }

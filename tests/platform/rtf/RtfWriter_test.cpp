@@ -1,9 +1,12 @@
+#include "support/QtPrinters.h"
+
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -286,6 +289,34 @@ TEST(RtfWriter, WritesAWellFormedAsciiFile)
     EXPECT_TRUE(rtf.contains("{\\pict\\pngblip"));
     EXPECT_TRUE(rtf.contains("HYPERLINK"));
     EXPECT_FALSE(rtf.contains("\\par\n\\par\n}")) << "no extra empty paragraph at the end";
+}
+
+// A reader that does not know \pn shows the \pntext markers instead, so they
+// must read as the visible numbers and letters.
+TEST(RtfWriter, ListMarkersReadAsTextWithoutTheListGroups)
+{
+    QTextDocument doc;
+    QTextCursor cursor(&doc);
+    cursor.insertText(QStringLiteral("intro"));
+    for (const auto style : {QTextListFormat::ListDecimal, QTextListFormat::ListLowerAlpha}) {
+        cursor.insertBlock();
+        QTextList* list = cursor.createList(style);
+        cursor.insertText(QStringLiteral("one"));
+        cursor.insertBlock();
+        list->add(cursor.block());
+        cursor.insertText(QStringLiteral("two"));
+        cursor.insertBlock(QTextBlockFormat());
+        cursor.insertText(QStringLiteral("between"));
+    }
+    QByteArray rtf = writeRtf(doc);
+    EXPECT_FALSE(QRegularExpression(QStringLiteral(R"(\\pntext[0-9A-Za-z-])")).match(QString::fromLatin1(rtf)).hasMatch())
+        << rtf.toStdString();
+
+    const QString withoutListGroups =
+        QString::fromLatin1(rtf).remove(QRegularExpression(QStringLiteral(R"(\{\\\*\\pn[^{}]*(\{[^{}]*\}[^{}]*)*\})")));
+    ASSERT_FALSE(withoutListGroups.contains(QLatin1String("\\*\\pn")));
+    EXPECT_EQ(textOf(*readRtf(withoutListGroups.toLatin1())),
+              QStringLiteral("intro\n1.\tone\n2.\ttwo\nbetween\na.\tone\nb.\ttwo\nbetween"));
 }
 
 TEST(RtfWriter, DefaultFontOfTheDocumentIsTheFirstFont)
