@@ -162,6 +162,9 @@ bool isBinaryFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
     const QByteArray head = file.read(1000);
+    // UTF-16 text is half zero bytes; its byte order mark says it is text.
+    if (head.startsWith("\xFF\xFE") || head.startsWith("\xFE\xFF"))
+        return false;
     const qsizetype examined = head.size() - 9;
     for (qsizetype i = 0; i < examined; ++i) {
         if (head[i] == '\0')

@@ -117,6 +117,24 @@ TEST_F(DocumentFiles, BinaryViewShowsControlBytesAsDotsAndCannotBeSaved)
     EXPECT_FALSE(QFile::exists(scratchPath("copy.txt")));
 }
 
+TEST_F(DocumentFiles, Utf16TextWithAnyExtensionIsEditableTextAndSavedAsUtf16)
+{
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const char16_t c : u"Chapter \u00e9\r\nwords")
+        if (c)
+            bytes += char(c & 0xFF), bytes += char(c >> 8);
+    const QString path = writeFile("chapter.md", bytes);
+    loadNamedFile(app(), path);
+    EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
+    EXPECT_FALSE(editor().isReadOnly());
+    EXPECT_EQ(editor().text(), QStringLiteral("Chapter \u00e9\r\nwords"));
+
+    editor().setSelection(editor().textLength(), 0);
+    editor().replaceSelection(QStringLiteral("!"));
+    run(Command::File_Save);
+    EXPECT_EQ(readAll(path), bytes + QByteArray("!\0", 2));
+}
+
 TEST_F(DocumentFiles, NewAfterABinaryViewIsEditable)
 {
     loadNamedFile(app(), writeFile("data.log", BinaryBytes));
