@@ -316,6 +316,9 @@ void TApp::completeStartup()
         loadProgramSettings();
         restoreStayOnTop(*this);
         newDocumentFromDefaultType();
+        // The empty document is counted from the start, not after its first edit.
+        if (!StatusBar1->isHidden())
+            refreshAllPanels();
         loadAutoWords();
         if (!m_services.paths.programFile(QStringLiteral("Help.htm")).isEmpty())
             setCommandVisible(Command::Help_Documentation, true);

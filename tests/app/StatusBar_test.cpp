@@ -47,6 +47,10 @@ TEST_F(StatusBarTest, InitialPanelsOfAnEmptyDocument)
     EXPECT_EQ(bar.panelWidth(PanelLast), 50);
     EXPECT_EQ(bar.panelWidth(PanelChars), 75);
     EXPECT_TRUE(bar.sizeGripShown());
+    // The new document of the start-up is counted at once.
+    EXPECT_EQ(panels({PanelChars, PanelWords, PanelLines, PanelPages, PanelBytes}),
+              (QStringList{"Chars: 0", "Words: 0", "Lines: 1", "Pages: 1", "Bytes: 0"}));
+    EXPECT_EQ(panel(PanelState), "New");
 
     type("x");
     press(QKeySequence(Qt::Key_Backspace));
