@@ -31,6 +31,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -353,8 +354,13 @@ void TApp::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    // The hidden windows must not keep the program alive, nor be asked to close again.
-    QCoreApplication::exit(0);
+    // The hidden windows must not keep the program alive, nor be asked to close
+    // again. Before the event loop runs (printing from the command line closes
+    // the window during start-up) exit does nothing, so it waits for the loop.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
+    else
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
 void TApp::dropFiles(const QStringList& fileNames)

@@ -217,26 +217,56 @@ TEST_F(Startup, ADamagedSettingsFileIsKeptAsideAndTheProgramStartsFresh)
 }
 
 // The real program, as a user starts it from a shell.
-TEST(ProgramProcess, UninstallEndsByItselfAndLeavesNoSettingsRoot)
-{
+// The real program in its own process, on fresh folders; it must end by itself.
+class ProgramProcess : public ::testing::Test {
+protected:
     QTemporaryDir config;
     QTemporaryDir data;
+    QProcess program;
+
+    void runToTheEnd(const QStringList& arguments)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("XDG_CONFIG_HOME", config.path());
+        env.insert("XDG_DATA_HOME", data.path());
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(QP_BIN_DIR "/quillpress"), arguments);
+        ASSERT_TRUE(program.waitForStarted(5000));
+        if (!program.waitForFinished(10000)) {
+            program.kill();
+            program.waitForFinished(5000);
+            FAIL() << "the program did not end by itself";
+        }
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    }
+};
+
+TEST_F(ProgramProcess, UninstallEndsByItselfAndLeavesNoSettingsRoot)
+{
     Registry store(config.path() + "/Quillpress");
     RegKey::openSettingsWrite(store, "Settings").writeInteger("Default_LinesPerPage", 58);
     ASSERT_TRUE(store.keyExists(Hive::CurrentUser, settingsRoot()));
 
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", config.path());
-    env.insert("XDG_DATA_HOME", data.path());
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(QP_BIN_DIR "/quillpress"), {"/u"});
-    ASSERT_TRUE(program.waitForStarted(5000));
-    ASSERT_TRUE(program.waitForFinished(10000)) << "the program did not end by itself";
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    runToTheEnd({"/u"});
     EXPECT_FALSE(store.keyExists(Hive::CurrentUser, settingsRoot()));
+}
+
+// Printing from the command line closes the window during start-up, before
+// the event loop runs; the program must still end rather than run on unseen.
+TEST_F(ProgramProcess, PrintArgumentEndsTheProgramAfterTheLoad)
+{
+    const QString file = data.filePath("chapter.txt");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write("words");
+    out.close();
+
+    runToTheEnd({file, "-p"});
+    QFile in(file);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), QByteArray("words"));
 }
 
 }  // namespace
