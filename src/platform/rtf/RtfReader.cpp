@@ -200,6 +200,7 @@ private:
     QTextBlockFormat blockFormat(const ParaState& para, bool pageBreak);
     QTextBlockFormat buildBlockFormat(const ParaState& para, bool pageBreak, ListKind kind) const;
     void applyParagraphFormat();
+    void setMarkerFormat();
     ListKind listKind(const ParaState& para) const;
     bool paragraphIsList() const;
     void finishPicture();
@@ -998,6 +999,7 @@ void RtfParser::applyParagraphFormat()
         m_pnList = nullptr;
         return;
     }
+    setMarkerFormat();
     QTextList* list = nullptr;
     if (para.ls > 0) {
         list = m_lsLists.value(qint64(para.ls) * 16 + level).data();
@@ -1020,6 +1022,23 @@ void RtfParser::applyParagraphFormat()
         m_pnList = list;
         m_pnListKind = kind;
     }
+}
+
+// A list marker is drawn in its block's own character format; it takes the
+// font and colour of the paragraph's first character, not the document's.
+void RtfParser::setMarkerFormat()
+{
+    const QTextBlock block = m_cursor.block();
+    const QTextCharFormat first =
+        block.begin() != block.end() ? block.begin().fragment().charFormat() : charFormat(state().chr);
+    QTextCharFormat marker;
+    marker.setFont(first.font(), QTextCharFormat::FontPropertiesSpecifiedOnly);
+    marker.setFontUnderline(false);
+    marker.setFontStrikeOut(false);
+    marker.setVerticalAlignment(QTextCharFormat::AlignNormal);
+    if (first.hasProperty(QTextFormat::ForegroundBrush))
+        marker.setForeground(first.foreground());
+    m_cursor.setBlockCharFormat(marker);
 }
 
 void RtfParser::finishPicture()

@@ -332,6 +332,20 @@ TEST(RtfReader, ConsecutivePnParagraphsShareOneList)
     EXPECT_NE(doc->findBlockByNumber(3).textList(), first);
 }
 
+TEST(RtfReader, ListMarkersTakeTheLookOfTheirParagraphsText)
+{
+    const auto doc = readRtf(
+        R"({\rtf1{\fonttbl{\f0 Courier New;}{\f1 Arial;}}{\colortbl;\red200\green0\blue0;}\f0\fs20 )"
+        R"(\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}\f1\fs28\cf1\ul first\par})");
+    const QTextBlock block = doc->begin();
+    ASSERT_NE(block.textList(), nullptr);
+    const QTextCharFormat marker = block.charFormat();
+    EXPECT_EQ(marker.fontFamilies().toStringList(), QStringList{"Arial"});
+    EXPECT_DOUBLE_EQ(marker.fontPointSize(), 14.0);
+    EXPECT_EQ(marker.foreground().color(), QColor(200, 0, 0));
+    EXPECT_FALSE(marker.fontUnderline()) << "an underlined first word leaves the number alone";
+}
+
 TEST(RtfReader, HyperlinksBecomeAnchors)
 {
     const auto doc = readRtf(
