@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QSizeGrip>
 
+#include <algorithm>
+
 namespace qp {
 
 StatusBar::StatusBar(const QList<int>& widths, const QStringList& texts, QWidget* parent)
@@ -35,7 +37,20 @@ QString StatusBar::panelText(int panel) const
 
 void StatusBar::setPanelText(int panel, const QString& text)
 {
-    m_panels.at(panel)->setText(text);
+    QLabel* label = m_panels.at(panel);
+    if (label->text() == text)
+        return;
+    label->setText(text);
+    if (panel < m_panels.size() - 1 && shownWidth(panel) != label->width())
+        layoutPanels();
+}
+
+// A panel is as wide as it is set to be, or wider when its text needs it:
+// the counts of a long book must not be cut off.
+int StatusBar::shownWidth(int panel) const
+{
+    const int width = m_widths.at(panel);
+    return width > 0 ? std::max(width, m_panels.at(panel)->sizeHint().width()) : 0;
 }
 
 void StatusBar::setPanelWidth(int panel, int width)
@@ -77,7 +92,7 @@ void StatusBar::layoutPanels()
     int x = 0;
     for (int i = 0; i < m_panels.size(); ++i) {
         const bool last = i == m_panels.size() - 1;
-        const int w = last ? std::max(0, right - x) : m_widths[i];
+        const int w = last ? std::max(0, right - x) : shownWidth(i);
         m_panels[i]->setGeometry(x, 0, w, height());
         m_panels[i]->setVisible(w > 0 && x < right);
         x += w;

@@ -38,6 +38,7 @@ protected:
 
 private:
     void layoutPanels();
+    int shownWidth(int panel) const;
 
     QList<QLabel*> m_panels;
     QList<int> m_widths;

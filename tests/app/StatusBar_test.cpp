@@ -59,6 +59,27 @@ TEST_F(StatusBarTest, InitialPanelsOfAnEmptyDocument)
     EXPECT_EQ(panel(PanelState), "Modified");
 }
 
+// A long book's counts are shown whole: a panel grows past its width for its
+// text and the panels after it move along.
+TEST_F(StatusBarTest, PanelsGrowToShowLongCounts)
+{
+    StatusBar& bar = app().statusBar1();
+    QString book;
+    for (int i = 0; i < 25000; ++i)
+        book += QStringLiteral("a line of the book that is fifty characters long.\r\n");
+    editor().setText(book);
+    processEvents();
+    ASSERT_EQ(panel(PanelChars), "Chars: 1225000");
+    const QRect chars = bar.panelGeometry(PanelChars);
+    EXPECT_GE(chars.width(), QFontMetrics(bar.font()).horizontalAdvance(panel(PanelChars)));
+    EXPECT_EQ(bar.panelGeometry(PanelWords).left(), chars.right() + 1);
+    EXPECT_EQ(bar.panelWidth(PanelChars), 75) << "the set width is kept";
+
+    editor().setText("short");
+    processEvents();
+    EXPECT_EQ(bar.panelGeometry(PanelChars).width(), 75);
+}
+
 struct PanelCase {
     const char* name;
     QString text;
