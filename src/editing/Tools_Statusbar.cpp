@@ -24,6 +24,7 @@ StatusBar::StatusBar(const QList<int>& widths, const QStringList& texts, QWidget
         panel->setAttribute(Qt::WA_TransparentForMouseEvents);
         m_panels << panel;
     }
+    m_measured.resize(m_panels.size());
     m_sizeGrip = new QSizeGrip(this);
     setFixedHeight(QFontMetrics(font()).height() + 8);
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
@@ -50,7 +51,20 @@ void StatusBar::setPanelText(int panel, const QString& text)
 int StatusBar::shownWidth(int panel) const
 {
     const int width = m_widths.at(panel);
-    return width > 0 ? std::max(width, m_panels.at(panel)->sizeHint().width()) : 0;
+    if (width <= 0)
+        return 0;
+    const QLabel* label = m_panels.at(panel);
+    // Measuring is the costly part of a refresh; a count of as many digits as
+    // before needs the same room (digits share one width), so it is measured again
+    // only when the text's length changes.
+    Measured& measured = m_measured[panel];
+    if (measured.length != label->text().size()) {
+        const QMargins margins = label->contentsMargins();
+        measured.length = label->text().size();
+        measured.width = label->fontMetrics().horizontalAdvance(label->text()) + margins.left() + margins.right()
+                         + 2 * label->frameWidth() + 2;
+    }
+    return std::max(width, measured.width);
 }
 
 void StatusBar::setPanelWidth(int panel, int width)

@@ -42,6 +42,11 @@ private:
 
     QList<QLabel*> m_panels;
     QList<int> m_widths;
+    struct Measured {
+        qsizetype length = -1;
+        int width = 0;
+    };
+    mutable QList<Measured> m_measured;
     QSizeGrip* m_sizeGrip = nullptr;
     bool m_sizeGripShown = true;
 };
