@@ -41,13 +41,15 @@ TextCounts countRun(QStringView text)
 }
 
 // Counts `count` paragraphs from `block` on, handing each one's counts to
-// `take`. Many are read from one copy of the text: a paragraph's own text is
-// a fresh string each time, and finding where it starts is a tree walk.
+// `take`. A good part of the document is read from one copy of its text: a
+// paragraph's own text is a fresh string each time, and finding where it
+// starts is a tree walk. A few paragraphs of a long document are not worth
+// copying the whole of it.
 template <typename Take>
 void countParagraphs(const QTextDocument& doc, QTextBlock block, int count, Take take)
 {
     constexpr int kFewParagraphs = 64;
-    if (count <= kFewParagraphs) {
+    if (count <= kFewParagraphs || count < doc.blockCount() / 16) {
         for (int i = 0; i < count; ++i, block = block.next())
             take(countRun(block.text()));
         return;
