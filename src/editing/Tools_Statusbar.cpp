@@ -48,7 +48,7 @@ void StatusBar::setPanelText(int panel, const QString& text)
 
 // A panel is as wide as it is set to be, or wider when its text needs it:
 // the counts of a long book must not be cut off.
-int StatusBar::shownWidth(int panel) const
+int StatusBar::shownWidth(int panel)
 {
     const int width = m_widths.at(panel);
     if (width <= 0)

@@ -38,7 +38,7 @@ protected:
 
 private:
     void layoutPanels();
-    int shownWidth(int panel) const;
+    int shownWidth(int panel);
 
     QList<QLabel*> m_panels;
     QList<int> m_widths;
@@ -46,7 +46,7 @@ private:
         qsizetype length = -1;
         int width = 0;
     };
-    mutable QList<Measured> m_measured;
+    QList<Measured> m_measured;
     QSizeGrip* m_sizeGrip = nullptr;
     bool m_sizeGripShown = true;
 };

@@ -216,8 +216,8 @@ TEST_F(Startup, ADamagedSettingsFileIsKeptAsideAndTheProgramStartsFresh)
     EXPECT_TRUE(messages.errors().first().contains(kept.first()));
 }
 
-// The real program, as a user starts it from a shell.
-// The real program in its own process, on fresh folders; it must end by itself.
+// The real program in its own process, as a user starts it from a shell, on
+// fresh folders; it must end by itself.
 class ProgramProcess : public ::testing::Test {
 protected:
     QTemporaryDir config;

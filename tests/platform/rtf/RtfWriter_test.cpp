@@ -308,7 +308,7 @@ TEST(RtfWriter, ListMarkersReadAsTextWithoutTheListGroups)
         cursor.insertBlock(QTextBlockFormat());
         cursor.insertText(QStringLiteral("between"));
     }
-    QByteArray rtf = writeRtf(doc);
+    const QByteArray rtf = writeRtf(doc);
     EXPECT_FALSE(QRegularExpression(QStringLiteral(R"(\\pntext[0-9A-Za-z-])")).match(QString::fromLatin1(rtf)).hasMatch())
         << rtf.toStdString();
 
