@@ -1,14 +1,15 @@
 #include "app/Applic.h"
 
+#include "app/AppHosts.h"
 #include "app/CommandDispatch.h"
-#include "app/EditCommands.h"
-#include "app/ViewCommands.h"
 #include "app/window/EditorColumn.h"
-#include "editing/Tools_Statusbar.h"
-#include "platform/DocumentStatistics.h"
-#include "app/StandardCommands.h"
 #include "app/window/Tools_Mainform.h"
+#include "editing/EditCommands.h"
+#include "editing/StandardCommands.h"
+#include "editing/Tools_Statusbar.h"
+#include "editing/ViewCommands.h"
 #include "help/Window_About.h"
+#include "platform/DocumentStatistics.h"
 #include "settings/Window_Settings.h"
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
@@ -54,7 +55,11 @@ QStringList droppedLocalFiles(const QMimeData* data)
 }  // namespace
 
 TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
-    : QMainWindow(parent), m_services(services), m_arguments(std::move(arguments))
+    : QMainWindow(parent),
+      m_services(services),
+      m_arguments(std::move(arguments)),
+      m_editingHost(makeEditingHost(*this)),
+      m_viewHost(makeViewHost(*this))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));
@@ -94,11 +99,11 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     connect(RichEdit1, &RichEdit::editTextChanged, this, [this] { guarded([this] { onTextChanged(); }); });
     connect(RichEdit1, &RichEdit::editSelectionChanged, this, [this] { guarded([this] { onSelectionChanged(); }); });
     connect(RichEdit1, &RichEdit::characterTyped, this, [this](QChar character, bool* swallow) {
-        guarded([&] { onCharacterTyped(*this, character, swallow); });
+        guarded([&] { onCharacterTyped(*m_editingHost, character, swallow); });
     });
     connect(RichEdit1, &RichEdit::mouseDown, this,
             [this](Qt::MouseButton button, QPoint position, Qt::KeyboardModifiers modifiers) {
-                guarded([&] { onEditorMouseDown(*this, button, position, modifiers); });
+                guarded([&] { onEditorMouseDown(*m_editingHost, button, position, modifiers); });
             });
 
     createCommands();
@@ -283,14 +288,14 @@ void TApp::formShow()
 {
     m_restoring = true;
     const auto restored = qScopeGuard([this] { m_restoring = false; });
-    restoreWritersMode(*this);
+    restoreWritersMode(*m_viewHost);
     restoreWindowGeometry(*this);
     restoreEditorColumn(*this);
-    restoreStatusBarPosition(*this);
-    restoreStatusBarShown(*this);
-    restoreWordWrap(*this);
-    restoreScrollBars(*this);
-    restoreBasicStatusBar(*this);
+    restoreStatusBarPosition(*m_viewHost);
+    restoreStatusBarShown(*m_viewHost);
+    restoreWordWrap(*m_viewHost);
+    restoreScrollBars(*m_viewHost);
+    restoreBasicStatusBar(*m_viewHost);
     setUpOpenDialogFilter(*this);
     setAcceptDrops(true);
     readCommandLine();

@@ -10,8 +10,8 @@
 #include <QStringList>
 
 #include <array>
-
 #include <functional>
+#include <memory>
 
 class QMenu;
 
@@ -19,6 +19,8 @@ namespace qp {
 
 class CommandDispatch;
 class DocumentStatistics;
+class EditingHost;
+class ViewHost;
 class EditorColumn;
 class StatusBar;
 class RichEdit;
@@ -81,6 +83,9 @@ public:
     DocumentState& document() { return m_document; }
     AppWindows& windows() { return m_windows; }
     SettingsHost& settingsHost() { return *this; }
+    // The main window as the editing and view commands see it.
+    EditingHost& editingHost() const { return *m_editingHost; }
+    ViewHost& viewHost() const { return *m_viewHost; }
     // The command line without the program name; at most the first two count.
     const QStringList& arguments() const { return m_arguments; }
 
@@ -189,6 +194,8 @@ private:
     std::array<bool, CommandCount> m_enabled{};
     std::array<QMenu*, 5> m_popupMenus{};
     CommandDispatch* m_dispatch = nullptr;
+    std::unique_ptr<EditingHost> m_editingHost;
+    std::unique_ptr<ViewHost> m_viewHost;
     bool m_shownOnce = false;
     bool m_endRequested = false;
 };

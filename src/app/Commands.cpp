@@ -1,11 +1,11 @@
 #include "app/Commands.h"
 
 #include "app/Applic.h"
-#include "app/EditCommands.h"
-#include "app/SearchCommands.h"
-#include "app/StandardCommands.h"
-#include "app/ViewCommands.h"
 #include "app/window/Tools_Mainform.h"
+#include "editing/EditCommands.h"
+#include "editing/SearchCommands.h"
+#include "editing/StandardCommands.h"
+#include "editing/ViewCommands.h"
 #include "settings/Window_Settings.h"
 
 namespace qp {
@@ -20,6 +20,43 @@ void exitProgram(TApp& app)
     // close sequence does not ask again.
     querySave(app);
     app.close();
+}
+
+// A command of a feature, handed the narrow part of the main window it works on.
+template <void (*Run)(RichEdit&)>
+void onEditor(TApp& app)
+{
+    Run(app.editor());
+}
+
+template <void (*Run)(EditingHost&)>
+void onEditing(TApp& app)
+{
+    Run(app.editingHost());
+}
+
+template <void (*Run)(ViewHost&)>
+void onView(TApp& app)
+{
+    Run(app.viewHost());
+}
+
+template <void (*Run)(TForm_FindAndReplace&)>
+void onSearch(TApp& app)
+{
+    Run(*app.windows().findAndReplace);
+}
+
+template <int Slot>
+void clipCreateSlot(TApp& app)
+{
+    clipCreate(app.editor(), app.editingHost().clipSlots(), Slot);
+}
+
+template <int Slot>
+void clipPasteSlot(TApp& app)
+{
+    clipPaste(app.editor(), app.editingHost().clipSlots(), Slot);
 }
 
 // clang-format off
@@ -42,11 +79,11 @@ constexpr CommandRow Rows[] = {
     {C::EditCopy1, "EditCopy1", "&Copy", "Ctrl+C", Standard, [](TApp&) { standardCopy(); }},
     {C::EditPaste1, "EditPaste1", "&Paste", "Ctrl+V", Standard, [](TApp&) { standardPaste(); }},
     {C::EditSelectAll1, "EditSelectAll1", "Select &All", "Ctrl+A", Standard, [](TApp&) { standardSelectAll(); }},
-    {C::Edit_DeleteLine, "Action_Edit_DeleteLine", "Delete &Line", "Ctrl+Y", NoFlags, editDeleteLine},
-    {C::Edit_ChangeCase, "Action_Edit_ChangeCase", "C&hange Case", "Shift+F3", StartsDisabled, editChangeCase},
+    {C::Edit_DeleteLine, "Action_Edit_DeleteLine", "Delete &Line", "Ctrl+Y", NoFlags, onEditor<editDeleteLine>},
+    {C::Edit_ChangeCase, "Action_Edit_ChangeCase", "C&hange Case", "Shift+F3", StartsDisabled, onEditor<editChangeCase>},
     {C::Insert_InsertCharacter, "Action_Insert_InsertCharacter", "&Character...", "Ctrl+K", NoFlags, nullptr},
-    {C::Insert_InsertDate, "Action_Insert_InsertDate", "Insert &Date", "Ctrl+D", NoFlags, insertDate},
-    {C::Insert_InsertTime, "Action_Insert_InsertTime", "Insert &Time", "Ctrl+Shift+D", NoFlags, insertTime},
+    {C::Insert_InsertDate, "Action_Insert_InsertDate", "Insert &Date", "Ctrl+D", NoFlags, onEditing<insertDate>},
+    {C::Insert_InsertTime, "Action_Insert_InsertTime", "Insert &Time", "Ctrl+Shift+D", NoFlags, onEditing<insertTime>},
     {C::Insert_AutoWords, "Action_Insert_AutoWords", "&Auto Word...", "Alt+\\", StartsDisabled, nullptr},
     {C::Insert_EditAutoWords, "Action_Insert_EditAutoWords", "&Edit Auto Words...", "Ctrl+Shift+\\", NoFlags, nullptr},
     {C::Insert_ChangeSortOrder, "Action_Insert_ChangeSortOrder", "Alphabetic Sort", "Ctrl+F5", StartsChecked, nullptr},
@@ -62,23 +99,23 @@ constexpr CommandRow Rows[] = {
     {C::Format_PasteFormat, "Action_Format_PasteFormat", "&Paste Format", "Ctrl+Shift+V", NoFlags, nullptr},
     {C::Format_RemoveFormat, "Action_Format_RemoveFormat", "Re&move Format...", "Alt+Backspace", StartsDisabled, nullptr},
     {C::Format_TextSpecifications, "Action_Format_TextSpecifications", "&Text Specifications...", "Ctrl+H", NoFlags, nullptr},
-    {C::Search_FindSelection, "Action_Search_FindSelection", "Find &Selection", "F2", StartsDisabled, searchFindSelection},
-    {C::Search_FindNext, "Action_Search_FindNext", "Find &Next", "F3", StartsDisabled, searchFindNext},
-    {C::Search_FindAndReplace, "Action_Search_FindAndReplace", "&Find and Replace...", "Ctrl+F", NoFlags, searchFindAndReplace},
+    {C::Search_FindSelection, "Action_Search_FindSelection", "Find &Selection", "F2", StartsDisabled, onSearch<searchFindSelection>},
+    {C::Search_FindNext, "Action_Search_FindNext", "Find &Next", "F3", StartsDisabled, onSearch<searchFindNext>},
+    {C::Search_FindAndReplace, "Action_Search_FindAndReplace", "&Find and Replace...", "Ctrl+F", NoFlags, onSearch<searchFindAndReplace>},
     {C::Search_MarkLine, "Action_Search_MarkLine", "&Mark Line", "Ctrl+Shift+G", NoFlags, nullptr},
     {C::Search_GoToLine, "Action_Search_GoToLine", "&Go to Line...", "Ctrl+G", NoFlags, nullptr},
     {C::Other_Run, "Action_Other_Run", "&Run", "F9", StartsDisabled, nullptr},
     {C::Tools_Settings, "Action_Tools_Settings", "&Settings...", "F4", NoFlags, [](TApp& a) { a.windows().settings->showSettings(); }},
     {C::Tools_Setup, "Action_Tools_Setup", "Se&tup...", "", NoFlags, nullptr},
-    {C::View_WordwrapEnabled, "Action_View_WordwrapEnabled", "&Wordwrap", "Ctrl+W", StartsChecked, viewWordWrap},
-    {C::View_StatusBarEnabled, "Action_View_StatusBarEnabled", "&Statusbar", "Ctrl+T", StartsChecked, viewStatusBar},
+    {C::View_WordwrapEnabled, "Action_View_WordwrapEnabled", "&Wordwrap", "Ctrl+W", StartsChecked, onView<viewWordWrap>},
+    {C::View_StatusBarEnabled, "Action_View_StatusBarEnabled", "&Statusbar", "Ctrl+T", StartsChecked, onView<viewStatusBar>},
     {C::View_Stayontop, "Action_View_Stayontop", "Stay on &Top", "Ctrl+M", Checkable, viewStayOnTop},
-    {C::View_WritersMode, "Action_View_WritersMode", "Writers &Mode", "Ctrl+0", Checkable, viewWritersMode},
+    {C::View_WritersMode, "Action_View_WritersMode", "Writers &Mode", "Ctrl+0", Checkable, onView<viewWritersMode>},
     {C::View_FullScreen, "Action_View_FullScreen", "&Full Screen", "F11", NoFlags, viewFullScreen},
-    {C::View_ScrollBarEnabled, "Action_View_ScrollBarEnabled", "&Vertical Scrollbar", "Ctrl+Alt+B", StartsChecked, viewScrollBars},
+    {C::View_ScrollBarEnabled, "Action_View_ScrollBarEnabled", "&Vertical Scrollbar", "Ctrl+Alt+B", StartsChecked, onView<viewScrollBars>},
     {C::View_MaximizeRestore, "Action_View_MaximizeRestore", "&Ma&ximize/Restore", "F12", NoFlags, viewMaximizeRestore},
-    {C::View_StatusBarPos, "Action_View_StatusBarPos", "Statusbar &Top", "Ctrl+Shift+T", Checkable, viewStatusBarPosition},
-    {C::View_BasicStatusbar, "Action_View_BasicStatusbar", "Basic Statusba&r", "F6", Checkable, viewBasicStatusBar},
+    {C::View_StatusBarPos, "Action_View_StatusBarPos", "Statusbar &Top", "Ctrl+Shift+T", Checkable, onView<viewStatusBarPosition>},
+    {C::View_BasicStatusbar, "Action_View_BasicStatusbar", "Basic Statusba&r", "F6", Checkable, onView<viewBasicStatusBar>},
     {C::View_EditorIncrease, "Action_View_EditorIncrease", "&Increase Editor Width", "Alt+X", NoFlags, editorIncrease},
     {C::View_EditorDecrease, "Action_View_EditorDecrease", "&Decrease Editor Width", "Alt+Z", NoFlags, editorDecrease},
     {C::View_EditorMoveRight, "Action_View_EditorMoveRight", "Move Editor &Right", "Alt+W", NoFlags, editorMoveRight},
@@ -87,26 +124,26 @@ constexpr CommandRow Rows[] = {
     {C::View_EditorCenter, "Action_View_EditorCenter", "&Center Editor", "Alt+C", NoFlags, editorCenter},
     {C::Help_Shortcuts, "Action_Help_Shortcuts", "Additional &Functions...", "F1", NoFlags, nullptr},
     {C::Help_Documentation, "Action_Help_Documentation", "&Documentation...", "Ctrl+F1", StartsHidden, nullptr},
-    {C::Edit_SwitchCharacters, "Action_Edit_SwitchCharacters", "&Switch Characters", "Alt+;", NoFlags, editSwitchCharacters},
-    {C::Edit_AltCut, "Action_Edit_AltCut", "", "Shift+Del", NoFlags, altCut},
-    {C::Edit_AltCopy, "Action_Edit_AltCopy", "", "Ctrl+Ins", NoFlags, altCopy},
-    {C::Edit_AltPaste, "Action_Edit_AltPaste", "", "Shift+Ins", NoFlags, altPaste},
-    {C::Edit_UpperCase, "Action_Edit_UpperCase", "", "Ctrl+]", NoFlags, editUpperCase},
-    {C::Edit_LowerCase, "Action_Edit_LowerCase", "", "Ctrl+[", NoFlags, editLowerCase},
-    {C::Edit_Clip1Create, "Action_Edit_Clip1Create", "", "Ctrl+Shift+1", NoFlags, [](TApp& a) { clipCreate(a, 1); }},
-    {C::Edit_Clip2Create, "Action_Edit_Clip2Create", "", "Ctrl+Shift+2", NoFlags, [](TApp& a) { clipCreate(a, 2); }},
-    {C::Edit_Clip3Create, "Action_Edit_Clip3Create", "", "Ctrl+Shift+3", NoFlags, [](TApp& a) { clipCreate(a, 3); }},
-    {C::Edit_Clip4Create, "Action_Edit_Clip4Create", "", "Ctrl+Shift+4", NoFlags, [](TApp& a) { clipCreate(a, 4); }},
-    {C::Edit_Clip1Paste, "Action_Edit_Clip1Paste", "", "Alt+1", NoFlags, [](TApp& a) { clipPaste(a, 1); }},
-    {C::Edit_Clip2Paste, "Action_Edit_Clip2Paste", "", "Alt+2", NoFlags, [](TApp& a) { clipPaste(a, 2); }},
-    {C::Edit_Clip3Paste, "Action_Edit_Clip3Paste", "", "Alt+3", NoFlags, [](TApp& a) { clipPaste(a, 3); }},
-    {C::Edit_Clip4Paste, "Action_Edit_Clip4Paste", "", "Alt+4", NoFlags, [](TApp& a) { clipPaste(a, 4); }},
+    {C::Edit_SwitchCharacters, "Action_Edit_SwitchCharacters", "&Switch Characters", "Alt+;", NoFlags, onEditor<editSwitchCharacters>},
+    {C::Edit_AltCut, "Action_Edit_AltCut", "", "Shift+Del", NoFlags, onEditor<altCut>},
+    {C::Edit_AltCopy, "Action_Edit_AltCopy", "", "Ctrl+Ins", NoFlags, onEditor<altCopy>},
+    {C::Edit_AltPaste, "Action_Edit_AltPaste", "", "Shift+Ins", NoFlags, onEditor<altPaste>},
+    {C::Edit_UpperCase, "Action_Edit_UpperCase", "", "Ctrl+]", NoFlags, onEditor<editUpperCase>},
+    {C::Edit_LowerCase, "Action_Edit_LowerCase", "", "Ctrl+[", NoFlags, onEditor<editLowerCase>},
+    {C::Edit_Clip1Create, "Action_Edit_Clip1Create", "", "Ctrl+Shift+1", NoFlags, clipCreateSlot<1>},
+    {C::Edit_Clip2Create, "Action_Edit_Clip2Create", "", "Ctrl+Shift+2", NoFlags, clipCreateSlot<2>},
+    {C::Edit_Clip3Create, "Action_Edit_Clip3Create", "", "Ctrl+Shift+3", NoFlags, clipCreateSlot<3>},
+    {C::Edit_Clip4Create, "Action_Edit_Clip4Create", "", "Ctrl+Shift+4", NoFlags, clipCreateSlot<4>},
+    {C::Edit_Clip1Paste, "Action_Edit_Clip1Paste", "", "Alt+1", NoFlags, clipPasteSlot<1>},
+    {C::Edit_Clip2Paste, "Action_Edit_Clip2Paste", "", "Alt+2", NoFlags, clipPasteSlot<2>},
+    {C::Edit_Clip3Paste, "Action_Edit_Clip3Paste", "", "Alt+3", NoFlags, clipPasteSlot<3>},
+    {C::Edit_Clip4Paste, "Action_Edit_Clip4Paste", "", "Alt+4", NoFlags, clipPasteSlot<4>},
     {C::Format_IncreaseIndent, "Action_Format_IncreaseIndent", "", "Ctrl+.", NoFlags, nullptr},
     {C::Format_DecreaseIndent, "Action_Format_DecreaseIndent", "", "Ctrl+,", NoFlags, nullptr},
-    {C::Other_SetFocusToRichEdit, "Action_Other_SetFocusToRichEdit", "", "Ctrl+Tab", NoFlags, setFocusToRichEdit},
-    {C::Other_InsertDoubleReturn, "Action_Other_InsertDoubleReturn", "", "Shift+Return", NoFlags, insertDoubleReturn},
-    {C::Other_PopupAlternative, "Action_Other_PopupAlternative", "", "Ctrl+Space", NoFlags, popupAlternative},
-    {C::Other_PopupStandard, "Action_Other_PopupStandard", "", "Ctrl+Alt+Space", NoFlags, popupStandard},
+    {C::Other_SetFocusToRichEdit, "Action_Other_SetFocusToRichEdit", "", "Ctrl+Tab", NoFlags, onEditing<setFocusToRichEdit>},
+    {C::Other_InsertDoubleReturn, "Action_Other_InsertDoubleReturn", "", "Shift+Return", NoFlags, onEditor<insertDoubleReturn>},
+    {C::Other_PopupAlternative, "Action_Other_PopupAlternative", "", "Ctrl+Space", NoFlags, onEditing<popupAlternative>},
+    {C::Other_PopupStandard, "Action_Other_PopupStandard", "", "Ctrl+Alt+Space", NoFlags, onEditing<popupStandard>},
     {C::Plugin00, "Plugin00", "&0", "", StartsHidden, nullptr},
     {C::Plugin01, "Plugin01", "&1", "", StartsHidden, nullptr},
     {C::Plugin02, "Plugin02", "&2", "", StartsHidden, nullptr},

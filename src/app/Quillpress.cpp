@@ -2,7 +2,7 @@
 
 #include "app/Applic.h"
 #include "app/Global.h"
-#include "app/SearchCommands.h"
+#include "app/AppHosts.h"
 #include "editing/Window_EditAutoWords.h"
 #include "editing/Window_FindAndReplace.h"
 #include "editing/Window_GoToLine.h"
@@ -46,7 +46,7 @@ void createWindows(TApp& app)
     AppWindows& w = app.windows();
     w.recentFiles = new TForm_RecentFiles(&app);
     w.textSpecifications = new TForm_TextSpecifications(&app);
-    w.findAndReplace = createFindAndReplace(app);
+    w.findAndReplace = new TForm_FindAndReplace(makeSearchHost(app), &app);
     w.goToLine = new TForm_GoToLine(&app);
     w.insertCharacter = new TForm_InsertCharacter(&app);
     w.myFiles = new TForm_MyFiles(&app);

@@ -1,4 +1,4 @@
-#include "app/StandardCommands.h"
+#include "editing/StandardCommands.h"
 
 #include "platform/RichEdit.h"
 

@@ -3,7 +3,7 @@
 #include "support/AppFixture.h"
 
 #include "app/Applic.h"
-#include "app/EditCommands.h"
+#include "editing/EditCommands.h"
 #include "editing/Tools_Editor.h"
 #include "platform/RichEdit.h"
 
@@ -460,7 +460,7 @@ TEST_F(EditCommands, PopupsOpenBelowTheCaret)
     standard->hide();
 
     app().values().fullScreen = true;
-    popupAlternative(app());
+    popupAlternative(app().editingHost());
     EXPECT_EQ(alternative->pos(), screenPoint(caret, 8, 42 - 38));
 }
 
@@ -479,13 +479,13 @@ TEST_F(EditCommands, ShiftRightClickOpensTheAlternativePopupAtTheMouse)
     QTest::mouseRelease(editor().viewport(), Qt::LeftButton, Qt::ShiftModifier, click);
     EXPECT_FALSE(alternative->isVisible());
 
-    onEditorMouseDown(app(), Qt::RightButton, inEditor, Qt::ShiftModifier);
+    onEditorMouseDown(app().editingHost(), Qt::RightButton, inEditor, Qt::ShiftModifier);
     ASSERT_TRUE(alternative->isVisible());
     EXPECT_EQ(alternative->pos(), screenPoint(inEditor, 5, 42));
     alternative->hide();
 
     app().values().fullScreen = true;
-    onEditorMouseDown(app(), Qt::RightButton, inEditor, Qt::ShiftModifier);
+    onEditorMouseDown(app().editingHost(), Qt::RightButton, inEditor, Qt::ShiftModifier);
     EXPECT_EQ(alternative->pos(), screenPoint(inEditor, 4, 42 - 38));
 }
 

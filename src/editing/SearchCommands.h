@@ -2,17 +2,13 @@
 
 namespace qp {
 
-class TApp;
 class TForm_FindAndReplace;
 
-// Creates the Find and Replace window for the main window, hidden.
-TForm_FindAndReplace* createFindAndReplace(TApp& app);
-
 // Action_Search_FindSelection (F2): the next occurrence of the selected text.
-void searchFindSelection(TApp& app);
+void searchFindSelection(TForm_FindAndReplace& dialog);
 // Action_Search_FindNext (F3): the window's Find Next, also while it is closed.
-void searchFindNext(TApp& app);
+void searchFindNext(TForm_FindAndReplace& dialog);
 // Action_Search_FindAndReplace (Ctrl+F): shows the window or brings it to the front.
-void searchFindAndReplace(TApp& app);
+void searchFindAndReplace(TForm_FindAndReplace& dialog);
 
 }  // namespace qp

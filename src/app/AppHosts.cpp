@@ -1,0 +1,141 @@
+#include "app/AppHosts.h"
+
+#include "app/Applic.h"
+#include "app/window/EditorColumn.h"
+#include "app/window/Tools_Mainform.h"
+#include "editing/EditCommands.h"
+#include "editing/Tools_Statusbar.h"
+#include "editing/ViewCommands.h"
+#include "editing/Window_FindAndReplace.h"
+#include "platform/Services.h"
+#include "platform/SystemServices.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QScopeGuard>
+
+namespace qp {
+
+namespace {
+
+class AppEditingHost final : public EditingHost {
+public:
+    explicit AppEditingHost(TApp& app) : m_app(app) {}
+
+    RichEdit& editor() override { return m_app.editor(); }
+    QWidget& mainWindow() override { return m_app; }
+    QDateTime now() override { return m_app.services().clock.now(); }
+    const SettingsOptions& options() override { return m_app.options(); }
+    const RegionalValues& regionalValues() override { return m_app.regionalValues(); }
+    ClipSlots& clipSlots() override { return m_clipSlots; }
+    bool fullScreen() override { return m_app.values().fullScreen; }
+
+    void popupMenu(EditorMenu menu, QPoint screenPosition) override
+    {
+        m_app.popupMenu(menu == EditorMenu::Standard ? 2 : 5)->popup(screenPosition);
+    }
+
+    void updateStandardCommands() override { m_app.updateStandardCommands(); }
+
+private:
+    TApp& m_app;
+    ClipSlots m_clipSlots;
+};
+
+class AppViewHost final : public ViewHost {
+public:
+    explicit AppViewHost(TApp& app) : m_app(app) {}
+
+    RichEdit& editor() override { return m_app.editor(); }
+    Registry& registry() override { return m_app.registry(); }
+    StatusBar& statusBar() override { return m_app.statusBar1(); }
+    bool statusBarAtBottom() override { return m_app.statusBarAtBottom(); }
+    void dockStatusBar(bool bottom) override { m_app.dockStatusBar(bottom); }
+    void refreshAllPanels() override { m_app.refreshAllPanels(); }
+    bool writersMode() override { return m_app.column().writersMode(); }
+    void setWritersMode(bool on) override { m_app.column().setWritersMode(on); }
+    void resetEditorColumn() override { editorReset(m_app); }
+
+    void setChecked(ViewToggle toggle, bool checked) override
+    {
+        m_app.action(command(toggle))->setChecked(checked);
+    }
+
+    void keepDocumentState(const std::function<void()>& change) override
+    {
+        const DocState state = m_app.document().state;
+        const auto restore = qScopeGuard([&] {
+            m_app.document().state = state;
+            m_app.refreshStatePanel();
+        });
+        change();
+    }
+
+    void markDocumentSaved() override { setDocState(m_app, DocState::Saved); }
+
+private:
+    static Command command(ViewToggle toggle)
+    {
+        switch (toggle) {
+        case ViewToggle::WordWrap: return Command::View_WordwrapEnabled;
+        case ViewToggle::ScrollBars: return Command::View_ScrollBarEnabled;
+        case ViewToggle::WritersMode: return Command::View_WritersMode;
+        case ViewToggle::StatusBar: return Command::View_StatusBarEnabled;
+        case ViewToggle::StatusBarTop: return Command::View_StatusBarPos;
+        case ViewToggle::BasicStatusBar: return Command::View_BasicStatusbar;
+        }
+        Q_UNREACHABLE();
+        return Command::View_WordwrapEnabled;
+    }
+
+    TApp& m_app;
+};
+
+class AppSearchHost final : public SearchHost {
+public:
+    explicit AppSearchHost(TApp& app) : m_app(app) {}
+
+    RichEdit& editor() override { return m_app.editor(); }
+    MessageService& messages() override { return m_app.services().messages; }
+    QString& lastSearchText() override { return m_app.lastSearchText(); }
+    void enableFindNext() override { m_app.setCommandEnabled(Command::Search_FindNext, true); }
+    bool statusBarVisible() override { return !m_app.statusBar1().isHidden(); }
+    bool statusBarSwitchedOn() override { return m_app.action(Command::View_StatusBarEnabled)->isChecked(); }
+
+    void showMessage(const QString& text) override
+    {
+        m_app.showMessage(text);
+        // The long operation that follows gives the event loop no chance to paint it.
+        m_app.statusBar3().repaint();
+    }
+
+    void setMessageText(const QString& text) override { m_app.setMessageText(text); }
+    void endMessage() override { m_app.endMessage(); }
+    void refreshAllPanels() override { m_app.refreshAllPanels(); }
+    bool guarded(const std::function<void()>& work) override { return m_app.guarded(work); }
+    Registry& registry() override { return m_app.registry(); }
+    bool rememberDialogPosition() override { return m_app.options().rememberDialogPosition; }
+    QRect mainWindowFrame() override { return m_app.frameGeometry(); }
+
+private:
+    TApp& m_app;
+};
+
+}  // namespace
+
+std::unique_ptr<EditingHost> makeEditingHost(TApp& app)
+{
+    return std::make_unique<AppEditingHost>(app);
+}
+
+std::unique_ptr<ViewHost> makeViewHost(TApp& app)
+{
+    return std::make_unique<AppViewHost>(app);
+}
+
+std::unique_ptr<SearchHost> makeSearchHost(TApp& app)
+{
+    return std::make_unique<AppSearchHost>(app);
+}
+
+}  // namespace qp

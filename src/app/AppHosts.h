@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+
+namespace qp {
+
+class EditingHost;
+class SearchHost;
+class TApp;
+class ViewHost;
+
+// The main window as each feature sees it: the narrow seams that feature
+// code is written against, so that no feature knows TApp.
+std::unique_ptr<EditingHost> makeEditingHost(TApp& app);
+std::unique_ptr<ViewHost> makeViewHost(TApp& app);
+std::unique_ptr<SearchHost> makeSearchHost(TApp& app);
+
+}  // namespace qp
