@@ -4,6 +4,7 @@
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/EditCommands.h"
+#include "files/Tools_FileLists.h"
 #include "editing/Tools_Statusbar.h"
 #include "editing/ViewCommands.h"
 #include "editing/Window_FindAndReplace.h"
@@ -121,7 +122,31 @@ private:
     TApp& m_app;
 };
 
+class AppFilesHost final : public FilesHost {
+public:
+    explicit AppFilesHost(TApp& app) : m_app(app) {}
+
+    Registry& registry() override { return m_app.registry(); }
+    MessageService& messages() override { return m_app.services().messages; }
+    FileDialogService& fileDialogs() override { return m_app.services().fileDialogs; }
+    bool guarded(const std::function<void()>& work) override { return m_app.guarded(work); }
+    bool rememberDialogPosition() override { return m_app.options().rememberDialogPosition; }
+    QRect mainWindowFrame() override { return m_app.frameGeometry(); }
+    QString documentFileName() override { return m_app.document().fileName; }
+    void querySave() override { qp::querySave(m_app); }
+    void loadDocument(const QString& path) override { loadNamedFile(m_app, path); }
+    QString openFilter() override { return m_app.document().openFilter; }
+
+private:
+    TApp& m_app;
+};
+
 }  // namespace
+
+std::unique_ptr<FilesHost> makeFilesHost(TApp& app)
+{
+    return std::make_unique<AppFilesHost>(app);
+}
 
 std::unique_ptr<EditingHost> makeEditingHost(TApp& app)
 {

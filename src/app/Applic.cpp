@@ -8,6 +8,7 @@
 #include "editing/StandardCommands.h"
 #include "editing/Tools_Statusbar.h"
 #include "editing/ViewCommands.h"
+#include "files/Window_RecentFiles.h"
 #include "help/Window_About.h"
 #include "platform/DocumentStatistics.h"
 #include "settings/Window_Settings.h"
@@ -506,7 +507,12 @@ void TApp::changeEvent(QEvent* event)
         guarded([this] { storeBeforeMaxBounds(*this); });
 }
 void TApp::printFromCommandLine() {}
-void TApp::addToRecentFiles(const QString&) {}
+void TApp::addToRecentFiles(const QString& fileName)
+{
+    if (m_windows.recentFiles)
+        m_windows.recentFiles->addDocument(fileName);
+    m_services.shell.addRecentDocument(fileName);
+}
 bool TApp::convertersAvailable() const { return false; }
 void TApp::associate(const QString&, const QString&) {}
 void TApp::removeAssociation(const QString&, const QString&) {}

@@ -6,6 +6,8 @@
 #include "editing/SearchCommands.h"
 #include "editing/StandardCommands.h"
 #include "editing/ViewCommands.h"
+#include "files/Window_MyFiles.h"
+#include "files/Window_RecentFiles.h"
 #include "settings/Window_Settings.h"
 
 namespace qp {
@@ -64,8 +66,8 @@ constexpr CommandRow Rows[] = {
     {C::File_New, "Action_File_New", "&New", "Ctrl+N", NoFlags, fileNew},
     {C::File_NewWindow, "Action_File_NewWindow", "New &Window", "Ctrl+Shift+N", NoFlags, [](TApp& a) { a.startNewWindow(); }},
     {C::File_Open, "Action_File_Open", "&Open...", "Ctrl+O", NoFlags, fileOpen},
-    {C::File_MyFiles, "Action_File_MyFiles", "&My Files...", "F7", NoFlags, nullptr},
-    {C::File_RecentFiles, "Action_File_RecentFiles", "Recent &Files...", "F8", NoFlags, nullptr},
+    {C::File_MyFiles, "Action_File_MyFiles", "&My Files...", "F7", NoFlags, [](TApp& a) { a.windows().myFiles->showDialog(); }},
+    {C::File_RecentFiles, "Action_File_RecentFiles", "Recent &Files...", "F8", NoFlags, [](TApp& a) { a.windows().recentFiles->showDialog(); }},
     {C::File_Save, "Action_File_Save", "&Save", "Ctrl+S", NoFlags, fileSave},
     {C::File_SaveAs, "Action_File_SaveAs", "Save &As...", "Ctrl+Shift+S", NoFlags, fileSaveAs},
     {C::File_Revert, "Action_File_Revert", "&Revert...", "Ctrl+Shift+R", NoFlags, fileRevert},

@@ -1,11 +1,244 @@
 #include "files/Window_MyFiles.h"
 
+#include "platform/DialogPosition.h"
+#include "platform/Errors.h"
+#include "platform/FileDialogService.h"
+#include "platform/MessageService.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
 namespace qp {
 
-TForm_MyFiles::TForm_MyFiles(QWidget* parent) : QDialog(parent)
+namespace {
+
+const FileListStore Store{QStringLiteral("MyFiles"), QStringLiteral("My")};
+
+QAction* windowAction(QWidget* window, const QString& text, QKeySequence key)
+{
+    auto* action = new QAction(text, window);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    return action;
+}
+
+}  // namespace
+
+TForm_MyFiles::TForm_MyFiles(std::unique_ptr<FilesHost> host, QWidget* parent)
+    : QDialog(parent), m_host(std::move(host)), m_slots(placeholderSlots())
 {
     setObjectName(QStringLiteral("TForm_MyFiles"));
     setWindowTitle(QStringLiteral("My Files"));
+    setModal(false);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    buildControls();
+    m_host->guarded([this] { readSlots(m_host->registry(), Store, m_slots); });
+    fillDisplayList(*ListBox1, m_slots);
+}
+
+TForm_MyFiles::~TForm_MyFiles() = default;
+
+void TForm_MyFiles::buildControls()
+{
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    auto* options = new QGroupBox(QStringLiteral(" Options "), this);
+    CheckBox1 = new QCheckBox(QStringLiteral("&Don't Close Dialog"), options);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    auto* optionRow = new QHBoxLayout(options);
+    optionRow->addWidget(CheckBox1);
+
+    Button1 = new QPushButton(QStringLiteral("Ope&n"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("D&elete"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = new QPushButton(QStringLiteral("&Add..."), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {Button1, Button2, Button3}) {
+        // Only the button state decides which button Enter presses.
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(ListBox1, 1);
+    main->addWidget(options);
+    main->addLayout(buttons);
+
+    m_showFullPath = windowAction(this, QStringLiteral("&Show Full Path"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    m_addCurrentFile = windowAction(this, QStringLiteral("&Add Current File"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(m_showFullPath);
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(m_addCurrentFile);
+
+    // F7 opens the dialog from the main window and closes it from here.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_F7), this);
+    connect(close, &QShortcut::activated, this, &QDialog::hide);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { run(&TForm_MyFiles::openSlot); });
+    connect(Button2, &QPushButton::clicked, this, [this] { run(&TForm_MyFiles::deleteFile); });
+    connect(Button3, &QPushButton::clicked, this, [this] { run(&TForm_MyFiles::addFile); });
+    connect(m_showFullPath, &QAction::triggered, this, [this] { run(&TForm_MyFiles::showFullPath); });
+    connect(m_addCurrentFile, &QAction::triggered, this, [this] { run(&TForm_MyFiles::addCurrentFile); });
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { updateButtons(); });
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] {
+        if (slotUsed(current()))
+            run(&TForm_MyFiles::openSlot);
+    });
+    connect(ListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QListWidgetItem* item = ListBox1->itemAt(at))
+            ListBox1->setCurrentItem(item);
+        m_showFullPath->setEnabled(slotUsed(current()));
+        PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(at));
+    });
+    connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { m_showFullPath->setEnabled(true); });
+
+    // The client area the dialog was drawn for, or what its texts need if more.
+    main->activate();
+    setFixedSize(sizeHint().expandedTo(QSize(225, 269)));
+}
+
+void TForm_MyFiles::run(void (TForm_MyFiles::*command)())
+{
+    m_host->guarded([this, command] { (this->*command)(); });
+}
+
+int TForm_MyFiles::currentSlot() const
+{
+    return std::clamp(ListBox1->currentRow() + 1, 1, FileListSlotCount);
+}
+
+void TForm_MyFiles::updateButtons()
+{
+    const QListWidgetItem* line = ListBox1->item(currentSlot() - 1);
+    const bool filled = line && !line->text().isEmpty();
+    Button1->setEnabled(filled);
+    Button1->setDefault(filled);
+    Button2->setEnabled(filled);
+    Button3->setDefault(!filled);
+}
+
+void TForm_MyFiles::store()
+{
+    storeSlots(m_host->registry(), Store, m_slots);
+    fillDisplayList(*ListBox1, m_slots);
+}
+
+void TForm_MyFiles::confirmOverwrite()
+{
+    if (slotUsed(current()) &&
+        m_host->messages().confirm(QStringLiteral("Overwrite selected file?"), Buttons::YesNo) != Answer::Yes)
+        cancel();
+}
+
+void TForm_MyFiles::showDialog()
+{
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+}
+
+void TForm_MyFiles::openSlot()
+{
+    if (!Button1->isEnabled())
+        return;
+    m_host->querySave();
+    const QString path = current();
+    if (QFileInfo(path).isFile() && !CheckBox1->isChecked())
+        hide();
+    m_host->loadDocument(path);
+}
+
+void TForm_MyFiles::addFile()
+{
+    confirmOverwrite();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Add File");
+    request.filter = m_addFilter;
+    request.mustExist = true;
+    const FileDialogResult chosen = m_host->fileDialogs().open(request);
+    if (!chosen.accepted)
+        cancel();
+    current() = chosen.fileName;
+    store();
+    updateButtons();
+}
+
+void TForm_MyFiles::addCurrentFile()
+{
+    confirmOverwrite();
+    current() = m_host->documentFileName();
+    store();
+    updateButtons();
+}
+
+void TForm_MyFiles::deleteFile()
+{
+    if (!slotUsed(current()))
+        return;
+    if (m_host->messages().confirm(QStringLiteral("Delete selected file?"), Buttons::YesNo) != Answer::Yes)
+        return;
+    current().clear();
+    store();
+    updateButtons();
+}
+
+void TForm_MyFiles::showFullPath()
+{
+    m_host->messages().information(current());
+}
+
+void TForm_MyFiles::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    m_host->guarded([this] {
+        restoreDialogPosition(m_host->registry(), *this, Store.subkey, m_host->rememberDialogPosition(),
+                              m_host->mainWindowFrame());
+        // Another running copy of the program may have changed the list.
+        readSlots(m_host->registry(), Store, m_slots);
+        m_addFilter = m_host->openFilter();
+    });
+    fillDisplayList(*ListBox1, m_slots);
+    ListBox1->setCurrentRow(0);
+    updateButtons();
+    ListBox1->setFocus();
+}
+
+void TForm_MyFiles::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        savePosition();
+}
+
+void TForm_MyFiles::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
+        savePosition();
+}
+
+void TForm_MyFiles::savePosition()
+{
+    m_host->guarded([this] { saveDialogPosition(m_host->registry(), *this, Store.subkey); });
 }
 
 }  // namespace qp

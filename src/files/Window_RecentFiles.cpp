@@ -1,11 +1,195 @@
 #include "files/Window_RecentFiles.h"
 
+#include "platform/DialogPosition.h"
+#include "platform/Errors.h"
+#include "platform/MessageService.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
 namespace qp {
 
-TForm_RecentFiles::TForm_RecentFiles(QWidget* parent) : QDialog(parent)
+namespace {
+
+const FileListStore Store{QStringLiteral("RecentFiles"), QStringLiteral("Recent")};
+
+}  // namespace
+
+TForm_RecentFiles::TForm_RecentFiles(std::unique_ptr<FilesHost> host, QWidget* parent)
+    : QDialog(parent), m_host(std::move(host)), m_slots(placeholderSlots())
 {
     setObjectName(QStringLiteral("TForm_RecentFiles"));
     setWindowTitle(QStringLiteral("Recent Files"));
+    setModal(false);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    buildControls();
+    m_host->guarded([this] { readSlots(m_host->registry(), Store, m_slots); });
+    fillDisplayList(*ListBox1, m_slots);
+}
+
+TForm_RecentFiles::~TForm_RecentFiles() = default;
+
+void TForm_RecentFiles::buildControls()
+{
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    auto* options = new QGroupBox(QStringLiteral(" Options "), this);
+    CheckBox1 = new QCheckBox(QStringLiteral("&Don't Close Dialog"), options);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    auto* optionRow = new QHBoxLayout(options);
+    optionRow->addWidget(CheckBox1);
+
+    Button1 = new QPushButton(QStringLiteral("Ope&n"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+    Button2 = new QPushButton(QStringLiteral("Clear &List"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(ListBox1, 1);
+    main->addWidget(options);
+    main->addLayout(buttons);
+
+    m_showFullPath = new QAction(QStringLiteral("&Show Full Path"), this);
+    m_showFullPath->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    m_showFullPath->setShortcutContext(Qt::WindowShortcut);
+    addAction(m_showFullPath);
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    PopupMenu1->addAction(m_showFullPath);
+
+    // F8 opens the dialog from the main window and closes it from here.
+    auto* close = new QShortcut(QKeySequence(Qt::Key_F8), this);
+    connect(close, &QShortcut::activated, this, &QDialog::hide);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { run(&TForm_RecentFiles::openSlot); });
+    connect(Button2, &QPushButton::clicked, this, [this] { run(&TForm_RecentFiles::clearList); });
+    connect(m_showFullPath, &QAction::triggered, this, [this] { run(&TForm_RecentFiles::showFullPath); });
+    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { updateButtons(); });
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] {
+        if (slotUsed(m_slots[currentSlot() - 1]))
+            run(&TForm_RecentFiles::openSlot);
+    });
+    connect(ListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (QListWidgetItem* item = ListBox1->itemAt(at))
+            ListBox1->setCurrentItem(item);
+        m_showFullPath->setEnabled(slotUsed(m_slots[currentSlot() - 1]));
+        PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(at));
+    });
+    connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { m_showFullPath->setEnabled(true); });
+
+    // The client area the dialog was drawn for, or what its texts need if more.
+    main->activate();
+    setFixedSize(sizeHint().expandedTo(QSize(225, 269)));
+}
+
+void TForm_RecentFiles::run(void (TForm_RecentFiles::*command)())
+{
+    m_host->guarded([this, command] { (this->*command)(); });
+}
+
+int TForm_RecentFiles::currentSlot() const
+{
+    return std::clamp(ListBox1->currentRow() + 1, 1, FileListSlotCount);
+}
+
+void TForm_RecentFiles::updateButtons()
+{
+    const QListWidgetItem* line = ListBox1->item(currentSlot() - 1);
+    Button1->setEnabled(line && !line->text().isEmpty());
+}
+
+void TForm_RecentFiles::addDocument(const QString& path)
+{
+    addToRecentSlots(m_slots, path);
+    storeSlots(m_host->registry(), Store, m_slots);
+    fillDisplayList(*ListBox1, m_slots);
+    updateButtons();
+}
+
+void TForm_RecentFiles::showDialog()
+{
+    if (!isVisible())
+        show();
+    raise();
+    activateWindow();
+}
+
+void TForm_RecentFiles::openSlot()
+{
+    if (!Button1->isEnabled())
+        return;
+    m_host->querySave();
+    const QString path = m_slots[currentSlot() - 1];
+    if (QFileInfo(path).isFile() && !CheckBox1->isChecked())
+        hide();
+    m_host->loadDocument(path);
+}
+
+void TForm_RecentFiles::clearList()
+{
+    if (m_host->messages().confirm(QStringLiteral("Delete ALL Recent Files?"), Buttons::YesNo) != Answer::Yes)
+        return;
+    for (QString& slot : m_slots)
+        slot.clear();
+    fillDisplayList(*ListBox1, m_slots);
+    storeSlots(m_host->registry(), Store, m_slots);
+    updateButtons();
+}
+
+void TForm_RecentFiles::showFullPath()
+{
+    m_host->messages().information(m_slots[currentSlot() - 1]);
+}
+
+void TForm_RecentFiles::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    m_host->guarded([this] {
+        restoreDialogPosition(m_host->registry(), *this, Store.subkey, m_host->rememberDialogPosition(),
+                              m_host->mainWindowFrame());
+        // Another running copy of the program may have changed the list.
+        readSlots(m_host->registry(), Store, m_slots);
+    });
+    fillDisplayList(*ListBox1, m_slots);
+    ListBox1->setFocus();
+    ListBox1->setCurrentRow(0);
+    updateButtons();
+}
+
+void TForm_RecentFiles::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (!event->spontaneous())
+        savePosition();
+}
+
+void TForm_RecentFiles::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
+        savePosition();
+}
+
+void TForm_RecentFiles::savePosition()
+{
+    m_host->guarded([this] { saveDialogPosition(m_host->registry(), *this, Store.subkey); });
 }
 
 }  // namespace qp

@@ -931,6 +931,29 @@ void RegKey::writeFlag(const QString& name, bool on)
     writeInteger(name, on ? 1 : 0);
 }
 
+void RegKey::writeStrings(const QList<std::pair<QString, QString>>& namesAndValues)
+{
+    if (namesAndValues.isEmpty())
+        return;
+    const QStringList parts = splitPath(m_path);
+    const QString failure = failedToSet(namesAndValues.front().first);
+    if (!storableKeyNames(parts))
+        throw AppError(failure);
+    m_registry->modify(
+        m_hive,
+        [&](RegNode& root) {
+            RegNode& node = ensureKey(root, parts);
+            for (const auto& [name, text] : namesAndValues) {
+                RegValue v;
+                v.name = name;
+                v.type = RegValue::Type::String;
+                v.text = text;
+                node.setValue(v);
+            }
+        },
+        failure);
+}
+
 void RegKey::deleteValue(const QString& name)
 {
     if (!QFileInfo::exists(m_registry->hivePath(m_hive)))

@@ -115,6 +115,8 @@ public:
     void writeInteger(const QString& name, int value);
     void writeString(const QString& name, const QString& value);
     void writeFlag(const QString& name, bool on);  // 1 or 0
+    // Several string values in one write of the file.
+    void writeStrings(const QList<std::pair<QString, QString>>& namesAndValues);
     // An absent value is no error.
     void deleteValue(const QString& name);
 

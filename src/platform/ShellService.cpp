@@ -1,6 +1,9 @@
 #include "platform/ShellService.h"
 
+#include "platform/DesktopRecentFiles.h"
+
 #include <QDesktopServices>
+#include <QMimeDatabase>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -32,6 +35,18 @@ public:
         // Desktops read the association files again when their folders change;
         // refreshing the desktop database makes that immediate where the tool exists.
         QProcess::startDetached(QStringLiteral("update-desktop-database"), {});
+    }
+
+    void addRecentDocument(const QString& path) override
+    {
+        const QFileInfo info(path);
+        RecentFileEntry entry;
+        entry.filePath = info.absoluteFilePath();
+        entry.mimeType = QMimeDatabase().mimeTypeForFile(info).name();
+        entry.applicationName = QStringLiteral("Quillpress");
+        entry.exec = QStringLiteral("'%1 %u'").arg(QFileInfo(m_programPath).fileName());
+        entry.when = QDateTime::currentDateTime();
+        addToDesktopRecentFiles(desktopRecentFilesPath(), entry);
     }
 
 private:

@@ -18,6 +18,9 @@ public:
     virtual bool startProgramCopy() = 0;
     // Tells the desktop that file associations changed.
     virtual void notifyAssociationsChanged() = 0;
+    // Puts a document the program opened or saved on the desktop's list of
+    // recently used files; a list that cannot be written is left alone.
+    virtual void addRecentDocument(const QString& path) = 0;
 };
 
 std::unique_ptr<ShellService> makeQtShellService(QString programPath);

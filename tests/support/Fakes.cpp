@@ -133,6 +133,11 @@ bool FakeShellService::startProgramCopy()
     return true;
 }
 
+void FakeShellService::addRecentDocument(const QString& path)
+{
+    recentDocuments.append(path);
+}
+
 void FakeShellService::notifyAssociationsChanged()
 {
     calls.append({QStringLiteral("associations"), {}, {}});

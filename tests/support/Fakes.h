@@ -93,7 +93,10 @@ public:
     bool open(const QString& path, const QString& parameters) override;
     bool startProgramCopy() override;
     void notifyAssociationsChanged() override;
+    void addRecentDocument(const QString& path) override;
     QList<Call> calls;
+    // Kept apart from the calls: every load and save adds one.
+    QStringList recentDocuments;
 };
 
 class FakeClock : public Clock {

@@ -7,6 +7,7 @@
 #include "platform/Registry.h"
 #include "platform/RichEdit.h"
 #include "platform/Services.h"
+#include "platform/ShellService.h"
 #include "platform/SystemServices.h"
 #include "settings/DateTimePatterns.h"
 
@@ -152,6 +153,8 @@ void saveToName(TApp& app, const QString& fileName)
     refreshCaption(app);
     setDocState(app, DocState::Saved);
     app.setRevertEnabled(false);
+    // The desktop's own list shows saved files too; the program's list only loaded ones.
+    app.services().shell.addRecentDocument(fileName);
 }
 
 }  // namespace

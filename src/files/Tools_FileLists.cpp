@@ -1,0 +1,81 @@
+#include "files/Tools_FileLists.h"
+
+#include "platform/Errors.h"
+#include "platform/Registry.h"
+
+#include <QListWidget>
+
+namespace qp {
+
+namespace {
+
+QString valueName(const FileListStore& store, int slot)
+{
+    return store.valuePrefix + QStringLiteral("%1").arg(slot, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+FileSlots placeholderSlots()
+{
+    FileSlots slots;
+    slots.fill(QStringLiteral(" "));
+    return slots;
+}
+
+bool slotUsed(const QString& slot)
+{
+    return !slot.isEmpty();
+}
+
+QString fileNamePart(const QString& path)
+{
+    // Paths here use "/"; paths stored by other systems may use "\" or a drive's ":".
+    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
+                                    path.lastIndexOf(QLatin1Char('/'))});
+    return path.mid(cut + 1);
+}
+
+void addToRecentSlots(FileSlots& slots, const QString& path)
+{
+    auto found = std::find(slots.begin(), slots.end(), path);
+    if (found == slots.end())
+        found = slots.end() - 1;
+    std::move_backward(slots.begin(), found, found + 1);
+    slots.front() = path;
+}
+
+void readSlots(Registry& registry, const FileListStore& store, FileSlots& slots)
+{
+    const auto key = RegKey::openSettingsRead(registry, store.subkey);
+    if (!key)
+        return;
+    for (int i = 0; i < FileListSlotCount; ++i) {
+        try {
+            slots[i] = key->readString(valueName(store, i + 1));
+        } catch (const AppError&) {
+            // A value of another type is no path; the slot reads as empty.
+            slots[i].clear();
+        }
+    }
+}
+
+void storeSlots(Registry& registry, const FileListStore& store, const FileSlots& slots)
+{
+    QList<std::pair<QString, QString>> values;
+    for (int i = 0; i < FileListSlotCount; ++i)
+        values.append({valueName(store, i + 1), slots[i]});
+    RegKey::openSettingsWrite(registry, store.subkey).writeStrings(values);
+}
+
+void fillDisplayList(QListWidget& list, const FileSlots& slots)
+{
+    const int row = list.currentRow();
+    list.clear();
+    for (const QString& slot : slots)
+        list.addItem(slot.trimmed().isEmpty() ? slot : fileNamePart(slot));
+    if (row >= 0)
+        list.setCurrentRow(row);
+}
+
+}  // namespace qp
