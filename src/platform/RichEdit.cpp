@@ -1,20 +1,13 @@
 #include "platform/RichEdit.h"
 
-#include "platform/Errors.h"
 #include "platform/RichEditPageRenderer.h"
-#include "platform/rtf/RtfReader.h"
-#include "platform/rtf/RtfWriter.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -31,17 +24,9 @@ namespace qp {
 
 namespace {
 
-const char* const kLoadFailed = "Failed to Load Stream";
-const char* const kSaveFailed = "Failed to Save Stream";
-
 // Search text is cut into pieces of this many characters, so no search ever
 // copies the whole text.
 constexpr int kFindChunk = 1 << 16;
-// One idle slice of line layout stops after this many milliseconds.
-constexpr int kSliceMillis = 8;
-// Blocks whose layout is forced and read in one step of a slice.
-constexpr int kSliceBlocks = 256;
-constexpr int kSliceChars = 32 * 1024;
 // Edits larger than this leave their line counts to the idle slices.
 constexpr int kSyncRefreshBlocks = 2000;
 
@@ -177,99 +162,6 @@ void RichEdit::setTextMode(TextMode mode)
 {
     m_mode = mode;
     setAcceptRichText(mode == TextMode::Rich);
-}
-
-void RichEdit::loadFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QString::fromLatin1(kLoadFailed));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw AppError(QString::fromLatin1(kLoadFailed));
-    file.close();
-
-    if (m_mode == TextMode::Rich && loadRichText(bytes))
-        return;
-    DecodedText decoded = decodePlainText(bytes);
-    setPlainContent(decoded.text);
-    m_fileFormat = decoded.format;
-}
-
-bool RichEdit::loadRichText(const QByteArray& rtf)
-{
-    // Read into a document of its own, so a half-read stream never shows.
-    auto* doc = new QTextDocument(this);
-    prepareDocument(doc);
-    QBuffer buffer;
-    buffer.setData(rtf);
-    buffer.open(QIODevice::ReadOnly);
-    RtfReader reader;
-    if (!reader.read(&buffer, doc)) {
-        delete doc;
-        return false;
-    }
-    doc->setUndoRedoEnabled(false);
-    doc->setUndoRedoEnabled(true);
-    doc->setModified(false);
-    adoptDocument(doc);
-    m_fileFormat = TextFileFormat{};
-    m_lastAnchor = m_lastPosition = -1;
-    Q_EMIT editTextChanged();
-    emitSelectionIfMoved();
-    return true;
-}
-
-QByteArray RichEdit::richText() const
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    RtfWriter writer;
-    if (!writer.write(&buffer, document()))
-        return {};
-    return buffer.data();
-}
-
-void RichEdit::saveFile(const QString& path)
-{
-    QByteArray bytes;
-    TextFileFormat format = m_fileFormat;
-    QString fallback;
-    if (m_mode == TextMode::Plain) {
-        QTextCursor all(document());
-        all.select(QTextCursor::Document);
-        QString plain = all.selectedText();
-        plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
-        if (!canEncode(plain, format.encoding)) {
-            const TextEncoding wanted = format.encoding;
-            format.encoding = canEncode(plain, TextEncoding::Utf8) ? TextEncoding::Utf8 : TextEncoding::Utf16LE;
-            fallback = QStringLiteral("The text holds characters that %1 cannot represent.\rThe file was saved as %2.")
-                           .arg(encodingName(wanted), encodingName(format.encoding));
-        }
-        bytes = encodePlainText(plain, format);
-    } else {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        RtfWriter writer;
-        if (!writer.write(&buffer, document()))
-            throw AppError(QString::fromLatin1(kSaveFailed));
-    }
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QString::fromLatin1(kSaveFailed));
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        throw AppError(QString::fromLatin1(kSaveFailed));
-    }
-    if (!file.commit())
-        throw AppError(QString::fromLatin1(kSaveFailed));
-
-    if (!fallback.isEmpty()) {
-        m_fileFormat = format;
-        Q_EMIT encodingFallback(fallback);
-    }
 }
 
 // ---------------------------------------------------------------- positions
@@ -446,193 +338,6 @@ int RichEdit::findText(const QString& what, int start, int length, FindOptions o
         pos = last + 1;
     }
     return -1;
-}
-
-// ---------------------------------------------------------------- lines
-
-bool RichEdit::tracksLines() const
-{
-    return lineWrapMode() != QTextEdit::NoWrap;
-}
-
-void RichEdit::restartLineTracking()
-{
-    m_layoutTimer.stop();
-    m_pendingFirst = m_pendingLast = -1;
-    if (!tracksLines()) {
-        m_lines.reset(0);
-        m_layoutComplete = true;
-        return;
-    }
-    if (m_lines.paragraphCount() == document()->blockCount())
-        m_lines.markAllUnknown();
-    else
-        m_lines.reset(document()->blockCount());
-    m_layoutWidth = document()->pageSize().width();
-    m_layoutComplete = false;
-    scheduleLayoutSlice();
-}
-
-void RichEdit::checkLayoutWidth() const
-{
-    const qreal width = document()->pageSize().width();
-    if (width != m_layoutWidth || m_lines.paragraphCount() != document()->blockCount())
-        const_cast<RichEdit*>(this)->restartLineTracking();
-}
-
-int RichEdit::blockLines(const QTextBlock& block) const
-{
-    // A block's layout is cleared whenever its text, format or width
-    // changes, so any lines it has are current.
-    const QTextLayout* layout = block.layout();
-    const int count = layout ? layout->lineCount() : 0;
-    const int number = block.blockNumber();
-    if (count > 0 && (!m_lines.isKnown(number) || m_lines.lines(number) != count))
-        m_lines.setLines(number, count);
-    return count;
-}
-
-void RichEdit::refreshLines(int firstBlock, int lastBlock) const
-{
-    if (firstBlock < 0)
-        return;
-    QTextBlock block = document()->findBlockByNumber(firstBlock);
-    for (int n = firstBlock; block.isValid() && n <= lastBlock; ++n, block = block.next()) {
-        const QTextLayout* layout = block.layout();
-        if (layout && layout->lineCount() > 0)
-            m_lines.setLines(n, layout->lineCount());
-    }
-}
-
-void RichEdit::scheduleLayoutSlice() const
-{
-    if (!m_layoutTimer.isActive())
-        m_layoutTimer.start();
-}
-
-void RichEdit::layoutSlice()
-{
-    if (!tracksLines())
-        return;
-    checkLayoutWidth();
-    QTextDocument* doc = document();
-    QAbstractTextDocumentLayout* layout = doc->documentLayout();
-    QElapsedTimer clock;
-    clock.start();
-    while (m_lines.hasUnknown()) {
-        const int first = m_lines.firstUnknown();
-        QTextBlock block = doc->findBlockByNumber(first);
-        QTextBlock last = block;
-        int chars = last.length();
-        for (int n = 1; n < kSliceBlocks && chars < kSliceChars && last.next().isValid(); ++n) {
-            last = last.next();
-            chars += last.length();
-        }
-        // Lays out everything up to `last` that is not laid out yet.
-        layout->blockBoundingRect(last);
-        for (int n = first;; ++n, block = block.next()) {
-            const QTextLayout* textLayout = block.layout();
-            m_lines.setLines(n, textLayout ? textLayout->lineCount() : 1);
-            if (block == last)
-                break;
-        }
-        if (clock.elapsed() >= kSliceMillis)
-            break;
-    }
-    if (m_lines.hasUnknown()) {
-        scheduleLayoutSlice();
-    } else if (!m_layoutComplete) {
-        m_layoutComplete = true;
-        Q_EMIT lineLayoutCompleted();
-    }
-}
-
-bool RichEdit::isLineLayoutComplete() const
-{
-    if (!tracksLines())
-        return true;
-    checkLayoutWidth();
-    return !m_lines.hasUnknown();
-}
-
-void RichEdit::completeLineLayout()
-{
-    if (!tracksLines())
-        return;
-    checkLayoutWidth();
-    while (m_lines.hasUnknown())
-        layoutSlice();
-}
-
-int RichEdit::lineCount() const
-{
-    if (!tracksLines())
-        return document()->blockCount();
-    checkLayoutWidth();
-    return m_lines.lineCount();
-}
-
-int RichEdit::lineFromChar(int pos) const
-{
-    const int docPos = toDocumentPosition(pos);
-    const QTextBlock block = document()->findBlock(docPos);
-    if (!tracksLines())
-        return block.blockNumber();
-    checkLayoutWidth();
-    const int number = block.blockNumber();
-    int inner = 0;
-    if (blockLines(block) > 0) {
-        const QTextLine line = block.layout()->lineForTextPosition(docPos - block.position());
-        inner = line.isValid() ? line.lineNumber() : block.layout()->lineCount() - 1;
-    }
-    return m_lines.firstLineOf(number) + std::min(inner, m_lines.lines(number) - 1);
-}
-
-int RichEdit::lineIndex(int line) const
-{
-    if (line < 0)
-        return -1;
-    const QTextDocument* doc = document();
-    if (!tracksLines()) {
-        if (line >= doc->blockCount())
-            return -1;
-        return fromDocumentPosition(doc->findBlockByNumber(line).position());
-    }
-    checkLayoutWidth();
-    // A block whose count turns out different from the recorded one moves
-    // the lines after it; look again once it is recorded.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (line >= m_lines.lineCount())
-            return -1;
-        int inner = 0;
-        const int number = m_lines.paragraphOfLine(line, &inner);
-        const QTextBlock block = doc->findBlockByNumber(number);
-        const int recorded = m_lines.lines(number);
-        const int count = blockLines(block);
-        if (count > 0 && count != recorded)
-            continue;
-        int offset = 0;
-        if (count > inner)
-            offset = block.layout()->lineAt(inner).textStart();
-        else if (inner > 0)
-            offset = block.length() - 1;
-        return fromDocumentPosition(block.position() + offset);
-    }
-    return -1;
-}
-
-QString RichEdit::lineText(int line) const
-{
-    const int start = lineIndex(line);
-    if (start < 0)
-        return {};
-    int end = lineIndex(line + 1);
-    if (end < 0)
-        end = textLength();
-    QString text = programText(start, end);
-    if (text.endsWith(QLatin1String("\r\n")))
-        text.chop(2);
-    return text;
 }
 
 // ---------------------------------------------------------------- notifications

@@ -1,106 +1,17 @@
 #include "platform/rtf/RtfReader.h"
 
-#include "platform/rtf/RtfCodePage.h"
 #include "platform/rtf/RtfControlWords.h"
-#include "platform/rtf/RtfTokenizer.h"
+#include "platform/rtf/RtfParser.h"
 #include "platform/rtf/RtfUnits.h"
 
-#include <QHash>
 #include <QIODevice>
-#include <QImage>
-#include <QPointer>
 #include <QRegularExpression>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
-#include <QTextList>
-#include <QUrl>
 
 #include <algorithm>
 #include <new>
-#include <vector>
 
-namespace qp {
-
-namespace {
-
-// Deeper groups share the state of the deepest one kept, so a file of nested
-// braces costs no more memory than this.
-constexpr int kMaxDepth = 2000;
-constexpr int kMaxTableEntries = 32768;
-constexpr int kMaxFontName = 256;
-constexpr int kMaxMarker = 64;
-constexpr int kMaxHalfPoints = 3276;  // 1638 points, the largest size word processors offer
-
-constexpr char16_t kReplacement = 0xFFFD;
-
-enum class Dest { Body, Skip, FontTable, ColorTable, Pict, FieldInst, Marker, Pn, ListTable, ListOverride };
-enum class VAlign : quint8 { Normal, Sub, Super };
-enum class ListKind : quint8 { None, Bullet, Decimal, UpperAlpha, LowerAlpha, UpperRoman, LowerRoman };
-
-struct CharState {
-    int font = -1;  // -1: the default font
-    int halfPoints = 24;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strike = false;
-    int color = 0;
-    int background = 0;
-    VAlign valign = VAlign::Normal;
-    int link = -1;
-
-    bool operator==(const CharState&) const = default;
-};
-
-// Looked up once per run of text, so the fields go in as three words.
-size_t qHash(const CharState& s, size_t seed = 0)
-{
-    const auto pair = [](int high, int low) { return (quint64(quint32(high)) << 32) | quint32(low); };
-    const int flags = (s.bold ? 1 : 0) | (s.italic ? 2 : 0) | (s.underline ? 4 : 0) | (s.strike ? 8 : 0) |
-                      (static_cast<int>(s.valign) << 4);
-    return qHashMulti(seed, pair(s.font, s.color), pair(s.background, s.link), pair(s.halfPoints, flags));
-}
-
-struct ParaState {
-    Qt::Alignment align = Qt::AlignLeft;
-    int fi = 0, li = 0, ri = 0, sb = 0, sa = 0, sl = 0;
-    bool slMult = false;
-    QList<QTextOption::Tab> tabs;
-    QTextOption::TabType nextTabType = QTextOption::LeftTab;
-    int ls = 0;
-    int ilvl = 0;
-    ListKind pn = ListKind::None;
-    bool pageBreak = false;
-
-    bool operator==(const ParaState&) const = default;
-};
-
-struct GroupState {
-    Dest dest = Dest::Body;
-    bool ownsDest = false;
-    bool ownsField = false;
-    bool inUpr = false;
-    Dest uprParent = Dest::Body;
-    int uc = 1;
-    CharState chr;
-    ParaState para;
-};
-
-struct Font {
-    QString name;
-    int codePage = 0;  // 0: the document's page
-    bool nameDone = false;
-};
-
-struct Picture {
-    enum class Kind { None, Png, Jpeg, Other } kind = Kind::None;
-    QByteArray data;
-    int pendingNibble = -1;
-    int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
-};
-
-int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
+namespace qp::rtfread {
 
 ListKind kindForNfc(int nfc)
 {
@@ -114,19 +25,6 @@ ListKind kindForNfc(int nfc)
     }
 }
 
-QTextListFormat::Style styleFor(ListKind kind)
-{
-    switch (kind) {
-    case ListKind::Bullet: return QTextListFormat::ListDisc;
-    case ListKind::UpperAlpha: return QTextListFormat::ListUpperAlpha;
-    case ListKind::LowerAlpha: return QTextListFormat::ListLowerAlpha;
-    case ListKind::UpperRoman: return QTextListFormat::ListUpperRoman;
-    case ListKind::LowerRoman: return QTextListFormat::ListLowerRoman;
-    default: return QTextListFormat::ListDecimal;
-    }
-}
-
-// The target of a HYPERLINK field instruction, or an empty string.
 QString hyperlinkTarget(const QString& instruction)
 {
     static const QRegularExpression word(QStringLiteral(R"re("([^"]*)"|(\S+))re"));
@@ -156,119 +54,6 @@ QString hyperlinkTarget(const QString& instruction)
         url += QLatin1Char('#') + fragment;
     return url;
 }
-
-class RtfParser {
-public:
-    explicit RtfParser(QTextDocument* document) : m_doc(document), m_cursor(document) { m_stack.emplace_back(); }
-
-    void parse(std::string_view data);
-
-private:
-    GroupState& state() { return m_stack.back(); }
-
-    void handleText(std::string_view text);
-    void handleControlWord(const RtfToken& token);
-    void handleSymbol(unsigned char symbol);
-    void groupStart();
-    void groupEnd();
-    void setDest(Dest dest);
-    void setDocCodePage(int number)
-    {
-        m_docCodePage = number;
-        m_page = nullptr;
-    }
-    void endDestination(const GroupState& closing);
-
-    int codePageNumber();
-    const RtfCodePage& codePage();
-    void decodeBytes();
-    void deliver(QStringView text);
-    void deliverChar(char16_t c)
-    {
-        decodeBytes();
-        deliver(QStringView(&c, 1));
-    }
-    void unicodeChar(int value);
-
-    void appendBody(QStringView text);
-    void beginContent();
-    void prepareRun();
-    void addToRun(QStringView text);
-    void flushRun();
-    void endParagraph();
-    void startBlock();
-    QTextBlockFormat blockFormat(const ParaState& para, bool pageBreak);
-    QTextBlockFormat buildBlockFormat(const ParaState& para, bool pageBreak, ListKind kind) const;
-    void applyParagraphFormat();
-    void setMarkerFormat();
-    ListKind listKind(const ParaState& para) const;
-    bool paragraphIsList() const;
-    void finishPicture();
-    void finish();
-
-    QTextCharFormat charFormat(const CharState& s);
-    QString fontName(int font) const;
-
-    QTextDocument* m_doc;
-    QTextCursor m_cursor;
-    std::vector<GroupState> m_stack;
-    int m_overflowDepth = 0;
-    bool m_star = false;
-    int m_skip = 0;
-    char16_t m_pendingHigh = 0;
-    QByteArray m_bytes;
-
-    int m_docCodePage = 1252;
-    int m_defaultFont = 0;
-    QHash<int, Font> m_fonts;
-    // The page of the font last asked for; anything that changes the font
-    // table or the document's page drops it.
-    const RtfCodePage* m_page = nullptr;
-    int m_pageFont = 0;
-    QList<QColor> m_colors;
-    int m_red = 0, m_green = 0, m_blue = 0;
-    bool m_colorSet = false;
-
-    QStringList m_fieldInstructions;
-    QStringList m_links;
-    Picture m_pict;
-    int m_imageCount = 0;
-
-    QString m_marker;
-    ListKind m_pnScratch = ListKind::None;
-    QList<ListKind> m_listLevels;
-    QHash<int, QList<ListKind>> m_listDefs;
-    QHash<int, int> m_lsToList;
-    int m_overrideListId = 0;
-    // The document deletes a list whose last paragraph leaves it, so these
-    // must notice.
-    QHash<qint64, QPointer<QTextList>> m_lsLists;  // keyed by override and level
-    QPointer<QTextList> m_pnList;
-    ListKind m_pnListKind = ListKind::None;
-
-    QString m_runText;
-    CharState m_runState;
-    // Formats built so far; reusing one object lets the document find it
-    // without hashing its properties again.
-    QHash<CharState, QTextCharFormat> m_formats;
-    // Paragraph formats built so far, for the same reason; documents use few.
-    struct KnownBlockFormat {
-        ParaState para;
-        bool pageBreak;
-        ListKind kind;
-        QTextBlockFormat format;
-    };
-    std::vector<KnownBlockFormat> m_blockFormats;
-
-    bool m_pendingBreak = false;
-    bool m_paraHasContent = false;
-    bool m_paraFormatApplied = false;
-    bool m_cellPending = false;
-    bool m_pageBreakNext = false;
-    ParaState m_blockPara;
-    bool m_blockPageBreak = false;
-    bool m_blockFormatKnown = false;
-};
 
 void RtfParser::parse(std::string_view data)
 {
@@ -848,21 +633,6 @@ void RtfParser::handleControlWord(const RtfToken& token)
     }
 }
 
-ListKind RtfParser::listKind(const ParaState& para) const
-{
-    if (para.ls > 0) {
-        const QList<ListKind> levels = m_listDefs.value(m_lsToList.value(para.ls, -1));
-        return levels.value(para.ilvl, levels.isEmpty() ? ListKind::Bullet : ListKind::Decimal);
-    }
-    return para.pn;
-}
-
-bool RtfParser::paragraphIsList() const
-{
-    const ParaState& para = m_stack.back().para;
-    return para.ls > 0 || para.pn != ListKind::None;
-}
-
 void RtfParser::beginContent()
 {
     if (m_pendingBreak)
@@ -912,226 +682,11 @@ void RtfParser::flushRun()
     m_runText.resize(0);  // keeps the buffer for the next run
 }
 
-void RtfParser::endParagraph()
-{
-    if (m_pendingBreak)
-        startBlock();
-    if (!m_paraHasContent && !m_marker.isEmpty() && !paragraphIsList())
-        addToRun(m_marker);
-    m_marker.clear();
-    m_cellPending = false;
-    flushRun();
-    applyParagraphFormat();
-    m_pendingBreak = true;
-    m_paraHasContent = false;
-}
+}  // namespace qp::rtfread
 
-// Paragraph properties usually come before the text, so the block is made
-// with them; the end of the paragraph sets them again only if they changed.
-void RtfParser::startBlock()
-{
-    flushRun();
-    m_blockPara = state().para;
-    m_blockPageBreak = m_pageBreakNext;
-    m_cursor.insertBlock(blockFormat(m_blockPara, m_blockPageBreak), QTextCharFormat());
-    m_blockFormatKnown = true;
-    m_pendingBreak = false;
-}
+namespace qp {
 
-QTextBlockFormat RtfParser::blockFormat(const ParaState& para, bool pageBreak)
-{
-    const ListKind kind = listKind(para);
-    for (const KnownBlockFormat& known : m_blockFormats) {
-        if (known.pageBreak == pageBreak && known.kind == kind && known.para == para)
-            return known.format;
-    }
-    QTextBlockFormat format = buildBlockFormat(para, pageBreak, kind);
-    if (m_blockFormats.size() >= 16)
-        m_blockFormats.erase(m_blockFormats.begin());
-    m_blockFormats.push_back({para, pageBreak, kind, format});
-    return format;
-}
-
-QTextBlockFormat RtfParser::buildBlockFormat(const ParaState& para, bool pageBreak, ListKind kind) const
-{
-    QTextBlockFormat format;
-    format.setAlignment(para.align);
-
-    const int level = para.ls > 0 ? para.ilvl : 0;
-    int li = para.li;
-    if (kind != ListKind::None)
-        li = std::max(0, li - pixelsToTwips(m_doc->indentWidth()) * (level + 1));
-    if (para.fi)
-        format.setTextIndent(twipsToPixels(para.fi));
-    if (li)
-        format.setLeftMargin(twipsToPixels(li));
-    if (para.ri)
-        format.setRightMargin(twipsToPixels(para.ri));
-    if (para.sb)
-        format.setTopMargin(twipsToPixels(para.sb));
-    if (para.sa)
-        format.setBottomMargin(twipsToPixels(para.sa));
-    if (para.sl > 0 && para.slMult)
-        format.setLineHeight(para.sl * 100.0 / 240.0, QTextBlockFormat::ProportionalHeight);
-    else if (para.sl > 0)
-        format.setLineHeight(twipsToPixels(para.sl), QTextBlockFormat::MinimumHeight);
-    else if (para.sl < 0)
-        format.setLineHeight(twipsToPixels(-para.sl), QTextBlockFormat::FixedHeight);
-    if (!para.tabs.isEmpty())
-        format.setTabPositions(para.tabs);
-    if (para.pageBreak || pageBreak)
-        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
-    return format;
-}
-
-void RtfParser::applyParagraphFormat()
-{
-    const ParaState& para = state().para;
-    const ListKind kind = listKind(para);
-    const int level = para.ls > 0 ? para.ilvl : 0;
-    if (!m_blockFormatKnown || !(m_blockPara == para) || m_blockPageBreak != m_pageBreakNext)
-        m_cursor.setBlockFormat(blockFormat(para, m_pageBreakNext));
-    m_pageBreakNext = false;
-    m_blockFormatKnown = false;
-    m_paraFormatApplied = true;
-
-    if (kind == ListKind::None) {
-        m_pnList = nullptr;
-        return;
-    }
-    setMarkerFormat();
-    QTextList* list = nullptr;
-    if (para.ls > 0) {
-        list = m_lsLists.value(qint64(para.ls) * 16 + level).data();
-    } else if (m_pnList && m_pnListKind == kind) {
-        list = m_pnList;
-    }
-    if (list) {
-        list->add(m_cursor.block());
-    } else {
-        QTextListFormat listFormat;
-        listFormat.setStyle(styleFor(kind));
-        listFormat.setIndent(level + 1);
-        list = m_cursor.createList(listFormat);
-        if (para.ls > 0)
-            m_lsLists.insert(qint64(para.ls) * 16 + level, list);
-    }
-    if (para.ls > 0) {
-        m_pnList = nullptr;
-    } else {
-        m_pnList = list;
-        m_pnListKind = kind;
-    }
-}
-
-// A list marker is drawn in its block's own character format; it takes the
-// font and colour of the paragraph's first character, not the document's.
-void RtfParser::setMarkerFormat()
-{
-    const QTextBlock block = m_cursor.block();
-    const QTextCharFormat first =
-        block.begin() != block.end() ? block.begin().fragment().charFormat() : charFormat(state().chr);
-    QTextCharFormat marker;
-    marker.setFont(first.font(), QTextCharFormat::FontPropertiesSpecifiedOnly);
-    marker.setFontUnderline(false);
-    marker.setFontStrikeOut(false);
-    marker.setVerticalAlignment(QTextCharFormat::AlignNormal);
-    if (first.hasProperty(QTextFormat::ForegroundBrush))
-        marker.setForeground(first.foreground());
-    m_cursor.setBlockCharFormat(marker);
-}
-
-void RtfParser::finishPicture()
-{
-    const Picture pict = std::move(m_pict);
-    m_pict = Picture{};
-    if (pict.kind != Picture::Kind::Png && pict.kind != Picture::Kind::Jpeg)
-        return;
-    QImage image;
-    if (pict.data.isEmpty() || !image.loadFromData(pict.data, pict.kind == Picture::Kind::Png ? "PNG" : "JPEG"))
-        return;
-
-    const double width = (pict.goalw > 0 ? twipsToPixels(pict.goalw) : image.width()) * pict.scalex / 100.0;
-    const double height = (pict.goalh > 0 ? twipsToPixels(pict.goalh) : image.height()) * pict.scaley / 100.0;
-    const QString name = QStringLiteral("qp-rtf-image:%1").arg(++m_imageCount);
-    m_doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
-
-    QTextImageFormat format;
-    format.setName(name);
-    format.setWidth(std::clamp(width, 1.0, twipsToPixels(kMaxTwips)));
-    format.setHeight(std::clamp(height, 1.0, twipsToPixels(kMaxTwips)));
-    if (state().chr.link >= 0) {
-        format.setAnchor(true);
-        format.setAnchorHref(m_links.value(state().chr.link));
-    }
-    if (state().dest != Dest::Body)
-        return;  // a picture in a marker or a table: nowhere to show it
-    beginContent();
-    flushRun();
-    m_cursor.insertImage(format);
-}
-
-void RtfParser::finish()
-{
-    decodeBytes();
-    if (m_pendingHigh) {
-        m_pendingHigh = 0;
-        deliver(QStringView(&kReplacement, 1));
-    }
-    // The last \par ends the last paragraph; it does not start another.
-    if (m_pendingBreak)
-        return;
-    if (!m_marker.isEmpty() && !m_paraHasContent && !paragraphIsList())
-        addToRun(m_marker);
-    flushRun();
-    if (!m_paraFormatApplied)
-        applyParagraphFormat();
-}
-
-QString RtfParser::fontName(int font) const
-{
-    const auto it = m_fonts.constFind(font < 0 ? m_defaultFont : font);
-    if (it != m_fonts.cend())
-        return it->name;
-    const auto fallback = m_fonts.constFind(m_defaultFont);
-    return fallback == m_fonts.cend() ? QString() : fallback->name;
-}
-
-QTextCharFormat RtfParser::charFormat(const CharState& s)
-{
-    const auto known = m_formats.constFind(s);
-    if (known != m_formats.cend())
-        return known.value();
-    if (m_formats.size() >= 4096)
-        m_formats.clear();
-    QTextCharFormat format;
-    const QString family = fontName(s.font);
-    if (!family.isEmpty())
-        format.setFontFamilies({family});
-    format.setFontPointSize(s.halfPoints / 2.0);
-    if (s.bold)
-        format.setFontWeight(QFont::Bold);
-    if (s.italic)
-        format.setFontItalic(true);
-    if (s.underline)
-        format.setFontUnderline(true);
-    if (s.strike)
-        format.setFontStrikeOut(true);
-    if (s.color > 0 && s.color < m_colors.size() && m_colors.at(s.color).isValid())
-        format.setForeground(m_colors.at(s.color));
-    if (s.background > 0 && s.background < m_colors.size() && m_colors.at(s.background).isValid())
-        format.setBackground(m_colors.at(s.background));
-    if (s.valign == VAlign::Sub)
-        format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
-    else if (s.valign == VAlign::Super)
-        format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
-    if (s.link >= 0 && s.link < m_links.size()) {
-        format.setAnchor(true);
-        format.setAnchorHref(m_links.at(s.link));
-    }
-    m_formats.insert(s, format);
-    return format;
-}
+namespace {
 
 bool looksLikeRtf(const QByteArray& data)
 {
@@ -1165,7 +720,7 @@ bool RtfReader::read(QIODevice* device, QTextDocument* document)
         // stack also saves the memory of a copy of the whole file.
         document->setUndoRedoEnabled(false);
         document->clear();
-        RtfParser parser(document);
+        rtfread::RtfParser parser(document);
         parser.parse(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
         document->setUndoRedoEnabled(undo);
         return true;

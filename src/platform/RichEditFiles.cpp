@@ -1,0 +1,117 @@
+#include "platform/RichEdit.h"
+
+#include "platform/Errors.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextCursor>
+#include <QTextDocument>
+
+// Loading and saving the control's document: RTF, or plain text in the remembered format.
+
+namespace qp {
+
+namespace {
+
+const char* const kLoadFailed = "Failed to Load Stream";
+const char* const kSaveFailed = "Failed to Save Stream";
+
+}  // namespace
+
+void RichEdit::loadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QString::fromLatin1(kLoadFailed));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppError(QString::fromLatin1(kLoadFailed));
+    file.close();
+
+    if (m_mode == TextMode::Rich && loadRichText(bytes))
+        return;
+    DecodedText decoded = decodePlainText(bytes);
+    setPlainContent(decoded.text);
+    m_fileFormat = decoded.format;
+}
+
+bool RichEdit::loadRichText(const QByteArray& rtf)
+{
+    // Read into a document of its own, so a half-read stream never shows.
+    auto* doc = new QTextDocument(this);
+    prepareDocument(doc);
+    QBuffer buffer;
+    buffer.setData(rtf);
+    buffer.open(QIODevice::ReadOnly);
+    RtfReader reader;
+    if (!reader.read(&buffer, doc)) {
+        delete doc;
+        return false;
+    }
+    doc->setUndoRedoEnabled(false);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    adoptDocument(doc);
+    m_fileFormat = TextFileFormat{};
+    m_lastAnchor = m_lastPosition = -1;
+    Q_EMIT editTextChanged();
+    emitSelectionIfMoved();
+    return true;
+}
+
+QByteArray RichEdit::richText() const
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    RtfWriter writer;
+    if (!writer.write(&buffer, document()))
+        return {};
+    return buffer.data();
+}
+
+void RichEdit::saveFile(const QString& path)
+{
+    QByteArray bytes;
+    TextFileFormat format = m_fileFormat;
+    QString fallback;
+    if (m_mode == TextMode::Plain) {
+        QTextCursor all(document());
+        all.select(QTextCursor::Document);
+        QString plain = all.selectedText();
+        plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+        plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        if (!canEncode(plain, format.encoding)) {
+            const TextEncoding wanted = format.encoding;
+            format.encoding = canEncode(plain, TextEncoding::Utf8) ? TextEncoding::Utf8 : TextEncoding::Utf16LE;
+            fallback = QStringLiteral("The text holds characters that %1 cannot represent.\rThe file was saved as %2.")
+                           .arg(encodingName(wanted), encodingName(format.encoding));
+        }
+        bytes = encodePlainText(plain, format);
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        RtfWriter writer;
+        if (!writer.write(&buffer, document()))
+            throw AppError(QString::fromLatin1(kSaveFailed));
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QString::fromLatin1(kSaveFailed));
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        throw AppError(QString::fromLatin1(kSaveFailed));
+    }
+    if (!file.commit())
+        throw AppError(QString::fromLatin1(kSaveFailed));
+
+    if (!fallback.isEmpty()) {
+        m_fileFormat = format;
+        Q_EMIT encodingFallback(fallback);
+    }
+}
+
+}  // namespace qp
