@@ -72,8 +72,12 @@ void fillDisplayList(QListWidget& list, const FileSlots& slots)
 {
     const int row = list.currentRow();
     list.clear();
-    for (const QString& slot : slots)
-        list.addItem(slot.trimmed().isEmpty() ? slot : fileNamePart(slot));
+    for (const QString& slot : slots) {
+        const bool blank = slot.trimmed().isEmpty();
+        list.addItem(blank ? slot : fileNamePart(slot));
+        if (!blank)
+            list.item(list.count() - 1)->setToolTip(slot);
+    }
     if (row >= 0)
         list.setCurrentRow(row);
 }

@@ -43,6 +43,9 @@ void TForm_RecentFiles::buildControls()
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A long name keeps its start and its extension in the narrow list.
+    ListBox1->setTextElideMode(Qt::ElideMiddle);
+    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     auto* options = new QGroupBox(QStringLiteral(" Options "), this);
     CheckBox1 = new QCheckBox(QStringLiteral("&Don't Close Dialog"), options);
