@@ -55,6 +55,7 @@ public:
     bool open(const QString&, const QString&) override { return false; }
     bool startProgramCopy() override { return false; }
     void notifyAssociationsChanged() override {}
+    void addRecentDocument(const QString&) override {}
 };
 
 class FixedClock : public Clock {

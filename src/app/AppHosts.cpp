@@ -4,6 +4,7 @@
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/EditCommands.h"
+#include "editing/EditingDialogHost.h"
 #include "files/Tools_FileLists.h"
 #include "editing/Tools_Statusbar.h"
 #include "editing/ViewCommands.h"
@@ -141,7 +142,32 @@ private:
     TApp& m_app;
 };
 
+class AppEditingDialogHost final : public EditingDialogHost {
+public:
+    explicit AppEditingDialogHost(TApp& app) : m_app(app) {}
+
+    RichEdit& editor() override { return m_app.editor(); }
+    Registry& registry() override { return m_app.registry(); }
+    bool guarded(const std::function<void()>& work) override { return m_app.guarded(work); }
+    bool rememberDialogPosition() override { return m_app.options().rememberDialogPosition; }
+    QRect mainWindowFrame() override { return m_app.frameGeometry(); }
+
+    void focusEditor() override
+    {
+        m_app.activateWindow();
+        m_app.editor().setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    TApp& m_app;
+};
+
 }  // namespace
+
+std::unique_ptr<EditingDialogHost> makeEditingDialogHost(TApp& app)
+{
+    return std::make_unique<AppEditingDialogHost>(app);
+}
 
 std::unique_ptr<FilesHost> makeFilesHost(TApp& app)
 {

@@ -4,6 +4,7 @@
 
 namespace qp {
 
+class EditingDialogHost;
 class EditingHost;
 class FilesHost;
 class SearchHost;
@@ -16,5 +17,6 @@ std::unique_ptr<EditingHost> makeEditingHost(TApp& app);
 std::unique_ptr<ViewHost> makeViewHost(TApp& app);
 std::unique_ptr<SearchHost> makeSearchHost(TApp& app);
 std::unique_ptr<FilesHost> makeFilesHost(TApp& app);
+std::unique_ptr<EditingDialogHost> makeEditingDialogHost(TApp& app);
 
 }  // namespace qp

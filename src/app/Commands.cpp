@@ -6,6 +6,8 @@
 #include "editing/SearchCommands.h"
 #include "editing/StandardCommands.h"
 #include "editing/ViewCommands.h"
+#include "editing/Window_GoToLine.h"
+#include "editing/Window_InsertCharacter.h"
 #include "files/Window_MyFiles.h"
 #include "files/Window_RecentFiles.h"
 #include "settings/Window_Settings.h"
@@ -83,7 +85,7 @@ constexpr CommandRow Rows[] = {
     {C::EditSelectAll1, "EditSelectAll1", "Select &All", "Ctrl+A", Standard, [](TApp&) { standardSelectAll(); }},
     {C::Edit_DeleteLine, "Action_Edit_DeleteLine", "Delete &Line", "Ctrl+Y", NoFlags, onEditor<editDeleteLine>},
     {C::Edit_ChangeCase, "Action_Edit_ChangeCase", "C&hange Case", "Shift+F3", StartsDisabled, onEditor<editChangeCase>},
-    {C::Insert_InsertCharacter, "Action_Insert_InsertCharacter", "&Character...", "Ctrl+K", NoFlags, nullptr},
+    {C::Insert_InsertCharacter, "Action_Insert_InsertCharacter", "&Character...", "Ctrl+K", NoFlags, [](TApp& a) { a.windows().insertCharacter->showDialog(); }},
     {C::Insert_InsertDate, "Action_Insert_InsertDate", "Insert &Date", "Ctrl+D", NoFlags, onEditing<insertDate>},
     {C::Insert_InsertTime, "Action_Insert_InsertTime", "Insert &Time", "Ctrl+Shift+D", NoFlags, onEditing<insertTime>},
     {C::Insert_AutoWords, "Action_Insert_AutoWords", "&Auto Word...", "Alt+\\", StartsDisabled, nullptr},
@@ -104,8 +106,8 @@ constexpr CommandRow Rows[] = {
     {C::Search_FindSelection, "Action_Search_FindSelection", "Find &Selection", "F2", StartsDisabled, onSearch<searchFindSelection>},
     {C::Search_FindNext, "Action_Search_FindNext", "Find &Next", "F3", StartsDisabled, onSearch<searchFindNext>},
     {C::Search_FindAndReplace, "Action_Search_FindAndReplace", "&Find and Replace...", "Ctrl+F", NoFlags, onSearch<searchFindAndReplace>},
-    {C::Search_MarkLine, "Action_Search_MarkLine", "&Mark Line", "Ctrl+Shift+G", NoFlags, nullptr},
-    {C::Search_GoToLine, "Action_Search_GoToLine", "&Go to Line...", "Ctrl+G", NoFlags, nullptr},
+    {C::Search_MarkLine, "Action_Search_MarkLine", "&Mark Line", "Ctrl+Shift+G", NoFlags, [](TApp& a) { a.windows().goToLine->markLine(); }},
+    {C::Search_GoToLine, "Action_Search_GoToLine", "&Go to Line...", "Ctrl+G", NoFlags, [](TApp& a) { a.windows().goToLine->showDialog(); }},
     {C::Other_Run, "Action_Other_Run", "&Run", "F9", StartsDisabled, nullptr},
     {C::Tools_Settings, "Action_Tools_Settings", "&Settings...", "F4", NoFlags, [](TApp& a) { a.windows().settings->showSettings(); }},
     {C::Tools_Setup, "Action_Tools_Setup", "Se&tup...", "", NoFlags, nullptr},

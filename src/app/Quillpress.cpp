@@ -47,8 +47,8 @@ void createWindows(TApp& app)
     w.recentFiles = new TForm_RecentFiles(makeFilesHost(app), &app);
     w.textSpecifications = new TForm_TextSpecifications(&app);
     w.findAndReplace = new TForm_FindAndReplace(makeSearchHost(app), &app);
-    w.goToLine = new TForm_GoToLine(&app);
-    w.insertCharacter = new TForm_InsertCharacter(&app);
+    w.goToLine = new TForm_GoToLine(makeEditingDialogHost(app), &app);
+    w.insertCharacter = new TForm_InsertCharacter(makeEditingDialogHost(app), &app);
     w.myFiles = new TForm_MyFiles(makeFilesHost(app), &app);
     w.printOptions = new TForm_PrintOptions(&app);
     w.settings = new TForm_Settings(app.registry(), app.services().messages, app.services().fileDialogs,

@@ -22,4 +22,17 @@ bool runGuarded(MessageService& messages, const std::function<void()>& work)
     return false;
 }
 
+int integerFromText(const QString& text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && text.at(start) == QLatin1Char(' '))
+        ++start;
+    const QStringView number = QStringView(text).mid(start);
+    bool ok = !number.isEmpty() && !number.back().isSpace();
+    const int value = ok ? number.toInt(&ok, 10) : 0;
+    if (!ok)
+        throw AppError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+    return value;
+}
+
 }  // namespace qp

@@ -25,6 +25,11 @@ private:
 
 [[noreturn]] inline void cancel() { throw CancelSignal{}; }
 
+// A whole number as a dialog field holds it, in decimal with leading spaces
+// and a sign allowed; anything else is the conversion error "'<text>' is not a
+// valid integer value".
+int integerFromText(const QString& text);
+
 class MessageService;
 
 // The one guard every entry from the event loop runs through: the cancel

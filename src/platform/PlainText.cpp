@@ -240,6 +240,13 @@ int windows1252Code(QChar c)
     return b < 0 ? c.unicode() : b;
 }
 
+QChar windows1252Char(int code)
+{
+    if (code >= 0x80 && code < 0xA0)
+        return QChar(kHighCodes[code - 0x80]);
+    return QChar(char16_t(code & 0xFF));
+}
+
 QString encodingName(TextEncoding encoding)
 {
     switch (encoding) {

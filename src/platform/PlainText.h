@@ -36,6 +36,8 @@ QByteArray encodePlainText(const QString& text, const TextFileFormat& format);
 
 // The character's Windows-1252 code when it has one, else its Unicode value.
 int windows1252Code(QChar c);
+// The character of a Windows-1252 code from 0 to 255.
+QChar windows1252Char(int code);
 
 // A short human name of the encoding ("UTF-8", "Windows-1252", ...).
 QString encodingName(TextEncoding encoding);
