@@ -3,6 +3,7 @@
 #include "app/Applic.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
+#include "editing/AutoWordList.h"
 #include "editing/EditCommands.h"
 #include "editing/EditingDialogHost.h"
 #include "files/Tools_FileLists.h"
@@ -13,6 +14,7 @@
 #include "platform/SystemServices.h"
 
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QScopeGuard>
 
@@ -38,6 +40,13 @@ public:
     }
 
     void updateStandardCommands() override { m_app.updateStandardCommands(); }
+
+    void hideAutoWordList() override
+    {
+        // Nothing is inserted, and the click goes on to place the caret.
+        m_app.autoWordList().hidePopup();
+        m_app.autoWordList().hide();
+    }
 
 private:
     TApp& m_app;
@@ -162,7 +171,36 @@ private:
     TApp& m_app;
 };
 
+class AppAutoWordsHost final : public AutoWordsHost {
+public:
+    explicit AppAutoWordsHost(TApp& app) : m_app(app) {}
+
+    RichEdit& editor() override { return m_app.editor(); }
+    Registry& registry() override { return m_app.registry(); }
+    QString autoWordFile() override { return m_app.services().paths.programFile(FileName); }
+    QString userAutoWordFile() override { return QDir(m_app.services().paths.programFolder).filePath(FileName); }
+    void enableAutoWord() override { m_app.setCommandEnabled(Command::Insert_AutoWords, true); }
+    bool alphabetic() override { return m_app.action(Command::Insert_ChangeSortOrder)->isChecked(); }
+    void setAlphabetic(bool on) override { m_app.action(Command::Insert_ChangeSortOrder)->setChecked(on); }
+    bool guarded(const std::function<void()>& work) override { return m_app.guarded(work); }
+
+    void focusEditor() override
+    {
+        m_app.activateWindow();
+        m_app.editor().setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    inline static const QString FileName = QStringLiteral("Autowords.txt");
+    TApp& m_app;
+};
+
 }  // namespace
+
+std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app)
+{
+    return std::make_unique<AppAutoWordsHost>(app);
+}
 
 std::unique_ptr<EditingDialogHost> makeEditingDialogHost(TApp& app)
 {

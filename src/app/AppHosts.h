@@ -4,6 +4,7 @@
 
 namespace qp {
 
+class AutoWordsHost;
 class EditingDialogHost;
 class EditingHost;
 class FilesHost;
@@ -18,5 +19,6 @@ std::unique_ptr<ViewHost> makeViewHost(TApp& app);
 std::unique_ptr<SearchHost> makeSearchHost(TApp& app);
 std::unique_ptr<FilesHost> makeFilesHost(TApp& app);
 std::unique_ptr<EditingDialogHost> makeEditingDialogHost(TApp& app);
+std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app);
 
 }  // namespace qp

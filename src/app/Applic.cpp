@@ -4,6 +4,7 @@
 #include "app/CommandDispatch.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
+#include "editing/AutoWordList.h"
 #include "editing/EditCommands.h"
 #include "editing/StandardCommands.h"
 #include "editing/Tools_Statusbar.h"
@@ -60,7 +61,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
       m_services(services),
       m_arguments(std::move(arguments)),
       m_editingHost(makeEditingHost(*this)),
-      m_viewHost(makeViewHost(*this))
+      m_viewHost(makeViewHost(*this)),
+      m_autoWordsHost(makeAutoWordsHost(*this))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));
@@ -78,6 +80,7 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     layout->addWidget(StatusBar1);
     layout->addWidget(StatusBar3);
     setCentralWidget(central);
+    ComboBox1 = new AutoWordList(*m_autoWordsHost, central);
     connect(StatusBar1, &StatusBar::clicked, this, &TApp::onStatusBarClicked);
     connect(m_column, &EditorColumn::marginMenuRequested, this, [this](QPoint at) { popupMenu(1)->popup(at); });
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -557,7 +560,10 @@ void TApp::loadProgramSettings()
 {
     m_windows.settings->loadSettings();
 }
-void TApp::loadAutoWords() {}
+void TApp::loadAutoWords()
+{
+    restoreAutoWords(*m_autoWordsHost, *ComboBox1);
+}
 
 void TApp::newDocumentFromDefaultType()
 {

@@ -19,6 +19,8 @@ namespace qp {
 
 class CommandDispatch;
 class DocumentStatistics;
+class AutoWordList;
+class AutoWordsHost;
 class EditingHost;
 class ViewHost;
 class EditorColumn;
@@ -86,6 +88,9 @@ public:
     // The main window as the editing and view commands see it.
     EditingHost& editingHost() const { return *m_editingHost; }
     ViewHost& viewHost() const { return *m_viewHost; }
+    AutoWordsHost& autoWordsHost() const { return *m_autoWordsHost; }
+    // ComboBox1: the auto-word list at the caret.
+    AutoWordList& autoWordList() const { return *ComboBox1; }
     // The command line without the program name; at most the first two count.
     const QStringList& arguments() const { return m_arguments; }
 
@@ -196,6 +201,8 @@ private:
     CommandDispatch* m_dispatch = nullptr;
     std::unique_ptr<EditingHost> m_editingHost;
     std::unique_ptr<ViewHost> m_viewHost;
+    std::unique_ptr<AutoWordsHost> m_autoWordsHost;
+    AutoWordList* ComboBox1 = nullptr;
     bool m_shownOnce = false;
     bool m_endRequested = false;
 };

@@ -144,7 +144,7 @@ std::optional<Command> CommandDispatch::commandFor(QKeyCombination key, QWidget*
         if (const auto found = findInMenu(popups[1], key))
             return found;
     }
-    if (window == &m_app && focus && focus->objectName() == QLatin1String("AutoWordList")) {
+    if (window == &m_app && focus && focus->objectName() == QLatin1String("ComboBox1")) {
         if (const auto found = findInMenu(popups[3], key))
             return found;
     }

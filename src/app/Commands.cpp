@@ -2,7 +2,9 @@
 
 #include "app/Applic.h"
 #include "app/window/Tools_Mainform.h"
+#include "editing/AutoWordList.h"
 #include "editing/EditCommands.h"
+#include "editing/Window_EditAutoWords.h"
 #include "editing/SearchCommands.h"
 #include "editing/StandardCommands.h"
 #include "editing/ViewCommands.h"
@@ -88,9 +90,9 @@ constexpr CommandRow Rows[] = {
     {C::Insert_InsertCharacter, "Action_Insert_InsertCharacter", "&Character...", "Ctrl+K", NoFlags, [](TApp& a) { a.windows().insertCharacter->showDialog(); }},
     {C::Insert_InsertDate, "Action_Insert_InsertDate", "Insert &Date", "Ctrl+D", NoFlags, onEditing<insertDate>},
     {C::Insert_InsertTime, "Action_Insert_InsertTime", "Insert &Time", "Ctrl+Shift+D", NoFlags, onEditing<insertTime>},
-    {C::Insert_AutoWords, "Action_Insert_AutoWords", "&Auto Word...", "Alt+\\", StartsDisabled, nullptr},
-    {C::Insert_EditAutoWords, "Action_Insert_EditAutoWords", "&Edit Auto Words...", "Ctrl+Shift+\\", NoFlags, nullptr},
-    {C::Insert_ChangeSortOrder, "Action_Insert_ChangeSortOrder", "Alphabetic Sort", "Ctrl+F5", StartsChecked, nullptr},
+    {C::Insert_AutoWords, "Action_Insert_AutoWords", "&Auto Word...", "Alt+\\", StartsDisabled, [](TApp& a) { showAutoWordList(a.autoWordsHost(), a.autoWordList()); }},
+    {C::Insert_EditAutoWords, "Action_Insert_EditAutoWords", "&Edit Auto Words...", "Ctrl+Shift+\\", NoFlags, [](TApp& a) { a.windows().editAutoWords->showDialog(); }},
+    {C::Insert_ChangeSortOrder, "Action_Insert_ChangeSortOrder", "Alphabetic Sort", "Ctrl+F5", StartsChecked, [](TApp& a) { toggleAutoWordSort(a.autoWordsHost(), a.autoWordList()); }},
     {C::RichEditBold1, "RichEditBold1", "&Bold", "Ctrl+B", Standard | Checkable, [](TApp&) { standardToggleStyle(TextStyle::Bold); }},
     {C::RichEditItalic1, "RichEditItalic1", "&Italic", "Ctrl+I", Standard | Checkable, [](TApp&) { standardToggleStyle(TextStyle::Italic); }},
     {C::RichEditUnderline1, "RichEditUnderline1", "&Underline", "Ctrl+U", Standard | Checkable, [](TApp&) { standardToggleStyle(TextStyle::Underline); }},

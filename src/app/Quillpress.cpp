@@ -58,7 +58,7 @@ void createWindows(TApp& app)
     w.shortcuts = new TForm_Shortcuts(&app);
     w.about = new TForm_About(&app);
     app.completeStartup();
-    w.editAutoWords = new TForm_EditAutoWords(&app);
+    w.editAutoWords = new TForm_EditAutoWords(app.autoWordsHost(), app.autoWordList(), &app);
 }
 
 }  // namespace

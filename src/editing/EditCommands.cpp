@@ -86,9 +86,6 @@ void popupAtCaret(EditingHost& host, EditorMenu menu)
     host.popupMenu(menu, editorScreenPoint(host, caret, 8, 42));
 }
 
-// The auto-word list comes later; until then there is nothing to hide.
-void hideAutoWordList(EditingHost&) {}
-
 }  // namespace
 
 void insertText(RichEdit& editor, const QString& text)
@@ -222,7 +219,7 @@ void onCharacterTyped(EditingHost& host, QChar character, bool* swallow)
 
 void onEditorMouseDown(EditingHost& host, Qt::MouseButton button, QPoint position, Qt::KeyboardModifiers modifiers)
 {
-    hideAutoWordList(host);
+    host.hideAutoWordList();
     if (button != Qt::RightButton || !modifiers.testFlag(Qt::ShiftModifier))
         return;
     const bool fullScreen = host.fullScreen();

@@ -44,6 +44,8 @@ public:
     virtual void popupMenu(EditorMenu menu, QPoint screenPosition) = 0;
     // The enabled and checked states of the standard commands follow the focused text control.
     virtual void updateStandardCommands() = 0;
+    // The auto-word list goes when the editor is clicked.
+    virtual void hideAutoWordList() = 0;
 };
 
 // Replaces the selection with the text as one undoable step, caret after it.
