@@ -119,6 +119,8 @@ public:
 private:
     GroupState& state() { return m_stack.back(); }
 
+    void readTokens();
+    bool documentEndsHere() const;
     void handleText(std::string_view text);
     void handleControlWord(const RtfToken& token);
     void handleSymbol(unsigned char symbol);
@@ -164,6 +166,11 @@ private:
 
     QTextDocument* m_doc;
     QTextCursor m_cursor;
+    RtfTokenizer* m_tokenizer = nullptr;
+    std::string_view m_data;
+    bool m_ended = false;
+    bool m_readsPastEnd = false;
+    bool m_inNote = false;
     std::vector<GroupState> m_stack;
     int m_overflowDepth = 0;
     bool m_star = false;

@@ -59,7 +59,17 @@ void RtfParser::parse(std::string_view data)
 {
     m_cursor.beginEditBlock();
     RtfTokenizer tokenizer(data);
-    for (RtfToken token = tokenizer.next(); token.type != RtfToken::Type::End; token = tokenizer.next()) {
+    m_tokenizer = &tokenizer;
+    m_data = data;
+    readTokens();
+    finish();
+    m_tokenizer = nullptr;
+    m_cursor.endEditBlock();
+}
+
+void RtfParser::readTokens()
+{
+    for (RtfToken token = m_tokenizer->next(); token.type != RtfToken::Type::End && !m_ended; token = m_tokenizer->next()) {
         // Characters standing in for the last \uN are dropped; a group
         // boundary ends them early.
         if (m_skip > 0) {
@@ -99,8 +109,22 @@ void RtfParser::parse(std::string_view data)
         case RtfToken::Type::End: break;
         }
     }
-    finish();
-    m_cursor.endEditBlock();
+}
+
+// The document ends with its outermost group. What follows is junk (padding,
+// the rest of a disk block) unless the file goes on to a closing brace of its
+// own: then an early brace closed the group, and the text after it is the
+// document's.
+bool RtfParser::documentEndsHere() const
+{
+    const std::string_view rest = m_data.substr(std::min(m_tokenizer->position(), m_data.size()));
+    const std::size_t last = rest.find_last_not_of(std::string_view(" \t\r\n\0", 5));
+    if (last == std::string_view::npos || rest[last] != '}')
+        return true;
+    return std::any_of(rest.begin(), rest.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 && u != '\t' && u != '\r' && u != '\n';
+    });
 }
 
 void RtfParser::handleText(std::string_view text)
@@ -289,6 +313,11 @@ void RtfParser::groupEnd()
     m_stack.pop_back();
     if (closing.ownsDest || closing.ownsField)
         endDestination(closing);
+    if (m_stack.size() == 1 && !m_inNote && !m_readsPastEnd) {
+        // Once the rest is known to be the document's, it stays so.
+        m_ended = documentEndsHere();
+        m_readsPastEnd = !m_ended;
+    }
 }
 
 void RtfParser::setDest(Dest dest)

@@ -1,4 +1,5 @@
 #include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -57,6 +58,23 @@ QTextBlockFormat blockFormat(const QTextDocument& doc, int blockNumber)
     return doc.findBlockByNumber(blockNumber).blockFormat();
 }
 
+QByteArray writeRtf(const QTextDocument& doc)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    RtfWriter writer;
+    EXPECT_TRUE(writer.write(&buffer, &doc));
+    return bytes;
+}
+
+// Bytes with NULs in them, as the literal spells them.
+template <std::size_t N>
+QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
 struct TextCase {
     const char* name;
     QByteArray rtf;
@@ -73,6 +91,14 @@ TEST_P(RtfReaderText, KeepsEveryWordOfTheBody)
     const auto doc = readRtf(GetParam().rtf, &ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(textOf(*doc), GetParam().text);
+}
+
+TEST_P(RtfReaderText, WritingAndReadingAgainKeepsTheTextAndWritesTheSame)
+{
+    const QByteArray first = writeRtf(*readRtf(GetParam().rtf));
+    const auto again = readRtf(first);
+    EXPECT_EQ(textOf(*again), GetParam().text);
+    EXPECT_EQ(writeRtf(*again).toStdString(), first.toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
                  R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl one\par two\cell three\cell\row})", "one\ntwo\tthree"},
         TextCase{"pageBreakDoesNotJoinWords", R"({\rtf1 one\page two\par})", "one\ntwo"},
         TextCase{"sectionBreak", R"({\rtf1 one\par\sect two\sect\par})", "one\ntwo\n"},
-        TextCase{"textAfterRootGroupKept", R"({\rtf1 a} b})", "a b"}));
+        TextCase{"textAfterRootGroupKept", R"({\rtf1 a} b})", "a b"},
+        TextCase{"junkAfterTheLastBraceIgnored", bytes("{\\rtf1 a\\par b}\r\n\x01\x9c\xff\0junk}\x1a\0\0"), "a\nb"},
+        TextCase{"textAfterTheLastBraceIgnored", R"({\rtf1 a\par b} trailing words)", "a\nb"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Characters, RtfReaderText,
