@@ -39,6 +39,7 @@ constexpr Entry kWords[] = {
     {"upr", RtfWord::Upr, D},
     {"ud", RtfWord::Ud, D},
     {"shppict", RtfWord::ShpPict, D},
+    {"nesttableprops", RtfWord::NestTableProps, D},
 
     {"info", RtfWord::Skipped, D},
     {"stylesheet", RtfWord::Skipped, D},
@@ -77,6 +78,7 @@ constexpr Entry kWords[] = {
     {"listname", RtfWord::Skipped, D},
     {"listpicture", RtfWord::Skipped, D},
     {"nonshppict", RtfWord::Skipped, D},
+    {"nonesttables", RtfWord::Skipped, D},
     {"objdata", RtfWord::Skipped, D},
     {"objclass", RtfWord::Skipped, D},
     {"objname", RtfWord::Skipped, D},

@@ -10,7 +10,7 @@ enum class RtfWord {
     Unknown,
     // Destinations.
     Rtf, FontTable, ColorTable, Pict, Field, FldInst, FldRslt, PnText, Pn, ListText,
-    ListTable, List, ListLevel, ListOverrideTable, ListOverride, Upr, Ud, ShpPict, Skipped,
+    ListTable, List, ListLevel, ListOverrideTable, ListOverride, Upr, Ud, ShpPict, NestTableProps, Skipped,
     // Document and encoding.
     Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
     // Font and colour tables.

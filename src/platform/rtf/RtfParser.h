@@ -83,6 +83,7 @@ struct GroupState {
     Dest dest = Dest::Body;
     bool ownsDest = false;
     bool ownsField = false;
+    bool endsNestedRow = false;
     bool inUpr = false;
     Dest uprParent = Dest::Body;
     int uc = 1;

@@ -290,6 +290,7 @@ void RtfParser::groupStart()
     GroupState inner = m_stack.back();
     inner.ownsDest = false;
     inner.ownsField = false;
+    inner.endsNestedRow = false;
     m_stack.push_back(std::move(inner));
 }
 
@@ -332,6 +333,11 @@ void RtfParser::endDestination(const GroupState& closing)
         m_fieldInstructions.removeLast();
     if (!closing.ownsDest)
         return;
+    if (closing.endsNestedRow && state().dest == Dest::Body) {
+        m_cellPending = false;
+        endParagraph();
+        return;
+    }
     switch (closing.dest) {
     case Dest::Pict:
         if (state().dest != Dest::Pict)
@@ -462,6 +468,12 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::Ud: break;
     case RtfWord::Skipped: setDest(Dest::Skip); break;
+    case RtfWord::NestTableProps:
+        // A nested row's properties, \nestrow among them, come in a group of
+        // their own after its cells: its end is where the row ends.
+        s.endsNestedRow = s.dest == Dest::Body;
+        setDest(Dest::Skip);
+        break;
 
     case RtfWord::Ansi: setDocCodePage(1252); break;
     case RtfWord::Mac: setDocCodePage(10000); break;

@@ -131,6 +131,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "a\t\tc\nafter"},
         TextCase{"tableCellWithParagraphs",
                  R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl one\par two\cell three\cell\row})", "one\ntwo\tthree"},
+        TextCase{"nestedTableFallbackSkipped",
+                 R"({\rtf1\trowd\cellx4000\pard\intbl before\par\itap2 in1\nestcell in2\nestcell{\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow})"
+                 R"({\nonesttables in1 in2\par}\pard\intbl after\cell\row})",
+                 "before\nin1\tin2\nafter"},
         TextCase{"pageBreakDoesNotJoinWords", R"({\rtf1 one\page two\par})", "one\ntwo"},
         TextCase{"sectionBreak", R"({\rtf1 one\par\sect two\sect\par})", "one\ntwo\n"},
         TextCase{"textAfterRootGroupKept", R"({\rtf1 a} b})", "a b"},
