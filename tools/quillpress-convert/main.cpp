@@ -129,14 +129,16 @@ int convert(const Options& options)
 
     QTextDocument doc;
     qp::TextFileFormat format;
+    bool readAsRtf = false;
     if (hasExtension(options.in, "rtf") || looksLikeRtf(bytes)) {
+        // A file named .rtf that is not RTF is read as text, as the editor reads it.
         QByteArray data = bytes;
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
         qp::RtfReader reader;
-        if (!reader.read(&buffer, &doc))
-            return fail(QStringLiteral("cannot read %1: %2").arg(options.in, reader.errorString()));
-    } else {
+        readAsRtf = reader.read(&buffer, &doc);
+    }
+    if (!readAsRtf) {
         const qp::DecodedText decoded = qp::decodePlainText(bytes);
         format = decoded.format;
         QFont font(QStringLiteral("Courier New"));

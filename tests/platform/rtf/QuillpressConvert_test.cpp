@@ -110,9 +110,20 @@ TEST_P(QuillpressConvertFailure, OneLineOnStderrAndTheOutputUntouched)
 INSTANTIATE_TEST_SUITE_P(
     Failures, QuillpressConvertFailure,
     ::testing::Values(FailureCase{"missingInput", QByteArray(), "none.rtf", {}},
-                      FailureCase{"rtfThatIsNotRtf", QByteArray("just words"), "fake.rtf", {}},
                       FailureCase{"notRepresentable", QByteArray("{\\rtf1 \\u1055?}"), "in.rtf",
                                   {QStringLiteral("--encoding"), QStringLiteral("windows-1252")}}));
+
+TEST_F(QuillpressConvert, RtfThatIsNotRtfConvertsAsText)
+{
+    const QByteArray inputs[] = {QByteArray("just words\n"), QByteArray("x{\\rtf1 stray byte before}\n"),
+                                 QByteArray("caf\xE9\r\n")};
+    for (const QByteArray& input : inputs) {
+        writeFile("fake.rtf", input);
+        const ToolRun r = run({path("fake.rtf"), path("out.txt")});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(readFile("out.txt"), input) << "the text in its own encoding and line ends";
+    }
+}
 
 TEST_F(QuillpressConvert, WrongArgumentsShowUsage)
 {

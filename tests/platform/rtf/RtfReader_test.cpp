@@ -185,7 +185,7 @@ TEST(RtfReader, RefusesWhatIsNotRtfAndLeavesTheDocumentAlone)
 {
     QTextDocument doc;
     doc.setPlainText(QStringLiteral("keep me"));
-    for (const QByteArray& bytes : {QByteArray("plain text"), QByteArray(), QByteArray("{\\rtx1 x}")}) {
+    for (const QByteArray& bytes : {QByteArray("plain text"), QByteArray(), QByteArray("{\\rtx1 x}"), QByteArray("\x01{\\rtf1 x}")}) {
         QByteArray data = bytes;
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
