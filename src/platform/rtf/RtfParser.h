@@ -16,6 +16,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -111,6 +112,21 @@ ListKind kindForNfc(int nfc);
 // The target of a HYPERLINK field instruction, or an empty string.
 QString hyperlinkTarget(const QString& instruction);
 
+// A SYMBOL field: one character, by number, in a font of its own.
+struct SymbolField {
+    enum class Encoding { Ansi, Unicode, ShiftJis };
+    quint32 code = 0;
+    Encoding encoding = Encoding::Ansi;
+    QString font;  // empty: the text's font
+};
+std::optional<SymbolField> symbolField(const QString& instruction);
+
+struct Field {
+    QString instruction;
+    // Where the body stood when the result began, or -1 before it.
+    qint64 resultMark = -1;
+};
+
 class RtfParser {
 public:
     explicit RtfParser(QTextDocument* document) : m_doc(document), m_cursor(document) { m_stack.emplace_back(); }
@@ -134,6 +150,9 @@ private:
         m_page = nullptr;
     }
     void endDestination(const GroupState& closing);
+    void endField(const Field& field);
+    void insertSymbol(const SymbolField& symbol);
+    qint64 bodyMark() const { return m_cursor.position() + m_runText.size(); }
 
     int codePageNumber();
     const RtfCodePage& codePage();
@@ -190,7 +209,7 @@ private:
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;
 
-    QStringList m_fieldInstructions;
+    QList<Field> m_fields;
     QStringList m_links;
     Picture m_pict;
     int m_imageCount = 0;

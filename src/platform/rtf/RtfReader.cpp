@@ -5,10 +5,10 @@
 #include "platform/rtf/RtfUnits.h"
 
 #include <QIODevice>
-#include <QRegularExpression>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace qp::rtfread {
@@ -23,36 +23,6 @@ ListKind kindForNfc(int nfc)
     case 23: return ListKind::Bullet;
     default: return ListKind::Decimal;
     }
-}
-
-QString hyperlinkTarget(const QString& instruction)
-{
-    static const QRegularExpression word(QStringLiteral(R"re("([^"]*)"|(\S+))re"));
-    auto it = word.globalMatch(instruction);
-    if (!it.hasNext() || it.next().captured(2).compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
-        return {};
-    QString url;
-    QString fragment;
-    bool nextIsFragment = false;
-    bool nextIsArgument = false;
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const bool quoted = m.capturedLength(1) > 0 || m.captured(0) == QLatin1String("\"\"");
-        const QString value = quoted ? m.captured(1) : m.captured(2);
-        if (!quoted && value.startsWith(QLatin1Char('\\'))) {
-            nextIsFragment = (value == QLatin1String("\\l"));
-            nextIsArgument = !nextIsFragment && value.size() == 2 && QStringLiteral("otm").contains(value.at(1));
-            continue;
-        }
-        if (nextIsFragment)
-            fragment = value;
-        else if (!nextIsArgument && url.isEmpty())
-            url = value;
-        nextIsFragment = nextIsArgument = false;
-    }
-    if (!fragment.isEmpty())
-        url += QLatin1Char('#') + fragment;
-    return url;
 }
 
 void RtfParser::parse(std::string_view data)
@@ -240,8 +210,8 @@ void RtfParser::deliver(QStringView text)
         break;
     }
     case Dest::FieldInst:
-        if (!m_fieldInstructions.isEmpty() && m_fieldInstructions.last().size() < 4096)
-            m_fieldInstructions.last() += text;
+        if (!m_fields.isEmpty() && m_fields.last().instruction.size() < 4096)
+            m_fields.last().instruction += text;
         break;
     case Dest::Marker:
         if (m_marker.size() < kMaxMarker)
@@ -329,8 +299,8 @@ void RtfParser::setDest(Dest dest)
 
 void RtfParser::endDestination(const GroupState& closing)
 {
-    if (closing.ownsField && !m_fieldInstructions.isEmpty())
-        m_fieldInstructions.removeLast();
+    if (closing.ownsField && !m_fields.isEmpty())
+        endField(m_fields.takeLast());
     if (!closing.ownsDest)
         return;
     if (closing.endsNestedRow && state().dest == Dest::Body) {
@@ -350,6 +320,55 @@ void RtfParser::endDestination(const GroupState& closing)
     default:
         break;
     }
+}
+
+// Fields show their stored result. A SYMBOL field is one character, and
+// writers often store none, so an empty result shows the character.
+void RtfParser::endField(const Field& field)
+{
+    if (state().dest != Dest::Body || (field.resultMark >= 0 && bodyMark() != field.resultMark))
+        return;
+    if (const std::optional<SymbolField> symbol = symbolField(field.instruction))
+        insertSymbol(*symbol);
+}
+
+void RtfParser::insertSymbol(const SymbolField& symbol)
+{
+    CharState& chr = state().chr;
+    const int textFont = chr.font;
+    if (!symbol.font.isEmpty()) {
+        int found = -1;
+        int unused = 0;
+        for (auto it = m_fonts.cbegin(); it != m_fonts.cend(); ++it) {
+            if (it->name.compare(symbol.font, Qt::CaseInsensitive) == 0)
+                found = it.key();
+            unused = std::max(unused, it.key() + 1);
+        }
+        if (found < 0 && m_fonts.size() < kMaxTableEntries && unused < std::numeric_limits<int>::max()) {
+            // A symbol font has one byte per character.
+            m_fonts.insert(unused, Font{symbol.font, 1252, true});
+            found = unused;
+        }
+        if (found >= 0)
+            chr.font = found;
+    }
+    m_page = nullptr;
+    QString text;
+    const char32_t code = symbol.code;
+    if (symbol.encoding == SymbolField::Encoding::ShiftJis && code <= 0xFFFF) {
+        const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        const bool single = code <= 0xFF;
+        RtfCodePage::get(932).decode(single ? pair + 1 : pair, single ? 1 : 2, text);
+    } else if (symbol.encoding == SymbolField::Encoding::Ansi && (code <= 0xFF || (code >= 0xF000 && code <= 0xF0FF))) {
+        // Symbol fonts' characters also come as their private-use code points.
+        const char byte = static_cast<char>(code & 0xFF);
+        codePage().decode(&byte, 1, text);
+    } else {
+        text = QString::fromUcs4(&code, 1);
+    }
+    appendBody(text);
+    chr.font = textFont;
+    m_page = nullptr;
 }
 
 void RtfParser::handleSymbol(unsigned char symbol)
@@ -422,8 +441,8 @@ void RtfParser::handleControlWord(const RtfToken& token)
         m_pict = Picture{};
         break;
     case RtfWord::Field:
-        if (m_fieldInstructions.size() < kMaxDepth) {
-            m_fieldInstructions.append(QString());
+        if (m_fields.size() < kMaxDepth) {
+            m_fields.append(Field{});
             s.ownsField = true;
         }
         break;
@@ -432,7 +451,10 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::FldRslt: {
         setDest(Dest::Body);
-        const QString target = m_fieldInstructions.isEmpty() ? QString() : hyperlinkTarget(m_fieldInstructions.last());
+        if (m_fields.isEmpty())
+            break;
+        m_fields.last().resultMark = bodyMark();
+        const QString target = hyperlinkTarget(m_fields.last().instruction);
         if (!target.isEmpty()) {
             m_links.append(target);
             c.link = static_cast<int>(m_links.size() - 1);

@@ -123,6 +123,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "abc"},
         TextCase{"fieldResultKept", R"({\rtf1 see {\field{\*\fldinst{PAGE}}{\fldrslt 12}} here})", "see 12 here"},
         TextCase{"fieldWithoutResult", R"({\rtf1 a{\field{\*\fldinst{PAGE}}}b})", "ab"},
+        TextCase{"symbolFieldWithEmptyResult",
+                 R"({\rtf1{\fonttbl{\f0 Arial;}}a{\field{\*\fldinst SYMBOL 74 \\f "Wingdings" \\s 12}{\fldrslt }}b})", "aJb"},
+        TextCase{"symbolFieldWithoutResult", R"({\rtf1 a{\field{\*\fldinst SYMBOL 0xF0B7 \\f Symbol \\h}}b})",
+                 QStringLiteral("a\u00B7b")},
+        TextCase{"symbolFieldUnicode", R"({\rtf1{\field{\*\fldinst {SYMBOL 8364 \\u }}{\fldrslt }}})", QStringLiteral("\u20AC")},
+        TextCase{"symbolFieldShowsItsStoredResultOnce", R"({\rtf1{\field{\*\fldinst SYMBOL 169 \\f "Symbol"}{\fldrslt{\f1 \'d3}}}})",
+                 QStringLiteral("\u00D3")},
         TextCase{"shapePictureOnceOnly", R"({\rtf1 a{\*\shppict{\pict\emfblip 00}}{\nonshppict{\pict\wmetafile8 00}}b})", "ab"},
         TextCase{"objectResultKept", R"({\rtf1 {\object\objemb{\*\objclass Paint}{\*\objdata 0102}{\result shown}}})", "shown"},
         TextCase{"unicodeDestinationPreferred", R"({\rtf1{\upr{ansi text}{\*\ud{unicode text}}}})", "unicode text"},
@@ -403,6 +410,17 @@ TEST(RtfReader, HyperlinksBecomeAnchors)
     EXPECT_TRUE(link.fontUnderline());
     EXPECT_FALSE(formatAt(*doc, 9).isAnchor()) << "the link ends with its field";
     EXPECT_EQ(formatAt(*doc, 13).anchorHref(), QStringLiteral("#intro"));
+}
+
+TEST(RtfReader, SymbolFieldCharactersAreInTheirOwnFont)
+{
+    const auto doc = readRtf(
+        R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\fcharset2 Symbol;}}\f0 a{\field{\*\fldinst SYMBOL 74 \\f "Wingdings"}{\fldrslt }})"
+        R"({\field{\*\fldinst SYMBOL 97 \\f "Symbol"}{\fldrslt }}b})");
+    ASSERT_EQ(textOf(*doc), QStringLiteral("aJab"));
+    EXPECT_EQ(formatAt(*doc, 1).fontFamilies().toStringList(), QStringList{"Wingdings"});
+    EXPECT_EQ(formatAt(*doc, 2).fontFamilies().toStringList(), QStringList{"Symbol"});
+    EXPECT_EQ(formatAt(*doc, 3).fontFamilies().toStringList(), QStringList{"Arial"});
 }
 
 QByteArray hexOf(const QImage& image, const char* format)
