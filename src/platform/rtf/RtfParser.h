@@ -85,6 +85,7 @@ struct GroupState {
     bool ownsDest = false;
     bool ownsField = false;
     bool endsNestedRow = false;
+    bool ownsNote = false;
     bool inUpr = false;
     Dest uprParent = Dest::Body;
     int uc = 1;
@@ -121,6 +122,20 @@ struct SymbolField {
 };
 std::optional<SymbolField> symbolField(const QString& instruction);
 
+enum class NoteNumbering : quint8 { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Chicago };
+
+// The automatic number of a footnote or endnote as the document shows it.
+QString noteNumberText(int number, NoteNumbering numbering);
+
+// A footnote or endnote: its tokens are read after the body, from the group
+// state it began in.
+struct Note {
+    std::size_t start = 0;
+    std::size_t end = 0;
+    GroupState state;
+    QString number;  // empty: a note with a mark of its own
+};
+
 struct Field {
     QString instruction;
     // Where the body stood when the result began, or -1 before it.
@@ -151,6 +166,13 @@ private:
     }
     void endDestination(const GroupState& closing);
     void endField(const Field& field);
+    void anchorNote();
+    void beginNote();
+    void endNote(std::size_t end);
+    bool anchorIsEndnote() const;
+    void insertNoteNumber(const QString& number);
+    void appendNotes();
+    void endBody();
     void insertSymbol(const SymbolField& symbol);
     qint64 bodyMark() const { return m_cursor.position() + m_runText.size(); }
 
@@ -210,6 +232,17 @@ private:
     bool m_colorSet = false;
 
     QList<Field> m_fields;
+
+    std::vector<Note> m_notes;
+    int m_openNote = -1;
+    QString m_anchorNumber;  // of the last anchor, until its note begins
+    QString m_noteNumber;    // of the note being read
+    int m_footnotes = 0;
+    int m_endnotes = 0;
+    int m_footnoteStart = 1;
+    int m_endnoteStart = 1;
+    NoteNumbering m_footnoteNumbering = NoteNumbering::Arabic;
+    NoteNumbering m_endnoteNumbering = NoteNumbering::Arabic;
     QStringList m_links;
     Picture m_pict;
     int m_imageCount = 0;

@@ -209,6 +209,15 @@ void RtfParser::finish()
         m_pendingHigh = 0;
         deliver(QStringView(&kReplacement, 1));
     }
+    endBody();
+    if (m_openNote >= 0)
+        endNote(m_data.size());
+    if (!m_notes.empty())
+        appendNotes();
+}
+
+void RtfParser::endBody()
+{
     // The last \par ends the last paragraph; it does not start another.
     if (m_pendingBreak)
         return;

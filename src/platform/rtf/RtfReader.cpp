@@ -261,6 +261,7 @@ void RtfParser::groupStart()
     inner.ownsDest = false;
     inner.ownsField = false;
     inner.endsNestedRow = false;
+    inner.ownsNote = false;
     m_stack.push_back(std::move(inner));
 }
 
@@ -303,6 +304,10 @@ void RtfParser::endDestination(const GroupState& closing)
         endField(m_fields.takeLast());
     if (!closing.ownsDest)
         return;
+    if (closing.ownsNote) {
+        endNote(m_tokenizer->position() - 1);  // before its closing brace
+        return;
+    }
     if (closing.endsNestedRow && state().dest == Dest::Body) {
         m_cellPending = false;
         endParagraph();
@@ -490,6 +495,30 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::Ud: break;
     case RtfWord::Skipped: setDest(Dest::Skip); break;
+    case RtfWord::Footnote:
+        if (s.dest == Dest::Body && !m_inNote && m_openNote < 0)
+            beginNote();
+        setDest(Dest::Skip);
+        break;
+    case RtfWord::Chftn:
+        if (s.dest == Dest::Body)
+            anchorNote();
+        break;
+    case RtfWord::FtnAlt: break;
+    case RtfWord::FtnNumbering:
+    case RtfWord::AftnNumbering: {
+        const std::string_view kind = token.text.substr(info.word == RtfWord::FtnNumbering ? 4 : 5);
+        const NoteNumbering numbering = kind == "alc"   ? NoteNumbering::LowerAlpha
+                                        : kind == "auc" ? NoteNumbering::UpperAlpha
+                                        : kind == "rlc" ? NoteNumbering::LowerRoman
+                                        : kind == "ruc" ? NoteNumbering::UpperRoman
+                                        : kind == "chi" ? NoteNumbering::Chicago
+                                                        : NoteNumbering::Arabic;
+        (info.word == RtfWord::FtnNumbering ? m_footnoteNumbering : m_endnoteNumbering) = numbering;
+        break;
+    }
+    case RtfWord::FtnStart: m_footnoteStart = std::clamp(p, 1, 32767); break;
+    case RtfWord::AftnStart: m_endnoteStart = std::clamp(p, 1, 32767); break;
     case RtfWord::NestTableProps:
         // A nested row's properties, \nestrow among them, come in a group of
         // their own after its cells: its end is where the row ends.

@@ -1,3 +1,5 @@
+#include "support/QtPrinters.h"
+
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -118,9 +120,19 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"tablesAndInfoSkipped",
                  R"({\rtf1\ansi{\fonttbl{\f0\fswiss Arial;}}{\colortbl;\red255\green0\blue0;}{\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}Body})",
                  "Body"},
-        TextCase{"headersFootersNotesSkipped",
+        TextCase{"headersFootersAnnotationsSkipped",
                  R"({\rtf1{\header H}{\footer F}{\headerl HL}a{\footnote\ftnalt N}b{\*\atnid X}{\*\annotation A}{\annotation B}c})",
-                 "abc"},
+                 "abc\n\nN"},
+        TextCase{"footnotesFollowTheBody",
+                 R"({\rtf1 One{\super\chftn}{\footnote\pard\plain{\super\chftn} First note.} two{\super\chftn})"
+                 R"({\footnote\pard\plain{\super\chftn} Second\par note.}.\par Last\par})",
+                 "One1 two2.\nLast\n\n1 First note.\n2 Second\nnote."},
+        TextCase{"endnotesCountApart",
+                 R"({\rtf1\aftnnrlc a{\super\chftn}{\footnote\ftnalt\pard{\super\chftn} End.}b{\super\chftn}{\footnote\pard{\super\chftn} Foot.}})",
+                 "aib1\n\ni End.\n1 Foot."},
+        TextCase{"footnoteWithoutItsOwnNumber", R"({\rtf1 a\chftn{\footnote\pard Note}\par})", "a1\n\n1 Note"},
+        TextCase{"footnoteWithAMarkOfItsOwn", R"({\rtf1 a{\super *}{\footnote\pard{\super *} Note}\par})", "a*\n\n* Note"},
+        TextCase{"truncatedFootnoteKept", R"({\rtf1 a\chftn{\footnote\pard\chftn  Cut off)", "a1\n\n1 Cut off"},
         TextCase{"fieldResultKept", R"({\rtf1 see {\field{\*\fldinst{PAGE}}{\fldrslt 12}} here})", "see 12 here"},
         TextCase{"fieldWithoutResult", R"({\rtf1 a{\field{\*\fldinst{PAGE}}}b})", "ab"},
         TextCase{"symbolFieldWithEmptyResult",
@@ -412,6 +424,18 @@ TEST(RtfReader, HyperlinksBecomeAnchors)
     EXPECT_EQ(formatAt(*doc, 13).anchorHref(), QStringLiteral("#intro"));
 }
 
+TEST(RtfReader, NoteNumbersAreRaisedAndNotesKeepTheirFormat)
+{
+    const auto doc = readRtf(R"({\rtf1 a\chftn{\footnote\pard\plain\chftn  {\b bold} note}\par})");
+    ASSERT_EQ(textOf(*doc), QStringLiteral("a1\n\n1 bold note"));
+    EXPECT_EQ(formatAt(*doc, 0).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(formatAt(*doc, 1).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatAt(*doc, 4).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatAt(*doc, 5).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(formatAt(*doc, 6).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt(*doc, 11).fontWeight(), QFont::Normal);
+}
+
 TEST(RtfReader, SymbolFieldCharactersAreInTheirOwnFont)
 {
     const auto doc = readRtf(
@@ -477,7 +501,7 @@ TEST(RtfReader, PicturesBecomeImageResources)
     EXPECT_EQ(doc->resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>().pixel(0, 0), qRgb(0, 255, 0));
 }
 
-TEST(RtfReader, WordStyleFixtureKeepsBodyOnly)
+TEST(RtfReader, WordStyleFixtureKeepsBodyAndFootnote)
 {
     const auto doc = readRtf(fixture("wordstyle.rtf"));
     EXPECT_EQ(textOf(*doc),
@@ -486,7 +510,9 @@ TEST(RtfReader, WordStyleFixtureKeepsBodyOnly)
                              "First item\n"
                              "Second item\n"
                              "Cell one\tCell two\n"
-                             "Last paragraph \u2014 done."));
+                             "Last paragraph \u2014 done.\n"
+                             "\n"
+                             "1 A footnote."));
     EXPECT_EQ(doc->findBlockByNumber(2).textList()->format().style(), QTextListFormat::ListDisc);
 }
 
