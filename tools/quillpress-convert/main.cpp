@@ -1,6 +1,7 @@
 // quillpress-convert IN OUT: converts between .rtf and .txt (chosen by OUT's
 // extension) with the codecs the editor uses, so a batch of files can be
 // moved between the formats exactly as the program would load and save them.
+#include "platform/DocumentText.h"
 #include "platform/PlainText.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
@@ -102,17 +103,6 @@ bool looksLikeRtf(const QByteArray& bytes)
     return bytes.trimmed().startsWith("{\\rtf");
 }
 
-// The document's paragraphs with '\n' between them; line breaks inside a
-// paragraph become line breaks too, and pictures have no text.
-QString plainTextOf(const QTextDocument& doc)
-{
-    QString text = doc.toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    text.remove(QChar::ObjectReplacementCharacter);
-    return text;
-}
-
 int convert(const Options& options)
 {
     QFile input(options.in);
@@ -159,7 +149,7 @@ int convert(const Options& options)
             format.encoding = *options.encoding;
         if (options.lineEnding)
             format.lineEnding = *options.lineEnding;
-        const QString text = plainTextOf(doc);
+        const QString text = qp::plainTextOf(doc);
         if (!qp::canEncode(text, format.encoding))
             return fail(QStringLiteral("%1 holds characters that %2 cannot represent")
                             .arg(options.in, qp::encodingName(format.encoding)));

@@ -108,6 +108,15 @@ struct Picture {
 
 inline int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
 
+// What a list paragraph's marker text ("2.", "(b)", "iv)") says: the
+// paragraph's number (0 when there is none) and the text around it.
+struct MarkerLabel {
+    int number = 0;
+    QString prefix;
+    QString suffix = QStringLiteral(".");
+};
+MarkerLabel parseMarker(const QString& marker, ListKind kind);
+
 // The list style of an \levelnfc number.
 ListKind kindForNfc(int nfc);
 // The target of a HYPERLINK field instruction, or an empty string.
@@ -257,6 +266,16 @@ private:
     // must notice.
     QHash<qint64, QPointer<QTextList>> m_lsLists;  // keyed by override and level
     QPointer<QTextList> m_pnList;
+    // The last old-style list of each look, which a paragraph whose marker
+    // has the next number continues.
+    struct PnList {
+        ListKind kind;
+        int li;
+        QString prefix;
+        QString suffix;
+        QPointer<QTextList> list;
+    };
+    std::vector<PnList> m_pnLists;
     ListKind m_pnListKind = ListKind::None;
 
     QString m_runText;

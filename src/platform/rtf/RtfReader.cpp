@@ -736,7 +736,6 @@ void RtfParser::beginContent()
         // is all there is of it and must stay.
         if (!m_marker.isEmpty() && !paragraphIsList())
             addToRun(m_marker);
-        m_marker.clear();
     }
     if (m_cellPending) {
         m_cellPending = false;

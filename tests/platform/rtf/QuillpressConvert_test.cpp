@@ -57,6 +57,15 @@ TEST_F(QuillpressConvert, RtfToTextKeepsTheWords)
     EXPECT_EQ(QString::fromUtf8(readFile("out.txt")), QStringLiteral("Съешь же ещё этих мягких французских булок.\nEnd"));
 }
 
+TEST_F(QuillpressConvert, RtfToTextShowsListLabels)
+{
+    writeFile("list.rtf", R"({\rtf1{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}one\par{\pntext 2.\tab}two\par)"
+                          R"(\pard{\pntext\'b7\tab}{\*\pn\pnlvlblt}dot\par})");
+    const ToolRun r = run({path("list.rtf"), path("out.txt")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(readFile("out.txt")), QStringLiteral("1.\tone\n2.\ttwo\n\u2022\tdot"));
+}
+
 TEST_F(QuillpressConvert, TextToRtfAndBackInAnotherEncoding)
 {
     const QString text = QStringLiteral("first caf\u00E9\nsecond {braces}\n");

@@ -1,5 +1,6 @@
 #include "support/QtPrinters.h"
 
+#include "platform/DocumentText.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -383,6 +384,59 @@ INSTANTIATE_TEST_SUITE_P(
                  "one\nsub", {QTextListFormat::ListDecimal, QTextListFormat::ListLowerRoman}},
         ListCase{"listtextWithUnknownListKeepsBulletAsList",
                  R"({\rtf1{\listtext\'b7\tab}\pard\ls9 one\par})", "one", {QTextListFormat::ListDisc}}));
+
+// The labels a document shows, as its plain text carries them, before and
+// after a write and a second read.
+class RtfReaderListLabels : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(RtfReaderListLabels, PlainTextShowsEachLabelThroughAWriteAndARead)
+{
+    const auto doc = readRtf(GetParam().rtf);
+    EXPECT_EQ(plainTextOf(*doc), GetParam().text);
+    const QByteArray first = writeRtf(*doc);
+    const auto again = readRtf(first);
+    EXPECT_EQ(plainTextOf(*again), GetParam().text);
+    EXPECT_EQ(writeRtf(*again).toStdString(), first.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, RtfReaderListLabels,
+    ::testing::Values(
+        TextCase{"pnNumbers",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}one\par{\pntext 2.\tab}two\par\pard after\par})",
+                 "1.\tone\n2.\ttwo\nafter"},
+        TextCase{"pnLettersWithAParenthesis",
+                 R"({\rtf1\pard{\pntext a)\tab}{\*\pn\pnlvlbody\pnlcltr{\pntxta )}}one\par{\pntext b)\tab}two\par})", "a)\tone\nb)\ttwo"},
+        TextCase{"pnRomanInParentheses",
+                 R"({\rtf1\pard{\pntext (i)\tab}{\*\pn\pnlvlbody\pnlcrm{\pntxtb (}{\pntxta )}}one\par{\pntext (ii)\tab}two\par})",
+                 "(i)\tone\n(ii)\ttwo"},
+        TextCase{"pnBullets",
+                 R"({\rtf1{\fonttbl{\f1\fnil\fcharset2 Symbol;}}\pard{\pntext\f1\'B7\tab}{\*\pn\pnlvlblt\pnf1{\pntxtb\'B7}}first\par{\pntext\f1\'B7\tab}second\par})",
+                 QStringLiteral("\u2022\tfirst\n\u2022\tsecond")},
+        TextCase{"listtableNumbersAndRoman",
+                 R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}{\listlevel\levelnfc2{\leveltext\'02\'01.;}}\listid3}})"
+                 R"({\*\listoverridetable{\listoverride\listid3\ls2}})"
+                 R"({\listtext 1.\tab}\pard\ls2 one\par{\listtext i.\tab}\pard\ls2\ilvl1 sub\par{\listtext 2.\tab}\pard\ls2 two\par})",
+                 "1.\tone\ni.\tsub\n2.\ttwo"},
+        TextCase{"pnListInterruptedByAnotherList",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}one\par)"
+                 R"(\pard\li720{\pntext\'b7\tab}{\*\pn\pnlvlblt{\pntxtb\'b7}}dot\par)"
+                 R"(\pard{\pntext 2.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}two\par{\pntext 3.\tab}three\par})",
+                 QStringLiteral("1.\tone\n\u2022\tdot\n2.\ttwo\n3.\tthree")},
+        TextCase{"pnListInterruptedByText",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}one\par\pard between\par)"
+                 R"(\pard{\pntext 2.\tab}{\*\pn\pnlvlbody\pndec}two\par})",
+                 "1.\tone\nbetween\n2.\ttwo"},
+        TextCase{"pnListsOneAfterTheOther",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}a\par{\pntext 2.\tab}b\par)"
+                 R"(\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}c\par})",
+                 "1.\ta\n2.\tb\n1.\tc"},
+        TextCase{"lsListInterruptedByAnotherList",
+                 R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}\listid1}{\list{\listlevel\levelnfc23}\listid2}})"
+                 R"({\*\listoverridetable{\listoverride\listid1\ls1}{\listoverride\listid2\ls2}})"
+                 R"(\pard\ls1 one\par\pard\ls2 dot\par\pard\ls1 two\par})",
+                 QStringLiteral("1.\tone\n\u2022\tdot\n2.\ttwo")},
+        TextCase{"markersWithoutAListStayText", R"({\rtf1{\pntext 1.\tab}one\par{\pntext 2.\tab}two\par})", "1.\tone\n2.\ttwo"}));
 
 TEST(RtfReader, ConsecutivePnParagraphsShareOneList)
 {
