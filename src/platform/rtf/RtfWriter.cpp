@@ -1,6 +1,5 @@
 #include "platform/rtf/RtfWriter.h"
 
-#include "platform/DocumentText.h"
 #include "platform/rtf/RtfCodePage.h"
 #include "platform/rtf/RtfUnits.h"
 
@@ -352,7 +351,7 @@ void RtfEmitter::writeListMarker(const QTextBlock& block, QTextList* list)
     if (bullet)
         writeChar(0x2022);
     else
-        writeText(listLabel(block));
+        writeText(list->itemText(block));
     word("tab");
     raw("}{\\*\\pn");
     if (bullet) {
