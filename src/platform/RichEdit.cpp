@@ -1,5 +1,6 @@
 #include "platform/RichEdit.h"
 
+#include "platform/DocumentText.h"
 #include "platform/RichEditPageRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -565,6 +566,16 @@ void RichEdit::resizeEvent(QResizeEvent* event)
     QTextEdit::resizeEvent(event);
     if (tracksLines())
         checkLayoutWidth();
+}
+
+QMimeData* RichEdit::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    auto* data = new QMimeData;
+    data->setHtml(QTextDocumentFragment(cursor).toHtml());
+    // As the control's own copy does, no-break spaces go out as spaces.
+    data->setText(plainTextOf(*document(), cursor.selectionStart(), cursor.selectionEnd()).replace(QChar::Nbsp, QLatin1Char(' ')));
+    return data;
 }
 
 bool RichEdit::canInsertFromMimeData(const QMimeData* source) const

@@ -1,5 +1,6 @@
 #include "platform/RichEdit.h"
 
+#include "platform/DocumentText.h"
 #include "platform/Errors.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
@@ -7,7 +8,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
-#include <QTextCursor>
 #include <QTextDocument>
 
 // Loading and saving the control's document: RTF, or plain text in the remembered format.
@@ -78,11 +78,7 @@ void RichEdit::saveFile(const QString& path)
     TextFileFormat format = m_fileFormat;
     QString fallback;
     if (m_mode == TextMode::Plain) {
-        QTextCursor all(document());
-        all.select(QTextCursor::Document);
-        QString plain = all.selectedText();
-        plain.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        plain.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        const QString plain = plainTextOf(*document());
         if (!canEncode(plain, format.encoding)) {
             const TextEncoding wanted = format.encoding;
             format.encoding = canEncode(plain, TextEncoding::Utf8) ? TextEncoding::Utf8 : TextEncoding::Utf16LE;

@@ -3,6 +3,8 @@
 #include "platform/Errors.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -321,6 +323,25 @@ TEST_F(FileTest, SaveFallsBackToUtf8WhenTheEncodingCannotHoldTheText)
     EXPECT_FALSE(fallback.at(0).at(0).toString().isEmpty());
     EXPECT_EQ(edit.textFileFormat().encoding, TextEncoding::Utf8);
     EXPECT_EQ(edit.textFileFormat().lineEnding, LineEnding::CRLF);
+}
+
+// A rich document with a numbered list, read from RTF.
+const char kListRtf[] = R"({\rtf1\pard Steps\par{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}Open\par{\pntext 2.\tab}Save\par\pard Done\par})";
+
+TEST_F(FileTest, SavingAsTextWritesTheListLabels)
+{
+    ASSERT_TRUE(edit.loadRichText(kListRtf));
+    edit.setTextMode(TextMode::Plain);
+    edit.saveFile(path("out.txt"));
+    EXPECT_EQ(readBytes(path("out.txt")), QByteArray("Steps\n1.\tOpen\n2.\tSave\nDone"));
+}
+
+TEST_F(RichEditTest, CopiedPlainTextCarriesTheListLabels)
+{
+    ASSERT_TRUE(edit.loadRichText(kListRtf));
+    edit.setSelection(3, 12);  // "ps", "Open", "Sa"
+    edit.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ps\n1.\tOpen\n2.\tSa"));
 }
 
 TEST_F(FileTest, ClearedDocumentIsUtf8WithLf)

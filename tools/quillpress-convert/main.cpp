@@ -1,6 +1,7 @@
 // quillpress-convert IN OUT: converts between .rtf and .txt (chosen by OUT's
 // extension) with the codecs the editor uses, so a batch of files can be
 // moved between the formats exactly as the program would load and save them.
+#include "platform/DocumentText.h"
 #include "platform/PlainText.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
@@ -102,17 +103,6 @@ bool looksLikeRtf(const QByteArray& bytes)
     return bytes.trimmed().startsWith("{\\rtf");
 }
 
-// The document's paragraphs with '\n' between them; line breaks inside a
-// paragraph become line breaks too, and pictures have no text.
-QString plainTextOf(const QTextDocument& doc)
-{
-    QString text = doc.toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    text.remove(QChar::ObjectReplacementCharacter);
-    return text;
-}
-
 int convert(const Options& options)
 {
     QFile input(options.in);
@@ -129,14 +119,16 @@ int convert(const Options& options)
 
     QTextDocument doc;
     qp::TextFileFormat format;
+    bool readAsRtf = false;
     if (hasExtension(options.in, "rtf") || looksLikeRtf(bytes)) {
+        // A file named .rtf that is not RTF is read as text, as the editor reads it.
         QByteArray data = bytes;
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
         qp::RtfReader reader;
-        if (!reader.read(&buffer, &doc))
-            return fail(QStringLiteral("cannot read %1: %2").arg(options.in, reader.errorString()));
-    } else {
+        readAsRtf = reader.read(&buffer, &doc);
+    }
+    if (!readAsRtf) {
         const qp::DecodedText decoded = qp::decodePlainText(bytes);
         format = decoded.format;
         QFont font(QStringLiteral("Courier New"));
@@ -157,7 +149,7 @@ int convert(const Options& options)
             format.encoding = *options.encoding;
         if (options.lineEnding)
             format.lineEnding = *options.lineEnding;
-        const QString text = plainTextOf(doc);
+        const QString text = qp::plainTextOf(doc);
         if (!qp::canEncode(text, format.encoding))
             return fail(QStringLiteral("%1 holds characters that %2 cannot represent")
                             .arg(options.in, qp::encodingName(format.encoding)));

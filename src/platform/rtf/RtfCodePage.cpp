@@ -1,6 +1,9 @@
 #include "platform/rtf/RtfCodePage.h"
 
+#include "platform/rtf/RtfMacCodePages.h"
+
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <iconv.h>
 #include <memory>
@@ -20,12 +23,37 @@ QByteArray iconvName(int number)
 {
     switch (number) {
     case 10000: return "MACINTOSH";
+    case 10017: return "MACUKRAINIAN";
+    case 10029: return "MAC-CENTRALEUROPE";
+    case 10079: return "MAC-IS";
+    // Mac pages iconv lacks, read with the nearest complete page: the Mac
+    // East Asian pages are the Windows ones plus a few bytes, and the Hebrew
+    // and Thai letters sit where the Windows pages have them.
+    case 10001: return "CP932";
+    case 10002: return "CP950";
+    case 10003: return "CP949";
+    case 10005: return "CP1255";
+    case 10008: return "CP936";
+    case 10021: return "CP874";
     case 1361: return "JOHAB";
     case 65001: return "UTF-8";
     case 20127: return "ASCII";
     case 54936: return "GB18030";
     case 28591: return "ISO-8859-1";
     default: return "CP" + QByteArray::number(number);
+    }
+}
+
+// Mac Japanese single bytes that Shift-JIS leaves undefined.
+char16_t macJapaneseSingleByte(unsigned char b)
+{
+    switch (b) {
+    case 0x80: return u'\\';
+    case 0xA0: return 0x00A0;
+    case 0xFD: return 0x00A9;
+    case 0xFE: return 0x2122;
+    case 0xFF: return 0x2026;
+    default: return 0;
     }
 }
 
@@ -39,9 +67,15 @@ iconv_t openToUtf16(int number)
 
 RtfCodePage::RtfCodePage(int number) : m_number(number)
 {
-    iconv_t cd = openToUtf16(number);
     for (int b = 0; b < 256; ++b)
         m_table[b] = static_cast<char16_t>(b);
+    if (const char16_t* upper = macCodePageUpperHalf(number)) {
+        std::copy(upper, upper + 128, m_table.begin() + 128);
+        for (int b = 255; b >= 0x80; --b)
+            m_reverse.insert(m_table[b], static_cast<unsigned char>(b));
+        return;
+    }
+    iconv_t cd = openToUtf16(number);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return;
 
@@ -58,7 +92,12 @@ RtfCodePage::RtfCodePage(int number) : m_number(number)
             m_multiByte = true;  // a lead byte waiting for its trail byte
             break;
         }
-        if (r != static_cast<std::size_t>(-1) && outPtr - outBuf == 2)
+        if (r == static_cast<std::size_t>(-1))
+            continue;
+        // Pages with combining marks (1255, 1258) hold a letter back until
+        // they see what follows it.
+        iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+        if (outPtr - outBuf == 2)
             std::memcpy(&m_table[b], outBuf, 2);
     }
     if (m_multiByte) {
@@ -83,11 +122,13 @@ const RtfCodePage& RtfCodePage::get(int number)
     const auto it = pages.find(number);
     if (it != pages.end())
         return *it->second;
-    iconv_t probe = openToUtf16(number);
-    if (probe == reinterpret_cast<iconv_t>(-1) && number != 1252)
-        return get(1252);
-    if (probe != reinterpret_cast<iconv_t>(-1))
-        iconv_close(probe);
+    if (!macCodePageUpperHalf(number)) {
+        iconv_t probe = openToUtf16(number);
+        if (probe == reinterpret_cast<iconv_t>(-1) && number != 1252)
+            return get(1252);
+        if (probe != reinterpret_cast<iconv_t>(-1))
+            iconv_close(probe);
+    }
     auto& page = pages[number];
     page.reset(new RtfCodePage(number));
     return *page;
@@ -96,7 +137,23 @@ const RtfCodePage& RtfCodePage::get(int number)
 int RtfCodePage::forCharset(int charset)
 {
     switch (charset) {
+    // ANSI means Windows-1252 whatever the document's page; symbol fonts
+    // are single bytes too, which a double-byte page would pair up.
+    case 0: return 1252;
+    case 2: return 1252;
     case 77: return 10000;
+    case 78: return 10001;
+    case 79: return 10003;
+    case 80: return 10002;
+    case 81: return 10004;
+    case 82: return 10005;
+    case 83: return 10006;
+    case 84: return 10007;
+    case 85: return 10008;
+    case 86: return 10010;
+    case 87: return 10017;
+    case 88: return 10021;
+    case 89: return 10029;
     case 128: return 932;
     case 129: return 949;
     case 130: return 1361;
@@ -157,7 +214,8 @@ void RtfCodePage::decode(const char* bytes, std::size_t length, QString& out) co
         if (errno == E2BIG)
             continue;
         // An invalid or cut-off sequence: mark it and go on after its first byte.
-        out.append(QChar(kReplacement));
+        const char16_t single = m_number == 10001 ? macJapaneseSingleByte(static_cast<unsigned char>(*inPtr)) : 0;
+        out.append(QChar(single ? single : kReplacement));
         ++inPtr;
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);

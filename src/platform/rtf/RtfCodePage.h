@@ -10,7 +10,8 @@ namespace qp {
 
 // A Windows code page as RTF uses it for \'hh escapes and 8-bit text.
 // Single-byte pages decode through a table; double-byte pages (932, 936,
-// 949, 950, ...) and UTF-8 go through iconv. Bytes that a page does not
+// 949, 950, ...) and UTF-8 go through iconv. Mac pages that iconv lacks have
+// tables of their own or read as the nearest complete page. Bytes that a page does not
 // define never vanish: they become U+FFFD (or, in single-byte pages, the
 // code point of the same number, as Windows does).
 class RtfCodePage {

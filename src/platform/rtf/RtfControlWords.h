@@ -10,7 +10,7 @@ enum class RtfWord {
     Unknown,
     // Destinations.
     Rtf, FontTable, ColorTable, Pict, Field, FldInst, FldRslt, PnText, Pn, ListText,
-    ListTable, List, ListLevel, ListOverrideTable, ListOverride, Upr, Ud, ShpPict, Skipped,
+    ListTable, List, ListLevel, ListOverrideTable, ListOverride, Upr, Ud, ShpPict, NestTableProps, Footnote, Skipped,
     // Document and encoding.
     Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
     // Font and colour tables.
@@ -26,6 +26,8 @@ enum class RtfWord {
     // Characters and breaks.
     Tab, Line, Emdash, Endash, Emspace, Enspace, Qmspace, Bullet, Lquote, Rquote, Ldblquote, Rdblquote,
     Zwj, Zwnj, Ltrmark, Rtlmark, Page, Sect, Cell, NestCell, Row, NestRow,
+    // Notes: the automatic number, endnotes, and the numbering of each kind.
+    Chftn, FtnAlt, FtnNumbering, AftnNumbering, FtnStart, AftnStart,
     // Picture properties.
     PngBlip, JpegBlip, OtherBlip, PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
 };

@@ -16,6 +16,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -83,6 +84,8 @@ struct GroupState {
     Dest dest = Dest::Body;
     bool ownsDest = false;
     bool ownsField = false;
+    bool endsNestedRow = false;
+    bool ownsNote = false;
     bool inUpr = false;
     Dest uprParent = Dest::Body;
     int uc = 1;
@@ -105,10 +108,48 @@ struct Picture {
 
 inline int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
 
+// What a list paragraph's marker text ("2.", "(b)", "iv)") says: the
+// paragraph's number (0 when there is none) and the text around it.
+struct MarkerLabel {
+    int number = 0;
+    QString prefix;
+    QString suffix = QStringLiteral(".");
+};
+MarkerLabel parseMarker(const QString& marker, ListKind kind);
+
 // The list style of an \levelnfc number.
 ListKind kindForNfc(int nfc);
 // The target of a HYPERLINK field instruction, or an empty string.
 QString hyperlinkTarget(const QString& instruction);
+
+// A SYMBOL field: one character, by number, in a font of its own.
+struct SymbolField {
+    enum class Encoding { Ansi, Unicode, ShiftJis };
+    quint32 code = 0;
+    Encoding encoding = Encoding::Ansi;
+    QString font;  // empty: the text's font
+};
+std::optional<SymbolField> symbolField(const QString& instruction);
+
+enum class NoteNumbering : quint8 { Arabic, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman, Chicago };
+
+// The automatic number of a footnote or endnote as the document shows it.
+QString noteNumberText(int number, NoteNumbering numbering);
+
+// A footnote or endnote: its tokens are read after the body, from the group
+// state it began in.
+struct Note {
+    std::size_t start = 0;
+    std::size_t end = 0;
+    GroupState state;
+    QString number;  // empty: a note with a mark of its own
+};
+
+struct Field {
+    QString instruction;
+    // Where the body stood when the result began, or -1 before it.
+    qint64 resultMark = -1;
+};
 
 class RtfParser {
 public:
@@ -119,6 +160,8 @@ public:
 private:
     GroupState& state() { return m_stack.back(); }
 
+    void readTokens();
+    bool documentEndsHere() const;
     void handleText(std::string_view text);
     void handleControlWord(const RtfToken& token);
     void handleSymbol(unsigned char symbol);
@@ -131,6 +174,16 @@ private:
         m_page = nullptr;
     }
     void endDestination(const GroupState& closing);
+    void endField(const Field& field);
+    void anchorNote();
+    void beginNote();
+    void endNote(std::size_t end);
+    bool anchorIsEndnote() const;
+    void insertNoteNumber(const QString& number);
+    void appendNotes();
+    void endBody();
+    void insertSymbol(const SymbolField& symbol);
+    qint64 bodyMark() const { return m_cursor.position() + m_runText.size(); }
 
     int codePageNumber();
     const RtfCodePage& codePage();
@@ -164,6 +217,11 @@ private:
 
     QTextDocument* m_doc;
     QTextCursor m_cursor;
+    RtfTokenizer* m_tokenizer = nullptr;
+    std::string_view m_data;
+    bool m_ended = false;
+    bool m_readsPastEnd = false;
+    bool m_inNote = false;
     std::vector<GroupState> m_stack;
     int m_overflowDepth = 0;
     bool m_star = false;
@@ -182,7 +240,18 @@ private:
     int m_red = 0, m_green = 0, m_blue = 0;
     bool m_colorSet = false;
 
-    QStringList m_fieldInstructions;
+    QList<Field> m_fields;
+
+    std::vector<Note> m_notes;
+    int m_openNote = -1;
+    QString m_anchorNumber;  // of the last anchor, until its note begins
+    QString m_noteNumber;    // of the note being read
+    int m_footnotes = 0;
+    int m_endnotes = 0;
+    int m_footnoteStart = 1;
+    int m_endnoteStart = 1;
+    NoteNumbering m_footnoteNumbering = NoteNumbering::Arabic;
+    NoteNumbering m_endnoteNumbering = NoteNumbering::Arabic;
     QStringList m_links;
     Picture m_pict;
     int m_imageCount = 0;
@@ -197,6 +266,16 @@ private:
     // must notice.
     QHash<qint64, QPointer<QTextList>> m_lsLists;  // keyed by override and level
     QPointer<QTextList> m_pnList;
+    // The last old-style list of each look, which a paragraph whose marker
+    // has the next number continues.
+    struct PnList {
+        ListKind kind;
+        int li;
+        QString prefix;
+        QString suffix;
+        QPointer<QTextList> list;
+    };
+    std::vector<PnList> m_pnLists;
     ListKind m_pnListKind = ListKind::None;
 
     QString m_runText;

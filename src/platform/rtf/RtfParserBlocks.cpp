@@ -26,7 +26,79 @@ QTextListFormat::Style styleFor(ListKind kind)
     }
 }
 
+bool isRomanDigit(QChar c, bool upper)
+{
+    return QStringView(upper ? u"IVXLCDM" : u"ivxlcdm").contains(c);
+}
+
+int romanValue(QStringView digits)
+{
+    const auto value = [](QChar c) {
+        switch (c.toLower().unicode()) {
+        case 'i': return 1;
+        case 'v': return 5;
+        case 'x': return 10;
+        case 'l': return 50;
+        case 'c': return 100;
+        case 'd': return 500;
+        default: return 1000;
+        }
+    };
+    int total = 0;
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        const int v = value(digits[i]);
+        total += (i + 1 < digits.size() && value(digits[i + 1]) > v) ? -v : v;
+    }
+    return total;
+}
+
 }  // namespace
+
+MarkerLabel parseMarker(const QString& marker, ListKind kind)
+{
+    MarkerLabel label;
+    const QString text = marker.trimmed();
+    if (kind == ListKind::Bullet || kind == ListKind::None || text.isEmpty())
+        return label;
+    const bool upper = kind == ListKind::UpperAlpha || kind == ListKind::UpperRoman;
+    const auto isDigit = [&](QChar c) {
+        switch (kind) {
+        case ListKind::Decimal: return c >= u'0' && c <= u'9';
+        case ListKind::UpperRoman:
+        case ListKind::LowerRoman: return isRomanDigit(c, upper);
+        default: return upper ? (c >= u'A' && c <= u'Z') : (c >= u'a' && c <= u'z');
+        }
+    };
+    // The paragraph's own number is the last one: "2.3." numbers the third item.
+    qsizetype end = text.size();
+    while (end > 0 && !isDigit(text[end - 1]))
+        --end;
+    qsizetype start = end;
+    while (start > 0 && isDigit(text[start - 1]))
+        --start;
+    if (start == end || end - start > 9)
+        return label;
+    const QStringView digits = QStringView(text).mid(start, end - start);
+    switch (kind) {
+    case ListKind::Decimal:
+        label.number = digits.toInt();
+        break;
+    case ListKind::UpperRoman:
+    case ListKind::LowerRoman:
+        label.number = romanValue(digits);
+        break;
+    default:
+        for (QChar c : digits)
+            label.number = label.number * 26 + (c.toLower().unicode() - 'a' + 1);
+        break;
+    }
+    label.suffix = text.mid(end);
+    // A prefix with numbers in it belongs to the outer levels, which a list here does not show.
+    const QString prefix = text.left(start);
+    if (!std::any_of(prefix.begin(), prefix.end(), [](QChar c) { return c.isLetterOrNumber(); }))
+        label.prefix = prefix;
+    return label;
+}
 
 ListKind RtfParser::listKind(const ParaState& para) const
 {
@@ -49,10 +121,10 @@ void RtfParser::endParagraph()
         startBlock();
     if (!m_paraHasContent && !m_marker.isEmpty() && !paragraphIsList())
         addToRun(m_marker);
-    m_marker.clear();
     m_cellPending = false;
     flushRun();
     applyParagraphFormat();
+    m_marker.clear();
     m_pendingBreak = true;
     m_paraHasContent = false;
 }
@@ -131,11 +203,33 @@ void RtfParser::applyParagraphFormat()
         return;
     }
     setMarkerFormat();
+    // The marker text is the label the writer showed, so it tells how the
+    // number is punctuated and, for old-style lists, which list a paragraph
+    // continues: one interrupted by another list goes on where it stopped.
+    const MarkerLabel label = parseMarker(m_marker, kind);
     QTextList* list = nullptr;
+    PnList* pn = nullptr;
     if (para.ls > 0) {
         list = m_lsLists.value(qint64(para.ls) * 16 + level).data();
-    } else if (m_pnList && m_pnListKind == kind) {
-        list = m_pnList;
+    } else {
+        const auto same = [&](const PnList& p) {
+            return p.kind == kind && p.li == para.li && p.prefix == label.prefix && p.suffix == label.suffix;
+        };
+        const auto it = std::find_if(m_pnLists.begin(), m_pnLists.end(), same);
+        if (it != m_pnLists.end()) {
+            pn = &*it;
+        } else {
+            if (m_pnLists.size() >= 64)
+                m_pnLists.erase(m_pnLists.begin());
+            m_pnLists.push_back(PnList{kind, para.li, label.prefix, label.suffix, nullptr});
+            pn = &m_pnLists.back();
+        }
+        if (label.number > 0) {
+            if (pn->list && pn->list->count() + 1 == label.number)
+                list = pn->list;
+        } else if (m_pnList && m_pnListKind == kind) {
+            list = m_pnList;
+        }
     }
     if (list) {
         list->add(m_cursor.block());
@@ -143,10 +237,16 @@ void RtfParser::applyParagraphFormat()
         QTextListFormat listFormat;
         listFormat.setStyle(styleFor(kind));
         listFormat.setIndent(level + 1);
+        if (!label.prefix.isEmpty())
+            listFormat.setNumberPrefix(label.prefix);
+        if (label.suffix != QLatin1String("."))
+            listFormat.setNumberSuffix(label.suffix);
         list = m_cursor.createList(listFormat);
         if (para.ls > 0)
             m_lsLists.insert(qint64(para.ls) * 16 + level, list);
     }
+    if (pn)
+        pn->list = list;
     if (para.ls > 0) {
         m_pnList = nullptr;
     } else {
@@ -209,6 +309,15 @@ void RtfParser::finish()
         m_pendingHigh = 0;
         deliver(QStringView(&kReplacement, 1));
     }
+    endBody();
+    if (m_openNote >= 0)
+        endNote(m_data.size());
+    if (!m_notes.empty())
+        appendNotes();
+}
+
+void RtfParser::endBody()
+{
     // The last \par ends the last paragraph; it does not start another.
     if (m_pendingBreak)
         return;

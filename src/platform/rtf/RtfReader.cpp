@@ -5,10 +5,10 @@
 #include "platform/rtf/RtfUnits.h"
 
 #include <QIODevice>
-#include <QRegularExpression>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace qp::rtfread {
@@ -25,41 +25,21 @@ ListKind kindForNfc(int nfc)
     }
 }
 
-QString hyperlinkTarget(const QString& instruction)
-{
-    static const QRegularExpression word(QStringLiteral(R"re("([^"]*)"|(\S+))re"));
-    auto it = word.globalMatch(instruction);
-    if (!it.hasNext() || it.next().captured(2).compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
-        return {};
-    QString url;
-    QString fragment;
-    bool nextIsFragment = false;
-    bool nextIsArgument = false;
-    while (it.hasNext()) {
-        const auto m = it.next();
-        const bool quoted = m.capturedLength(1) > 0 || m.captured(0) == QLatin1String("\"\"");
-        const QString value = quoted ? m.captured(1) : m.captured(2);
-        if (!quoted && value.startsWith(QLatin1Char('\\'))) {
-            nextIsFragment = (value == QLatin1String("\\l"));
-            nextIsArgument = !nextIsFragment && value.size() == 2 && QStringLiteral("otm").contains(value.at(1));
-            continue;
-        }
-        if (nextIsFragment)
-            fragment = value;
-        else if (!nextIsArgument && url.isEmpty())
-            url = value;
-        nextIsFragment = nextIsArgument = false;
-    }
-    if (!fragment.isEmpty())
-        url += QLatin1Char('#') + fragment;
-    return url;
-}
-
 void RtfParser::parse(std::string_view data)
 {
     m_cursor.beginEditBlock();
     RtfTokenizer tokenizer(data);
-    for (RtfToken token = tokenizer.next(); token.type != RtfToken::Type::End; token = tokenizer.next()) {
+    m_tokenizer = &tokenizer;
+    m_data = data;
+    readTokens();
+    finish();
+    m_tokenizer = nullptr;
+    m_cursor.endEditBlock();
+}
+
+void RtfParser::readTokens()
+{
+    for (RtfToken token = m_tokenizer->next(); token.type != RtfToken::Type::End && !m_ended; token = m_tokenizer->next()) {
         // Characters standing in for the last \uN are dropped; a group
         // boundary ends them early.
         if (m_skip > 0) {
@@ -99,8 +79,22 @@ void RtfParser::parse(std::string_view data)
         case RtfToken::Type::End: break;
         }
     }
-    finish();
-    m_cursor.endEditBlock();
+}
+
+// The document ends with its outermost group. What follows is junk (padding,
+// the rest of a disk block) unless the file goes on to a closing brace of its
+// own: then an early brace closed the group, and the text after it is the
+// document's.
+bool RtfParser::documentEndsHere() const
+{
+    const std::string_view rest = m_data.substr(std::min(m_tokenizer->position(), m_data.size()));
+    const std::size_t last = rest.find_last_not_of(std::string_view(" \t\r\n\0", 5));
+    if (last == std::string_view::npos || rest[last] != '}')
+        return true;
+    return std::any_of(rest.begin(), rest.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 && u != '\t' && u != '\r' && u != '\n';
+    });
 }
 
 void RtfParser::handleText(std::string_view text)
@@ -216,8 +210,8 @@ void RtfParser::deliver(QStringView text)
         break;
     }
     case Dest::FieldInst:
-        if (!m_fieldInstructions.isEmpty() && m_fieldInstructions.last().size() < 4096)
-            m_fieldInstructions.last() += text;
+        if (!m_fields.isEmpty() && m_fields.last().instruction.size() < 4096)
+            m_fields.last().instruction += text;
         break;
     case Dest::Marker:
         if (m_marker.size() < kMaxMarker)
@@ -266,6 +260,8 @@ void RtfParser::groupStart()
     GroupState inner = m_stack.back();
     inner.ownsDest = false;
     inner.ownsField = false;
+    inner.endsNestedRow = false;
+    inner.ownsNote = false;
     m_stack.push_back(std::move(inner));
 }
 
@@ -289,6 +285,11 @@ void RtfParser::groupEnd()
     m_stack.pop_back();
     if (closing.ownsDest || closing.ownsField)
         endDestination(closing);
+    if (m_stack.size() == 1 && !m_inNote && !m_readsPastEnd) {
+        // Once the rest is known to be the document's, it stays so.
+        m_ended = documentEndsHere();
+        m_readsPastEnd = !m_ended;
+    }
 }
 
 void RtfParser::setDest(Dest dest)
@@ -299,10 +300,19 @@ void RtfParser::setDest(Dest dest)
 
 void RtfParser::endDestination(const GroupState& closing)
 {
-    if (closing.ownsField && !m_fieldInstructions.isEmpty())
-        m_fieldInstructions.removeLast();
+    if (closing.ownsField && !m_fields.isEmpty())
+        endField(m_fields.takeLast());
     if (!closing.ownsDest)
         return;
+    if (closing.ownsNote) {
+        endNote(m_tokenizer->position() - 1);  // before its closing brace
+        return;
+    }
+    if (closing.endsNestedRow && state().dest == Dest::Body) {
+        m_cellPending = false;
+        endParagraph();
+        return;
+    }
     switch (closing.dest) {
     case Dest::Pict:
         if (state().dest != Dest::Pict)
@@ -315,6 +325,55 @@ void RtfParser::endDestination(const GroupState& closing)
     default:
         break;
     }
+}
+
+// Fields show their stored result. A SYMBOL field is one character, and
+// writers often store none, so an empty result shows the character.
+void RtfParser::endField(const Field& field)
+{
+    if (state().dest != Dest::Body || (field.resultMark >= 0 && bodyMark() != field.resultMark))
+        return;
+    if (const std::optional<SymbolField> symbol = symbolField(field.instruction))
+        insertSymbol(*symbol);
+}
+
+void RtfParser::insertSymbol(const SymbolField& symbol)
+{
+    CharState& chr = state().chr;
+    const int textFont = chr.font;
+    if (!symbol.font.isEmpty()) {
+        int found = -1;
+        int unused = 0;
+        for (auto it = m_fonts.cbegin(); it != m_fonts.cend(); ++it) {
+            if (it->name.compare(symbol.font, Qt::CaseInsensitive) == 0)
+                found = it.key();
+            unused = std::max(unused, it.key() + 1);
+        }
+        if (found < 0 && m_fonts.size() < kMaxTableEntries && unused < std::numeric_limits<int>::max()) {
+            // A symbol font has one byte per character.
+            m_fonts.insert(unused, Font{symbol.font, 1252, true});
+            found = unused;
+        }
+        if (found >= 0)
+            chr.font = found;
+    }
+    m_page = nullptr;
+    QString text;
+    const char32_t code = symbol.code;
+    if (symbol.encoding == SymbolField::Encoding::ShiftJis && code <= 0xFFFF) {
+        const char pair[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        const bool single = code <= 0xFF;
+        RtfCodePage::get(932).decode(single ? pair + 1 : pair, single ? 1 : 2, text);
+    } else if (symbol.encoding == SymbolField::Encoding::Ansi && (code <= 0xFF || (code >= 0xF000 && code <= 0xF0FF))) {
+        // Symbol fonts' characters also come as their private-use code points.
+        const char byte = static_cast<char>(code & 0xFF);
+        codePage().decode(&byte, 1, text);
+    } else {
+        text = QString::fromUcs4(&code, 1);
+    }
+    appendBody(text);
+    chr.font = textFont;
+    m_page = nullptr;
 }
 
 void RtfParser::handleSymbol(unsigned char symbol)
@@ -387,8 +446,8 @@ void RtfParser::handleControlWord(const RtfToken& token)
         m_pict = Picture{};
         break;
     case RtfWord::Field:
-        if (m_fieldInstructions.size() < kMaxDepth) {
-            m_fieldInstructions.append(QString());
+        if (m_fields.size() < kMaxDepth) {
+            m_fields.append(Field{});
             s.ownsField = true;
         }
         break;
@@ -397,7 +456,10 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::FldRslt: {
         setDest(Dest::Body);
-        const QString target = m_fieldInstructions.isEmpty() ? QString() : hyperlinkTarget(m_fieldInstructions.last());
+        if (m_fields.isEmpty())
+            break;
+        m_fields.last().resultMark = bodyMark();
+        const QString target = hyperlinkTarget(m_fields.last().instruction);
         if (!target.isEmpty()) {
             m_links.append(target);
             c.link = static_cast<int>(m_links.size() - 1);
@@ -433,6 +495,36 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::Ud: break;
     case RtfWord::Skipped: setDest(Dest::Skip); break;
+    case RtfWord::Footnote:
+        if (s.dest == Dest::Body && !m_inNote && m_openNote < 0)
+            beginNote();
+        setDest(Dest::Skip);
+        break;
+    case RtfWord::Chftn:
+        if (s.dest == Dest::Body)
+            anchorNote();
+        break;
+    case RtfWord::FtnAlt: break;
+    case RtfWord::FtnNumbering:
+    case RtfWord::AftnNumbering: {
+        const std::string_view kind = token.text.substr(info.word == RtfWord::FtnNumbering ? 4 : 5);
+        const NoteNumbering numbering = kind == "alc"   ? NoteNumbering::LowerAlpha
+                                        : kind == "auc" ? NoteNumbering::UpperAlpha
+                                        : kind == "rlc" ? NoteNumbering::LowerRoman
+                                        : kind == "ruc" ? NoteNumbering::UpperRoman
+                                        : kind == "chi" ? NoteNumbering::Chicago
+                                                        : NoteNumbering::Arabic;
+        (info.word == RtfWord::FtnNumbering ? m_footnoteNumbering : m_endnoteNumbering) = numbering;
+        break;
+    }
+    case RtfWord::FtnStart: m_footnoteStart = std::clamp(p, 1, 32767); break;
+    case RtfWord::AftnStart: m_endnoteStart = std::clamp(p, 1, 32767); break;
+    case RtfWord::NestTableProps:
+        // A nested row's properties, \nestrow among them, come in a group of
+        // their own after its cells: its end is where the row ends.
+        s.endsNestedRow = s.dest == Dest::Body;
+        setDest(Dest::Skip);
+        break;
 
     case RtfWord::Ansi: setDocCodePage(1252); break;
     case RtfWord::Mac: setDocCodePage(10000); break;
@@ -644,7 +736,6 @@ void RtfParser::beginContent()
         // is all there is of it and must stay.
         if (!m_marker.isEmpty() && !paragraphIsList())
             addToRun(m_marker);
-        m_marker.clear();
     }
     if (m_cellPending) {
         m_cellPending = false;

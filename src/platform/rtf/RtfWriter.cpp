@@ -344,7 +344,8 @@ void RtfEmitter::writeListMarker(const QTextBlock& block, QTextList* list)
     const bool bullet = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
                         || style == QTextListFormat::ListSquare || style == QTextListFormat::ListStyleUndefined;
     // The marker text is for readers that do not know \pn; those that do
-    // skip it and number the paragraph themselves.
+    // skip it and number the paragraph themselves. Ours read its number to
+    // tell which list a paragraph continues.
     raw("{");
     word("pntext");
     if (bullet)
@@ -373,11 +374,22 @@ void RtfEmitter::writeListMarker(const QTextBlock& block, QTextList* list)
         writeChar(0x2022);
         raw("}}");
     } else {
+        const QTextListFormat format = list->format();
         word("pnstart", 1);
-        raw("{");
-        word("pntxta");
-        literal('.');
-        raw("}}");
+        if (!format.numberPrefix().isEmpty()) {
+            raw("{");
+            word("pntxtb");
+            writeText(format.numberPrefix());
+            raw("}");
+        }
+        const QString suffix = format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix() : QStringLiteral(".");
+        if (!suffix.isEmpty()) {
+            raw("{");
+            word("pntxta");
+            writeText(suffix);
+            raw("}");
+        }
+        raw("}");
     }
 }
 

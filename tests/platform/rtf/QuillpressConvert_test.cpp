@@ -57,6 +57,15 @@ TEST_F(QuillpressConvert, RtfToTextKeepsTheWords)
     EXPECT_EQ(QString::fromUtf8(readFile("out.txt")), QStringLiteral("Съешь же ещё этих мягких французских булок.\nEnd"));
 }
 
+TEST_F(QuillpressConvert, RtfToTextShowsListLabels)
+{
+    writeFile("list.rtf", R"({\rtf1{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}one\par{\pntext 2.\tab}two\par)"
+                          R"(\pard{\pntext\'b7\tab}{\*\pn\pnlvlblt}dot\par})");
+    const ToolRun r = run({path("list.rtf"), path("out.txt")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(readFile("out.txt")), QStringLiteral("1.\tone\n2.\ttwo\n\u2022\tdot"));
+}
+
 TEST_F(QuillpressConvert, TextToRtfAndBackInAnotherEncoding)
 {
     const QString text = QStringLiteral("first caf\u00E9\nsecond {braces}\n");
@@ -110,9 +119,20 @@ TEST_P(QuillpressConvertFailure, OneLineOnStderrAndTheOutputUntouched)
 INSTANTIATE_TEST_SUITE_P(
     Failures, QuillpressConvertFailure,
     ::testing::Values(FailureCase{"missingInput", QByteArray(), "none.rtf", {}},
-                      FailureCase{"rtfThatIsNotRtf", QByteArray("just words"), "fake.rtf", {}},
                       FailureCase{"notRepresentable", QByteArray("{\\rtf1 \\u1055?}"), "in.rtf",
                                   {QStringLiteral("--encoding"), QStringLiteral("windows-1252")}}));
+
+TEST_F(QuillpressConvert, RtfThatIsNotRtfConvertsAsText)
+{
+    const QByteArray inputs[] = {QByteArray("just words\n"), QByteArray("x{\\rtf1 stray byte before}\n"),
+                                 QByteArray("caf\xE9\r\n")};
+    for (const QByteArray& input : inputs) {
+        writeFile("fake.rtf", input);
+        const ToolRun r = run({path("fake.rtf"), path("out.txt")});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_EQ(readFile("out.txt"), input) << "the text in its own encoding and line ends";
+    }
+}
 
 TEST_F(QuillpressConvert, WrongArgumentsShowUsage)
 {

@@ -1,4 +1,8 @@
+#include "support/QtPrinters.h"
+
+#include "platform/DocumentText.h"
 #include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -57,6 +61,23 @@ QTextBlockFormat blockFormat(const QTextDocument& doc, int blockNumber)
     return doc.findBlockByNumber(blockNumber).blockFormat();
 }
 
+QByteArray writeRtf(const QTextDocument& doc)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    RtfWriter writer;
+    EXPECT_TRUE(writer.write(&buffer, &doc));
+    return bytes;
+}
+
+// Bytes with NULs in them, as the literal spells them.
+template <std::size_t N>
+QByteArray bytes(const char (&literal)[N])
+{
+    return QByteArray(literal, N - 1);
+}
+
 struct TextCase {
     const char* name;
     QByteArray rtf;
@@ -73,6 +94,14 @@ TEST_P(RtfReaderText, KeepsEveryWordOfTheBody)
     const auto doc = readRtf(GetParam().rtf, &ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(textOf(*doc), GetParam().text);
+}
+
+TEST_P(RtfReaderText, WritingAndReadingAgainKeepsTheTextAndWritesTheSame)
+{
+    const QByteArray first = writeRtf(*readRtf(GetParam().rtf));
+    const auto again = readRtf(first);
+    EXPECT_EQ(textOf(*again), GetParam().text);
+    EXPECT_EQ(writeRtf(*again).toStdString(), first.toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,11 +121,28 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"tablesAndInfoSkipped",
                  R"({\rtf1\ansi{\fonttbl{\f0\fswiss Arial;}}{\colortbl;\red255\green0\blue0;}{\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}Body})",
                  "Body"},
-        TextCase{"headersFootersNotesSkipped",
+        TextCase{"headersFootersAnnotationsSkipped",
                  R"({\rtf1{\header H}{\footer F}{\headerl HL}a{\footnote\ftnalt N}b{\*\atnid X}{\*\annotation A}{\annotation B}c})",
-                 "abc"},
+                 "abc\n\nN"},
+        TextCase{"footnotesFollowTheBody",
+                 R"({\rtf1 One{\super\chftn}{\footnote\pard\plain{\super\chftn} First note.} two{\super\chftn})"
+                 R"({\footnote\pard\plain{\super\chftn} Second\par note.}.\par Last\par})",
+                 "One1 two2.\nLast\n\n1 First note.\n2 Second\nnote."},
+        TextCase{"endnotesCountApart",
+                 R"({\rtf1\aftnnrlc a{\super\chftn}{\footnote\ftnalt\pard{\super\chftn} End.}b{\super\chftn}{\footnote\pard{\super\chftn} Foot.}})",
+                 "aib1\n\ni End.\n1 Foot."},
+        TextCase{"footnoteWithoutItsOwnNumber", R"({\rtf1 a\chftn{\footnote\pard Note}\par})", "a1\n\n1 Note"},
+        TextCase{"footnoteWithAMarkOfItsOwn", R"({\rtf1 a{\super *}{\footnote\pard{\super *} Note}\par})", "a*\n\n* Note"},
+        TextCase{"truncatedFootnoteKept", R"({\rtf1 a\chftn{\footnote\pard\chftn  Cut off)", "a1\n\n1 Cut off"},
         TextCase{"fieldResultKept", R"({\rtf1 see {\field{\*\fldinst{PAGE}}{\fldrslt 12}} here})", "see 12 here"},
         TextCase{"fieldWithoutResult", R"({\rtf1 a{\field{\*\fldinst{PAGE}}}b})", "ab"},
+        TextCase{"symbolFieldWithEmptyResult",
+                 R"({\rtf1{\fonttbl{\f0 Arial;}}a{\field{\*\fldinst SYMBOL 74 \\f "Wingdings" \\s 12}{\fldrslt }}b})", "aJb"},
+        TextCase{"symbolFieldWithoutResult", R"({\rtf1 a{\field{\*\fldinst SYMBOL 0xF0B7 \\f Symbol \\h}}b})",
+                 QStringLiteral("a\u00B7b")},
+        TextCase{"symbolFieldUnicode", R"({\rtf1{\field{\*\fldinst {SYMBOL 8364 \\u }}{\fldrslt }}})", QStringLiteral("\u20AC")},
+        TextCase{"symbolFieldShowsItsStoredResultOnce", R"({\rtf1{\field{\*\fldinst SYMBOL 169 \\f "Symbol"}{\fldrslt{\f1 \'d3}}}})",
+                 QStringLiteral("\u00D3")},
         TextCase{"shapePictureOnceOnly", R"({\rtf1 a{\*\shppict{\pict\emfblip 00}}{\nonshppict{\pict\wmetafile8 00}}b})", "ab"},
         TextCase{"objectResultKept", R"({\rtf1 {\object\objemb{\*\objclass Paint}{\*\objdata 0102}{\result shown}}})", "shown"},
         TextCase{"unicodeDestinationPreferred", R"({\rtf1{\upr{ansi text}{\*\ud{unicode text}}}})", "unicode text"},
@@ -105,9 +151,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "a\t\tc\nafter"},
         TextCase{"tableCellWithParagraphs",
                  R"({\rtf1\trowd\cellx1000\cellx2000\pard\intbl one\par two\cell three\cell\row})", "one\ntwo\tthree"},
+        TextCase{"nestedTableFallbackSkipped",
+                 R"({\rtf1\trowd\cellx4000\pard\intbl before\par\itap2 in1\nestcell in2\nestcell{\*\nesttableprops\trowd\cellx1000\cellx2000\nestrow})"
+                 R"({\nonesttables in1 in2\par}\pard\intbl after\cell\row})",
+                 "before\nin1\tin2\nafter"},
         TextCase{"pageBreakDoesNotJoinWords", R"({\rtf1 one\page two\par})", "one\ntwo"},
         TextCase{"sectionBreak", R"({\rtf1 one\par\sect two\sect\par})", "one\ntwo\n"},
-        TextCase{"textAfterRootGroupKept", R"({\rtf1 a} b})", "a b"}));
+        TextCase{"textAfterRootGroupKept", R"({\rtf1 a} b})", "a b"},
+        TextCase{"junkAfterTheLastBraceIgnored", bytes("{\\rtf1 a\\par b}\r\n\x01\x9c\xff\0junk}\x1a\0\0"), "a\nb"},
+        TextCase{"textAfterTheLastBraceIgnored", R"({\rtf1 a\par b} trailing words)", "a\nb"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Characters, RtfReaderText,
@@ -121,6 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"fcharset204", R"({\rtf1\ansi{\fonttbl{\f0\fnil Arial;}{\f1\fnil\fcharset204 Arial Cyr;}}\f1 \'cf\'f0\'e8 \f0 \'e9})",
                  QStringLiteral("При é")},
         TextCase{"fcharsetShiftJis", R"({\rtf1\ansi{\fonttbl{\f0\fcharset128 MS Mincho;}}\f0 \'82\'a0\'82\'a2})", QStringLiteral("あい")},
+        TextCase{"ansicpg1255", R"({\rtf1\ansi\ansicpg1255 \'f9\'ec\'e5\'ed})", QStringLiteral("\u05E9\u05DC\u05D5\u05DD")},
         TextCase{"ansicpg932", R"({\rtf1\ansi\ansicpg932 \'93\'fa\'96\'7b})", QStringLiteral("日本")},
         // The code page of the current font is cached; each of these must drop it.
         TextCase{"escapesPastTheFirstSixteenBytes",
@@ -137,6 +190,18 @@ INSTANTIATE_TEST_SUITE_P(
                  QStringLiteral("abcdefghijklmnopqrstuvwxyz日本日本")},
         TextCase{"shiftJisCutOff", R"({\rtf1\ansi\ansicpg932 a\'82})", QStringLiteral("a\uFFFD")},
         TextCase{"macRoman", R"({\rtf1\mac \'8e})", QStringLiteral("\u00E9")},
+        TextCase{"fcharset0IsWindows1252InAnyPage",
+                 R"({\rtf1\ansi\ansicpg936{\fonttbl{\f0\fswiss\fcharset0 Arial;}{\f1\fnil\fcharset134 SimSun;}}\f0 J\'e4rvi \'a9 \f1 \'d6\'d0})",
+                 QStringLiteral("J\u00E4rvi \u00A9 \u4E2D")},
+        TextCase{"symbolCharsetIsSingleByte", R"({\rtf1\ansi\ansicpg932{\fonttbl{\f0\fcharset2 Symbol;}}\f0 \'b7\'e0x})",
+                 QStringLiteral("\u00B7\u00E0x")},
+        TextCase{"macJapaneseCharset", R"({\rtf1\mac\ansicpg10001{\fonttbl{\f0\fnil\fcharset78 Osaka;}}\f0 \'93\'fa\'96\'7b\'fd})",
+                 QStringLiteral("\u65E5\u672C\u00A9")},
+        TextCase{"macJapanesePage", R"({\rtf1\mac\ansicpg10001 \'82\'a0\'ff})", QStringLiteral("\u3042\u2026")},
+        TextCase{"macGreekCharset", R"({\rtf1\mac{\fonttbl{\f0\fcharset83 Athens;}}\f0 \'e1\'e2})", QStringLiteral("\u03B1\u03B2")},
+        TextCase{"macTurkishPage", R"({\rtf1\mac\ansicpg10081 \'da\'dd})", QStringLiteral("\u011E\u0131")},
+        TextCase{"macCentralEuropePage", R"({\rtf1\mac\ansicpg10029 \'8e\'e4})", QStringLiteral("\u00E9\u0161")},
+        TextCase{"macHebrewCharset", R"({\rtf1\mac{\fonttbl{\f0\fcharset82 Raanana;}}\f0 \'e0\'e1})", QStringLiteral("\u05D0\u05D1")},
         TextCase{"unicodeWithFallback", R"({\rtf1 \u233?x})", QStringLiteral("\u00E9x")},
         TextCase{"unicodeHexFallback", R"({\rtf1 \u1055\'3f\u1088\'3f})", QStringLiteral("Пр")},
         TextCase{"uc0", R"({\rtf1\uc0 \u233 x})", QStringLiteral("\u00E9x")},
@@ -153,7 +218,7 @@ TEST(RtfReader, RefusesWhatIsNotRtfAndLeavesTheDocumentAlone)
 {
     QTextDocument doc;
     doc.setPlainText(QStringLiteral("keep me"));
-    for (const QByteArray& bytes : {QByteArray("plain text"), QByteArray(), QByteArray("{\\rtx1 x}")}) {
+    for (const QByteArray& bytes : {QByteArray("plain text"), QByteArray(), QByteArray("{\\rtx1 x}"), QByteArray("\x01{\\rtf1 x}")}) {
         QByteArray data = bytes;
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
@@ -320,6 +385,59 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"listtextWithUnknownListKeepsBulletAsList",
                  R"({\rtf1{\listtext\'b7\tab}\pard\ls9 one\par})", "one", {QTextListFormat::ListDisc}}));
 
+// The labels a document shows, as its plain text carries them, before and
+// after a write and a second read.
+class RtfReaderListLabels : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(RtfReaderListLabels, PlainTextShowsEachLabelThroughAWriteAndARead)
+{
+    const auto doc = readRtf(GetParam().rtf);
+    EXPECT_EQ(plainTextOf(*doc), GetParam().text);
+    const QByteArray first = writeRtf(*doc);
+    const auto again = readRtf(first);
+    EXPECT_EQ(plainTextOf(*again), GetParam().text);
+    EXPECT_EQ(writeRtf(*again).toStdString(), first.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, RtfReaderListLabels,
+    ::testing::Values(
+        TextCase{"pnNumbers",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}one\par{\pntext 2.\tab}two\par\pard after\par})",
+                 "1.\tone\n2.\ttwo\nafter"},
+        TextCase{"pnLettersWithAParenthesis",
+                 R"({\rtf1\pard{\pntext a)\tab}{\*\pn\pnlvlbody\pnlcltr{\pntxta )}}one\par{\pntext b)\tab}two\par})", "a)\tone\nb)\ttwo"},
+        TextCase{"pnRomanInParentheses",
+                 R"({\rtf1\pard{\pntext (i)\tab}{\*\pn\pnlvlbody\pnlcrm{\pntxtb (}{\pntxta )}}one\par{\pntext (ii)\tab}two\par})",
+                 "(i)\tone\n(ii)\ttwo"},
+        TextCase{"pnBullets",
+                 R"({\rtf1{\fonttbl{\f1\fnil\fcharset2 Symbol;}}\pard{\pntext\f1\'B7\tab}{\*\pn\pnlvlblt\pnf1{\pntxtb\'B7}}first\par{\pntext\f1\'B7\tab}second\par})",
+                 QStringLiteral("\u2022\tfirst\n\u2022\tsecond")},
+        TextCase{"listtableNumbersAndRoman",
+                 R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}{\listlevel\levelnfc2{\leveltext\'02\'01.;}}\listid3}})"
+                 R"({\*\listoverridetable{\listoverride\listid3\ls2}})"
+                 R"({\listtext 1.\tab}\pard\ls2 one\par{\listtext i.\tab}\pard\ls2\ilvl1 sub\par{\listtext 2.\tab}\pard\ls2 two\par})",
+                 "1.\tone\ni.\tsub\n2.\ttwo"},
+        TextCase{"pnListInterruptedByAnotherList",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}one\par)"
+                 R"(\pard\li720{\pntext\'b7\tab}{\*\pn\pnlvlblt{\pntxtb\'b7}}dot\par)"
+                 R"(\pard{\pntext 2.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}two\par{\pntext 3.\tab}three\par})",
+                 QStringLiteral("1.\tone\n\u2022\tdot\n2.\ttwo\n3.\tthree")},
+        TextCase{"pnListInterruptedByText",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}one\par\pard between\par)"
+                 R"(\pard{\pntext 2.\tab}{\*\pn\pnlvlbody\pndec}two\par})",
+                 "1.\tone\nbetween\n2.\ttwo"},
+        TextCase{"pnListsOneAfterTheOther",
+                 R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}a\par{\pntext 2.\tab}b\par)"
+                 R"(\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec}c\par})",
+                 "1.\ta\n2.\tb\n1.\tc"},
+        TextCase{"lsListInterruptedByAnotherList",
+                 R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}\listid1}{\list{\listlevel\levelnfc23}\listid2}})"
+                 R"({\*\listoverridetable{\listoverride\listid1\ls1}{\listoverride\listid2\ls2}})"
+                 R"(\pard\ls1 one\par\pard\ls2 dot\par\pard\ls1 two\par})",
+                 QStringLiteral("1.\tone\n\u2022\tdot\n2.\ttwo")},
+        TextCase{"markersWithoutAListStayText", R"({\rtf1{\pntext 1.\tab}one\par{\pntext 2.\tab}two\par})", "1.\tone\n2.\ttwo"}));
+
 TEST(RtfReader, ConsecutivePnParagraphsShareOneList)
 {
     const auto doc = readRtf(
@@ -358,6 +476,29 @@ TEST(RtfReader, HyperlinksBecomeAnchors)
     EXPECT_TRUE(link.fontUnderline());
     EXPECT_FALSE(formatAt(*doc, 9).isAnchor()) << "the link ends with its field";
     EXPECT_EQ(formatAt(*doc, 13).anchorHref(), QStringLiteral("#intro"));
+}
+
+TEST(RtfReader, NoteNumbersAreRaisedAndNotesKeepTheirFormat)
+{
+    const auto doc = readRtf(R"({\rtf1 a\chftn{\footnote\pard\plain\chftn  {\b bold} note}\par})");
+    ASSERT_EQ(textOf(*doc), QStringLiteral("a1\n\n1 bold note"));
+    EXPECT_EQ(formatAt(*doc, 0).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(formatAt(*doc, 1).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatAt(*doc, 4).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatAt(*doc, 5).verticalAlignment(), QTextCharFormat::AlignNormal);
+    EXPECT_EQ(formatAt(*doc, 6).fontWeight(), QFont::Bold);
+    EXPECT_EQ(formatAt(*doc, 11).fontWeight(), QFont::Normal);
+}
+
+TEST(RtfReader, SymbolFieldCharactersAreInTheirOwnFont)
+{
+    const auto doc = readRtf(
+        R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\fcharset2 Symbol;}}\f0 a{\field{\*\fldinst SYMBOL 74 \\f "Wingdings"}{\fldrslt }})"
+        R"({\field{\*\fldinst SYMBOL 97 \\f "Symbol"}{\fldrslt }}b})");
+    ASSERT_EQ(textOf(*doc), QStringLiteral("aJab"));
+    EXPECT_EQ(formatAt(*doc, 1).fontFamilies().toStringList(), QStringList{"Wingdings"});
+    EXPECT_EQ(formatAt(*doc, 2).fontFamilies().toStringList(), QStringList{"Symbol"});
+    EXPECT_EQ(formatAt(*doc, 3).fontFamilies().toStringList(), QStringList{"Arial"});
 }
 
 QByteArray hexOf(const QImage& image, const char* format)
@@ -414,7 +555,7 @@ TEST(RtfReader, PicturesBecomeImageResources)
     EXPECT_EQ(doc->resource(QTextDocument::ImageResource, QUrl(images[0].name())).value<QImage>().pixel(0, 0), qRgb(0, 255, 0));
 }
 
-TEST(RtfReader, WordStyleFixtureKeepsBodyOnly)
+TEST(RtfReader, WordStyleFixtureKeepsBodyAndFootnote)
 {
     const auto doc = readRtf(fixture("wordstyle.rtf"));
     EXPECT_EQ(textOf(*doc),
@@ -423,7 +564,9 @@ TEST(RtfReader, WordStyleFixtureKeepsBodyOnly)
                              "First item\n"
                              "Second item\n"
                              "Cell one\tCell two\n"
-                             "Last paragraph \u2014 done."));
+                             "Last paragraph \u2014 done.\n"
+                             "\n"
+                             "1 A footnote."));
     EXPECT_EQ(doc->findBlockByNumber(2).textList()->format().style(), QTextListFormat::ListDisc);
 }
 

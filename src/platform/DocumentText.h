@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QTextBlock;
+class QTextDocument;
+
+namespace qp {
+
+// The label a list paragraph shows, as text: the number or letter with its
+// punctuation ("3.", "b)") or the bullet ("•"); empty for other paragraphs.
+QString listLabel(const QTextBlock& block);
+
+// A rich document as a plain-text file holds it: '\n' between paragraphs and
+// for line breaks, each list paragraph starting with its label and a tab,
+// and no pictures.
+QString plainTextOf(const QTextDocument& doc);
+// The same for the document positions [from, to); a paragraph's label goes
+// with it when the paragraph's start is inside.
+QString plainTextOf(const QTextDocument& doc, int from, int to);
+
+}  // namespace qp

@@ -1,0 +1,70 @@
+#include "support/QtPrinters.h"
+
+#include "platform/DocumentText.h"
+
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace qp {
+namespace {
+
+// intro / 1. one / • dot / 2. two / a) three / after, with a picture and a
+// line break in the text.
+void fill(QTextDocument& doc)
+{
+    QTextCursor c(&doc);
+    c.insertText(QStringLiteral("intro"));
+    c.insertBlock();
+    QTextList* numbers = c.createList(QTextListFormat::ListDecimal);
+    c.insertText(QStringLiteral("one"));
+    c.insertBlock();
+    c.createList(QTextListFormat::ListDisc);
+    c.insertText(QStringLiteral("dot"));
+    c.insertBlock();
+    numbers->add(c.block());
+    c.insertText(QStringLiteral("two"));
+    c.insertBlock();
+    QTextListFormat letters;
+    letters.setStyle(QTextListFormat::ListLowerAlpha);
+    letters.setNumberSuffix(QStringLiteral(")"));
+    c.createList(letters);
+    c.insertText(QStringLiteral("three\u2028more"));
+    c.insertBlock(QTextBlockFormat());
+    doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("mem:p")), QImage(2, 2, QImage::Format_RGB32));
+    QTextImageFormat picture;
+    picture.setName(QStringLiteral("mem:p"));
+    c.insertText(QStringLiteral("af"));
+    c.insertImage(picture);
+    c.insertText(QStringLiteral("ter\uFFFC"));
+}
+
+TEST(DocumentText, ListParagraphsStartWithTheirLabelAndATab)
+{
+    QTextDocument doc;
+    fill(doc);
+    EXPECT_EQ(plainTextOf(doc), QStringLiteral("intro\n1.\tone\n\u2022\tdot\n2.\ttwo\na)\tthree\nmore\naf"
+                                               "ter\uFFFC"))
+        << "pictures leave no trace; a typed object character stays";
+    EXPECT_EQ(listLabel(doc.findBlockByNumber(3)), QStringLiteral("2."));
+    EXPECT_EQ(listLabel(doc.findBlockByNumber(0)), QString());
+}
+
+TEST(DocumentText, APartTakesTheLabelsOfTheParagraphsThatStartInIt)
+{
+    QTextDocument doc;
+    fill(doc);
+    const int two = doc.findBlockByNumber(3).position();
+    EXPECT_EQ(plainTextOf(doc, two + 1, two + 3), QStringLiteral("wo"));
+    EXPECT_EQ(plainTextOf(doc, two - 2, two + 3), QStringLiteral("t\n2.\ttwo"));
+    EXPECT_EQ(plainTextOf(doc, two, two + 4), QStringLiteral("2.\ttwo\n")) << "the paragraph break is in the part";
+    EXPECT_EQ(plainTextOf(doc, two, two), QString());
+}
+
+}  // namespace
+}  // namespace qp
