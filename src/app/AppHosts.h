@@ -5,6 +5,7 @@
 namespace qp {
 
 class EditingHost;
+class FormatHost;
 class SearchHost;
 class TApp;
 class ViewHost;
@@ -14,5 +15,6 @@ class ViewHost;
 std::unique_ptr<EditingHost> makeEditingHost(TApp& app);
 std::unique_ptr<ViewHost> makeViewHost(TApp& app);
 std::unique_ptr<SearchHost> makeSearchHost(TApp& app);
+std::unique_ptr<FormatHost> makeFormatHost(TApp& app);
 
 }  // namespace qp

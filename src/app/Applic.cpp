@@ -59,7 +59,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
       m_services(services),
       m_arguments(std::move(arguments)),
       m_editingHost(makeEditingHost(*this)),
-      m_viewHost(makeViewHost(*this))
+      m_viewHost(makeViewHost(*this)),
+      m_formatHost(makeFormatHost(*this))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));
@@ -433,7 +434,11 @@ bool TApp::eventFilter(QObject* watched, QEvent* event)
 // Steps of start-up whose features come later; each stays a named step so the order holds.
 void TApp::fillToolSlots() {}
 void TApp::versionCheck() {}
-void TApp::applyDefaultFormat() {}
+void TApp::applyDefaultFormat()
+{
+    qp::applyDefaultFormat(*RichEdit1, registry());
+}
+
 void TApp::refreshStatePanel()
 {
     qp::refreshStatePanel(*StatusBar1, int(m_document.state));

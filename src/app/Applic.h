@@ -3,6 +3,7 @@
 #include "app/Commands.h"
 #include "app/Global.h"
 #include "app/document/Tools_File.h"
+#include "format/Tools_Format.h"
 #include "settings/DateTimePatterns.h"
 #include "settings/Settings.h"
 
@@ -86,6 +87,9 @@ public:
     // The main window as the editing and view commands see it.
     EditingHost& editingHost() const { return *m_editingHost; }
     ViewHost& viewHost() const { return *m_viewHost; }
+    FormatHost& formatHost() const { return *m_formatHost; }
+    // The format painter's memory, kept while the program runs.
+    FormatMemory& formatMemory() { return m_formatMemory; }
     // The command line without the program name; at most the first two count.
     const QStringList& arguments() const { return m_arguments; }
 
@@ -196,6 +200,8 @@ private:
     CommandDispatch* m_dispatch = nullptr;
     std::unique_ptr<EditingHost> m_editingHost;
     std::unique_ptr<ViewHost> m_viewHost;
+    std::unique_ptr<FormatHost> m_formatHost;
+    FormatMemory m_formatMemory;
     bool m_shownOnce = false;
     bool m_endRequested = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/RichEdit.h"
 
 #include "platform/Errors.h"
+#include "platform/Fonts.h"
 #include "platform/RichEditPageRenderer.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
@@ -100,6 +101,7 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
 
+    installFontSubstitutes();
     QFont font(QStringLiteral("Courier New"));
     font.setPixelSize(13);
     // Kerning and ligatures of Latin text cost a third of the layout of a long
@@ -188,12 +190,31 @@ void RichEdit::loadFile(const QString& path)
     if (file.error() != QFileDevice::NoError)
         throw AppError(QString::fromLatin1(kLoadFailed));
     file.close();
+    loadBytes(bytes);
+}
 
+void RichEdit::loadBytes(const QByteArray& bytes)
+{
     if (m_mode == TextMode::Rich && loadRichText(bytes))
         return;
     DecodedText decoded = decodePlainText(bytes);
+    // Plain text has one paragraph format, that of the caret; carried only
+    // when it is more than the plain default, since it costs a pass over the text.
+    const QTextBlockFormat carried = textCursor().blockFormat();
+    const bool carry = !carried.tabPositions().isEmpty()
+                       || (carried.alignment() & Qt::AlignHorizontal_Mask & ~Qt::AlignLeft) != 0;
     setPlainContent(decoded.text);
     m_fileFormat = decoded.format;
+    if (carry) {
+        QTextBlockFormat paragraph;
+        paragraph.setAlignment(carried.alignment());
+        paragraph.setTabPositions(carried.tabPositions());
+        document()->setUndoRedoEnabled(false);
+        QTextCursor all(document());
+        all.select(QTextCursor::Document);
+        all.mergeBlockFormat(paragraph);
+        document()->setUndoRedoEnabled(true);
+    }
 }
 
 bool RichEdit::loadRichText(const QByteArray& rtf)
@@ -920,7 +941,8 @@ FontStyles stylesOf(const QFont& font)
 
 QColor colorOf(const QTextCharFormat& format)
 {
-    return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color() : QColor();
+    // No brush is the automatic colour, as the painter and the RTF writer take it.
+    return format.foreground().style() != Qt::NoBrush ? format.foreground().color() : QColor();
 }
 
 }  // namespace
@@ -996,7 +1018,8 @@ CharFormat RichEdit::selectionCharFormat() const
 void RichEdit::setSelectionCharFormat(const CharFormat& format, CharAttributes which)
 {
     QTextCharFormat f;
-    if (which.testFlag(CharAttribute::Name))
+    // An empty name (a face name being typed afresh) keeps the face.
+    if (which.testFlag(CharAttribute::Name) && !format.fontName.isEmpty())
         f.setFontFamilies(QStringList{format.fontName});
     if (which.testFlag(CharAttribute::Size))
         f.setFontPointSize(std::max<qreal>(1, format.sizePoints));
@@ -1009,7 +1032,7 @@ void RichEdit::setSelectionCharFormat(const CharFormat& format, CharAttributes w
     if (which.testFlag(CharAttribute::StrikeOut))
         f.setFontStrikeOut(format.styles.testFlag(FontStyle::StrikeOut));
     if (which.testFlag(CharAttribute::Color))
-        f.setForeground(format.color.isValid() ? format.color : palette().color(QPalette::Text));
+        f.setForeground(format.color.isValid() ? QBrush(format.color) : QBrush());
     mergeCurrentCharFormat(f);
 }
 
@@ -1107,6 +1130,8 @@ qreal RichEdit::defaultFontSize() const
 
 void RichEdit::setDefaultFontName(const QString& name)
 {
+    if (name.isEmpty())
+        return;
     QFont f = document()->defaultFont();
     f.setFamilies(QStringList{name});
     setFont(f);
