@@ -1082,9 +1082,12 @@ void RichEdit::setSelectionParagraphFormat(const ParagraphFormat& format, Paragr
         if (which.testFlag(ParagraphAttribute::LeftIndent))
             leftIndent = format.leftIndent;
         if (which & (ParagraphAttribute::FirstIndent | ParagraphAttribute::LeftIndent)) {
-            // Text cannot start left of the edge: keep both line starts at 0 or more.
+            // Text cannot start left of the edge: a first line asked to go
+            // further stops there, and the other lines still move with it
+            // as far as the edge allows.
+            const qreal otherLines = std::max<qreal>(0, firstIndent + leftIndent);
             firstIndent = std::max<qreal>(0, firstIndent);
-            leftIndent = std::max(-firstIndent, leftIndent);
+            leftIndent = otherLines - firstIndent;
             f.setLeftMargin((firstIndent + leftIndent) * kPixelsPerPoint);
             f.setTextIndent(-leftIndent * kPixelsPerPoint);
         }
