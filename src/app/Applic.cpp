@@ -437,6 +437,9 @@ void TApp::versionCheck() {}
 void TApp::applyDefaultFormat()
 {
     qp::applyDefaultFormat(*RichEdit1, registry());
+    // At start-up and on New the document is empty: formatting it is no edit to undo.
+    if (RichEdit1->textLength() == 0)
+        RichEdit1->clearUndo();
 }
 
 void TApp::refreshStatePanel()

@@ -433,6 +433,11 @@ bool RichEdit::canUndo() const
     return document()->isUndoAvailable();
 }
 
+void RichEdit::clearUndo()
+{
+    document()->clearUndoRedoStacks();
+}
+
 int RichEdit::findText(const QString& what, int start, int length, FindOptions options) const
 {
     const qsizetype m = what.size();

@@ -111,6 +111,7 @@ public:
     void deleteSelection();
     int findText(const QString& what, int start, int length, FindOptions options) const;
     bool canUndo() const;
+    void clearUndo();
 
     // Selection attributes
     CharFormat selectionCharFormat() const;
