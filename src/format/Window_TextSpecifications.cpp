@@ -63,8 +63,9 @@ TForm_TextSpecifications::TForm_TextSpecifications(std::unique_ptr<FormatHost> h
     setObjectName(QStringLiteral("TForm_TextSpecifications"));
     setWindowTitle(QStringLiteral("Text Specifications"));
     setModal(false);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // A fixed dialog frame: a close button and no more, above every other window.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     buildControls();
     connectControls();
 }

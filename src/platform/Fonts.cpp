@@ -35,7 +35,14 @@ const QStringList& fontFamilies()
 {
     static const QStringList families = [] {
         installFontSubstitutes();
-        QStringList result = QFontDatabase::families();
+        // A family that several foundries supply is listed once per foundry,
+        // as "Name [Foundry]"; a document names the family alone.
+        QStringList result;
+        for (const QString& family : QFontDatabase::families()) {
+            const qsizetype bracket = family.indexOf(QLatin1String(" ["));
+            result << (bracket > 0 && family.endsWith(QLatin1Char(']')) ? family.left(bracket) : family);
+        }
+        result.removeDuplicates();
         for (const auto& [face, substitute] : kSubstitutes) {
             const QString name = QString::fromLatin1(face);
             if (!result.contains(name, Qt::CaseInsensitive) && !QFont::substitutes(name).isEmpty())

@@ -9,8 +9,8 @@ namespace qp {
 // metrics, so lines break where they did. The stored name never changes.
 void installFontSubstitutes();
 
-// The font families installed for the screen, with the faces shown through
-// a substitute, unsorted. Gathered once per run.
+// The font families installed for the screen, each once and without its
+// foundry, with the faces shown through a substitute; unsorted. Gathered once per run.
 const QStringList& fontFamilies();
 
 }  // namespace qp

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTest>
 
 using namespace qp;
@@ -179,6 +180,9 @@ TEST_F(TextSpecifications, ControlsCaptionsAndKeyboardOrder)
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     EXPECT_EQ(names, sorted);
+    EXPECT_EQ(QStringList(names).size(), QSet<QString>(names.begin(), names.end()).size()) << "each family once";
+    for (const QString& name : names)
+        EXPECT_FALSE(name.contains(" [")) << name.toStdString() << ": families without their foundry";
 
     // Nothing cut off: every control inside the window and at least its own minimum size.
     for (QWidget* widget : dialog()->findChildren<QWidget*>()) {
