@@ -198,23 +198,33 @@ void RichEdit::loadBytes(const QByteArray& bytes)
     if (m_mode == TextMode::Rich && loadRichText(bytes))
         return;
     DecodedText decoded = decodePlainText(bytes);
-    // Plain text has one paragraph format, that of the caret; carried only
-    // when it is more than the plain default, since it costs a pass over the text.
-    const QTextBlockFormat carried = textCursor().blockFormat();
-    const bool carry = !carried.tabPositions().isEmpty()
-                       || (carried.alignment() & Qt::AlignHorizontal_Mask & ~Qt::AlignLeft) != 0;
-    setPlainContent(decoded.text);
     m_fileFormat = decoded.format;
-    if (carry) {
-        QTextBlockFormat paragraph;
-        paragraph.setAlignment(carried.alignment());
-        paragraph.setTabPositions(carried.tabPositions());
-        document()->setUndoRedoEnabled(false);
-        QTextCursor all(document());
-        all.select(QTextCursor::Document);
-        all.mergeBlockFormat(paragraph);
-        document()->setUndoRedoEnabled(true);
+    // Plain text has one paragraph format, that of the caret.
+    const QTextBlockFormat carried = textCursor().blockFormat();
+    if (carried.tabPositions().isEmpty() && (carried.alignment() & Qt::AlignHorizontal_Mask & ~Qt::AlignLeft) == 0) {
+        setPlainContent(decoded.text);
+        return;
     }
+    // Built in a document of its own, every new paragraph inherits the
+    // format of the first, and the view lays out only what it shows; changing
+    // the paragraphs in the shown document would lay them all out at once.
+    QTextBlockFormat paragraph;
+    paragraph.setAlignment(carried.alignment());
+    paragraph.setTabPositions(carried.tabPositions());
+    const QTextCharFormat characters = currentCharFormat();
+    auto* doc = new QTextDocument(this);
+    prepareDocument(doc);
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.setBlockFormat(paragraph);
+    cursor.setBlockCharFormat(characters);
+    cursor.insertText(decoded.text, characters);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    adoptDocument(doc);
+    m_lastAnchor = m_lastPosition = -1;
+    Q_EMIT editTextChanged();
+    emitSelectionIfMoved();
 }
 
 bool RichEdit::loadRichText(const QByteArray& rtf)
