@@ -95,6 +95,31 @@ void BM_LoadPlainText10MB(benchmark::State& state)
 }
 BENCHMARK(BM_LoadPlainText10MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The same into an empty paragraph that a stored default format has centred
+// and given tab stops: plain text takes that paragraph format whole.
+void BM_LoadPlainText10MBIntoFormattedParagraph(benchmark::State& state)
+{
+    const QString& path = bigFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto edit = shownEditor(true);
+        edit->setTextMode(qp::TextMode::Plain);
+        qp::ParagraphFormat centred;
+        centred.alignment = qp::ParagraphAlignment::Center;
+        for (int k = 1; k <= 32; ++k)
+            centred.tabStops << 30.0 * k;
+        edit->setSelectionParagraphFormat(centred, qp::ParagraphAttribute::Alignment | qp::ParagraphAttribute::TabStops);
+        state.ResumeTiming();
+        edit->loadFile(path);
+        benchmark::DoNotOptimize(edit->textLength());
+        state.PauseTiming();
+        edit.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(path).size());
+}
+BENCHMARK(BM_LoadPlainText10MBIntoFormattedParagraph)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_ToDocumentPosition(benchmark::State& state)
 {
     qp::RichEdit& edit = bigEditor();

@@ -10,6 +10,7 @@
 #include "editing/Tools_Statusbar.h"
 #include "editing/ViewCommands.h"
 #include "editing/Window_FindAndReplace.h"
+#include "format/Tools_Format.h"
 #include "platform/Services.h"
 #include "platform/SystemServices.h"
 
@@ -195,6 +196,21 @@ private:
     TApp& m_app;
 };
 
+class AppFormatHost final : public FormatHost {
+public:
+    explicit AppFormatHost(TApp& app) : m_app(app) {}
+
+    RichEdit& editor() override { return m_app.editor(); }
+    Registry& registry() override { return m_app.registry(); }
+    MessageService& messages() override { return m_app.services().messages; }
+    bool guarded(const std::function<void()>& work) override { return m_app.guarded(work); }
+    bool rememberDialogPosition() override { return m_app.options().rememberDialogPosition; }
+    QRect mainWindowFrame() override { return m_app.frameGeometry(); }
+
+private:
+    TApp& m_app;
+};
+
 }  // namespace
 
 std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app)
@@ -225,6 +241,11 @@ std::unique_ptr<ViewHost> makeViewHost(TApp& app)
 std::unique_ptr<SearchHost> makeSearchHost(TApp& app)
 {
     return std::make_unique<AppSearchHost>(app);
+}
+
+std::unique_ptr<FormatHost> makeFormatHost(TApp& app)
+{
+    return std::make_unique<AppFormatHost>(app);
 }
 
 }  // namespace qp

@@ -8,6 +8,7 @@ class AutoWordsHost;
 class EditingDialogHost;
 class EditingHost;
 class FilesHost;
+class FormatHost;
 class SearchHost;
 class TApp;
 class ViewHost;
@@ -20,5 +21,6 @@ std::unique_ptr<SearchHost> makeSearchHost(TApp& app);
 std::unique_ptr<FilesHost> makeFilesHost(TApp& app);
 std::unique_ptr<EditingDialogHost> makeEditingDialogHost(TApp& app);
 std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app);
+std::unique_ptr<FormatHost> makeFormatHost(TApp& app);
 
 }  // namespace qp

@@ -62,7 +62,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
       m_arguments(std::move(arguments)),
       m_editingHost(makeEditingHost(*this)),
       m_viewHost(makeViewHost(*this)),
-      m_autoWordsHost(makeAutoWordsHost(*this))
+      m_autoWordsHost(makeAutoWordsHost(*this)),
+      m_formatHost(makeFormatHost(*this))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));
@@ -437,7 +438,14 @@ bool TApp::eventFilter(QObject* watched, QEvent* event)
 // Steps of start-up whose features come later; each stays a named step so the order holds.
 void TApp::fillToolSlots() {}
 void TApp::versionCheck() {}
-void TApp::applyDefaultFormat() {}
+void TApp::applyDefaultFormat()
+{
+    qp::applyDefaultFormat(*RichEdit1, registry());
+    // At start-up and on New the document is empty: formatting it is no edit to undo.
+    if (RichEdit1->textLength() == 0)
+        RichEdit1->clearUndo();
+}
+
 void TApp::refreshStatePanel()
 {
     qp::refreshStatePanel(*StatusBar1, int(m_document.state));

@@ -3,6 +3,7 @@
 #include "app/Commands.h"
 #include "app/Global.h"
 #include "app/document/Tools_File.h"
+#include "format/Tools_Format.h"
 #include "settings/DateTimePatterns.h"
 #include "settings/Settings.h"
 
@@ -91,6 +92,9 @@ public:
     AutoWordsHost& autoWordsHost() const { return *m_autoWordsHost; }
     // ComboBox1: the auto-word list at the caret.
     AutoWordList& autoWordList() const { return *ComboBox1; }
+    FormatHost& formatHost() const { return *m_formatHost; }
+    // The format painter's memory, kept while the program runs.
+    FormatMemory& formatMemory() { return m_formatMemory; }
     // The command line without the program name; at most the first two count.
     const QStringList& arguments() const { return m_arguments; }
 
@@ -203,6 +207,8 @@ private:
     std::unique_ptr<ViewHost> m_viewHost;
     std::unique_ptr<AutoWordsHost> m_autoWordsHost;
     AutoWordList* ComboBox1 = nullptr;
+    std::unique_ptr<FormatHost> m_formatHost;
+    FormatMemory m_formatMemory;
     bool m_shownOnce = false;
     bool m_endRequested = false;
 };

@@ -12,6 +12,8 @@
 #include "editing/Window_InsertCharacter.h"
 #include "files/Window_MyFiles.h"
 #include "files/Window_RecentFiles.h"
+#include "format/Tools_Format.h"
+#include "format/Window_TextSpecifications.h"
 #include "settings/Window_Settings.h"
 
 namespace qp {
@@ -51,6 +53,16 @@ template <void (*Run)(TForm_FindAndReplace&)>
 void onSearch(TApp& app)
 {
     Run(*app.windows().findAndReplace);
+}
+
+void copyFormat(TApp& app)
+{
+    formatCopyFormat(app.editor(), app.formatMemory());
+}
+
+void pasteFormat(TApp& app)
+{
+    formatPasteFormat(app.editor(), app.formatMemory());
 }
 
 template <int Slot>
@@ -99,12 +111,12 @@ constexpr CommandRow Rows[] = {
     {C::RichEditAlignLeft1, "RichEditAlignLeft1", "Align &Left", "Ctrl+L", Standard | Checkable, [](TApp&) { standardAlign(Qt::AlignLeft); }},
     {C::RichEditAlignRight1, "RichEditAlignRight1", "Align &Right", "Ctrl+R", Standard | Checkable, [](TApp&) { standardAlign(Qt::AlignRight); }},
     {C::RichEditAlignCenter1, "RichEditAlignCenter1", "C&enter", "Ctrl+E", Standard | Checkable, [](TApp&) { standardAlign(Qt::AlignHCenter); }},
-    {C::Format_IncreaseFontsize, "Action_Format_IncreaseFontsize", "I&ncrease Fontsize", "Ctrl+Shift+.", NoFlags, nullptr},
-    {C::Format_DecreaseFontsize, "Action_Format_DecreaseFontsize", "Decrea&se Fontsize", "Ctrl+Shift+,", NoFlags, nullptr},
-    {C::Format_CopyFormat, "Action_Format_CopyFormat", "&Copy Format", "Ctrl+Shift+C", NoFlags, nullptr},
-    {C::Format_PasteFormat, "Action_Format_PasteFormat", "&Paste Format", "Ctrl+Shift+V", NoFlags, nullptr},
-    {C::Format_RemoveFormat, "Action_Format_RemoveFormat", "Re&move Format...", "Alt+Backspace", StartsDisabled, nullptr},
-    {C::Format_TextSpecifications, "Action_Format_TextSpecifications", "&Text Specifications...", "Ctrl+H", NoFlags, nullptr},
+    {C::Format_IncreaseFontsize, "Action_Format_IncreaseFontsize", "I&ncrease Fontsize", "Ctrl+Shift+.", NoFlags, onEditor<formatIncreaseFontsize>},
+    {C::Format_DecreaseFontsize, "Action_Format_DecreaseFontsize", "Decrea&se Fontsize", "Ctrl+Shift+,", NoFlags, onEditor<formatDecreaseFontsize>},
+    {C::Format_CopyFormat, "Action_Format_CopyFormat", "&Copy Format", "Ctrl+Shift+C", NoFlags, copyFormat},
+    {C::Format_PasteFormat, "Action_Format_PasteFormat", "&Paste Format", "Ctrl+Shift+V", NoFlags, pasteFormat},
+    {C::Format_RemoveFormat, "Action_Format_RemoveFormat", "Re&move Format...", "Alt+Backspace", StartsDisabled, [](TApp& a) { formatRemoveFormat(a.formatHost()); }},
+    {C::Format_TextSpecifications, "Action_Format_TextSpecifications", "&Text Specifications...", "Ctrl+H", NoFlags, [](TApp& a) { a.windows().textSpecifications->showDialog(); }},
     {C::Search_FindSelection, "Action_Search_FindSelection", "Find &Selection", "F2", StartsDisabled, onSearch<searchFindSelection>},
     {C::Search_FindNext, "Action_Search_FindNext", "Find &Next", "F3", StartsDisabled, onSearch<searchFindNext>},
     {C::Search_FindAndReplace, "Action_Search_FindAndReplace", "&Find and Replace...", "Ctrl+F", NoFlags, onSearch<searchFindAndReplace>},
@@ -144,8 +156,8 @@ constexpr CommandRow Rows[] = {
     {C::Edit_Clip2Paste, "Action_Edit_Clip2Paste", "", "Alt+2", NoFlags, clipPasteSlot<2>},
     {C::Edit_Clip3Paste, "Action_Edit_Clip3Paste", "", "Alt+3", NoFlags, clipPasteSlot<3>},
     {C::Edit_Clip4Paste, "Action_Edit_Clip4Paste", "", "Alt+4", NoFlags, clipPasteSlot<4>},
-    {C::Format_IncreaseIndent, "Action_Format_IncreaseIndent", "", "Ctrl+.", NoFlags, nullptr},
-    {C::Format_DecreaseIndent, "Action_Format_DecreaseIndent", "", "Ctrl+,", NoFlags, nullptr},
+    {C::Format_IncreaseIndent, "Action_Format_IncreaseIndent", "", "Ctrl+.", NoFlags, onEditor<formatIncreaseIndent>},
+    {C::Format_DecreaseIndent, "Action_Format_DecreaseIndent", "", "Ctrl+,", NoFlags, onEditor<formatDecreaseIndent>},
     {C::Other_SetFocusToRichEdit, "Action_Other_SetFocusToRichEdit", "", "Ctrl+Tab", NoFlags, onEditing<setFocusToRichEdit>},
     {C::Other_InsertDoubleReturn, "Action_Other_InsertDoubleReturn", "", "Shift+Return", NoFlags, onEditor<insertDoubleReturn>},
     {C::Other_PopupAlternative, "Action_Other_PopupAlternative", "", "Ctrl+Space", NoFlags, onEditing<popupAlternative>},

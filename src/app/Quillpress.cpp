@@ -45,7 +45,7 @@ void createWindows(TApp& app)
 {
     AppWindows& w = app.windows();
     w.recentFiles = new TForm_RecentFiles(makeFilesHost(app), &app);
-    w.textSpecifications = new TForm_TextSpecifications(&app);
+    w.textSpecifications = new TForm_TextSpecifications(makeFormatHost(app), &app);
     w.findAndReplace = new TForm_FindAndReplace(makeSearchHost(app), &app);
     w.goToLine = new TForm_GoToLine(makeEditingDialogHost(app), &app);
     w.insertCharacter = new TForm_InsertCharacter(makeEditingDialogHost(app), &app);

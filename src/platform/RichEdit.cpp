@@ -1,6 +1,8 @@
 #include "platform/RichEdit.h"
 
 #include "platform/DocumentText.h"
+#include "platform/Errors.h"
+#include "platform/Fonts.h"
 #include "platform/RichEditPageRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -86,6 +88,7 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
 
+    installFontSubstitutes();
     QFont font(QStringLiteral("Courier New"));
     font.setPixelSize(13);
     // Kerning and ligatures of Latin text cost a third of the layout of a long
@@ -303,6 +306,11 @@ void RichEdit::deleteSelection()
 bool RichEdit::canUndo() const
 {
     return document()->isUndoAvailable();
+}
+
+void RichEdit::clearUndo()
+{
+    document()->clearUndoRedoStacks();
 }
 
 int RichEdit::findText(const QString& what, int start, int length, FindOptions options) const
@@ -636,7 +644,8 @@ FontStyles stylesOf(const QFont& font)
 
 QColor colorOf(const QTextCharFormat& format)
 {
-    return format.hasProperty(QTextFormat::ForegroundBrush) ? format.foreground().color() : QColor();
+    // No brush is the automatic colour, as the painter and the RTF writer take it.
+    return format.foreground().style() != Qt::NoBrush ? format.foreground().color() : QColor();
 }
 
 }  // namespace
@@ -712,7 +721,8 @@ CharFormat RichEdit::selectionCharFormat() const
 void RichEdit::setSelectionCharFormat(const CharFormat& format, CharAttributes which)
 {
     QTextCharFormat f;
-    if (which.testFlag(CharAttribute::Name))
+    // An empty name (a face name being typed afresh) keeps the face.
+    if (which.testFlag(CharAttribute::Name) && !format.fontName.isEmpty())
         f.setFontFamilies(QStringList{format.fontName});
     if (which.testFlag(CharAttribute::Size))
         f.setFontPointSize(std::max<qreal>(1, format.sizePoints));
@@ -725,7 +735,7 @@ void RichEdit::setSelectionCharFormat(const CharFormat& format, CharAttributes w
     if (which.testFlag(CharAttribute::StrikeOut))
         f.setFontStrikeOut(format.styles.testFlag(FontStyle::StrikeOut));
     if (which.testFlag(CharAttribute::Color))
-        f.setForeground(format.color.isValid() ? format.color : palette().color(QPalette::Text));
+        f.setForeground(format.color.isValid() ? QBrush(format.color) : QBrush());
     mergeCurrentCharFormat(f);
 }
 
@@ -775,9 +785,12 @@ void RichEdit::setSelectionParagraphFormat(const ParagraphFormat& format, Paragr
         if (which.testFlag(ParagraphAttribute::LeftIndent))
             leftIndent = format.leftIndent;
         if (which & (ParagraphAttribute::FirstIndent | ParagraphAttribute::LeftIndent)) {
-            // Text cannot start left of the edge: keep both line starts at 0 or more.
+            // Text cannot start left of the edge: a first line asked to go
+            // further stops there, and the other lines still move with it
+            // as far as the edge allows.
+            const qreal otherLines = std::max<qreal>(0, firstIndent + leftIndent);
             firstIndent = std::max<qreal>(0, firstIndent);
-            leftIndent = std::max(-firstIndent, leftIndent);
+            leftIndent = otherLines - firstIndent;
             f.setLeftMargin((firstIndent + leftIndent) * kPixelsPerPoint);
             f.setTextIndent(-leftIndent * kPixelsPerPoint);
         }
@@ -823,6 +836,8 @@ qreal RichEdit::defaultFontSize() const
 
 void RichEdit::setDefaultFontName(const QString& name)
 {
+    if (name.isEmpty())
+        return;
     QFont f = document()->defaultFont();
     f.setFamilies(QStringList{name});
     setFont(f);

@@ -78,6 +78,9 @@ public:
     // Rich mode reads RTF and, when that fails, the same bytes as plain text.
     // Throws AppError("Failed to Load Stream") and keeps the document on failure.
     void loadFile(const QString& path);
+    // The same for bytes already read; it cannot fail. A plain-text load keeps
+    // the format of the caret's paragraph and character for the whole text.
+    void loadBytes(const QByteArray& bytes);
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
     // Writes in the current mode, atomically. Throws AppError("Failed to Save
@@ -108,6 +111,7 @@ public:
     void deleteSelection();
     int findText(const QString& what, int start, int length, FindOptions options) const;
     bool canUndo() const;
+    void clearUndo();
 
     // Selection attributes
     CharFormat selectionCharFormat() const;

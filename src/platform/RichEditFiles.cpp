@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
+#include <QTextCursor>
 #include <QTextDocument>
 
 // Loading and saving the control's document: RTF, or plain text in the remembered format.
@@ -30,12 +31,41 @@ void RichEdit::loadFile(const QString& path)
     if (file.error() != QFileDevice::NoError)
         throw AppError(QString::fromLatin1(kLoadFailed));
     file.close();
+    loadBytes(bytes);
+}
 
+void RichEdit::loadBytes(const QByteArray& bytes)
+{
     if (m_mode == TextMode::Rich && loadRichText(bytes))
         return;
     DecodedText decoded = decodePlainText(bytes);
-    setPlainContent(decoded.text);
     m_fileFormat = decoded.format;
+    // Plain text has one paragraph format, that of the caret.
+    const QTextBlockFormat carried = textCursor().blockFormat();
+    if (carried.tabPositions().isEmpty() && (carried.alignment() & Qt::AlignHorizontal_Mask & ~Qt::AlignLeft) == 0) {
+        setPlainContent(decoded.text);
+        return;
+    }
+    // Built in a document of its own, every new paragraph inherits the
+    // format of the first, and the view lays out only what it shows; changing
+    // the paragraphs in the shown document would lay them all out at once.
+    QTextBlockFormat paragraph;
+    paragraph.setAlignment(carried.alignment());
+    paragraph.setTabPositions(carried.tabPositions());
+    const QTextCharFormat characters = currentCharFormat();
+    auto* doc = new QTextDocument(this);
+    prepareDocument(doc);
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.setBlockFormat(paragraph);
+    cursor.setBlockCharFormat(characters);
+    cursor.insertText(decoded.text, characters);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    adoptDocument(doc);
+    m_lastAnchor = m_lastPosition = -1;
+    Q_EMIT editTextChanged();
+    emitSelectionIfMoved();
 }
 
 bool RichEdit::loadRichText(const QByteArray& rtf)

@@ -1,6 +1,7 @@
 #include "app/document/Tools_File.h"
 
 #include "app/Applic.h"
+#include "format/Tools_Format.h"
 #include "platform/Errors.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
@@ -83,7 +84,6 @@ void applyFileType(TApp& app, const LoadType& type)
 {
     DocumentState& doc = app.document();
     app.editor().setTextMode(type.mode);
-    app.applyDefaultFormat();
     doc.fileTypeLabel = type.label;
     doc.saveFormat = type.saveFormat;
     doc.defaultExtension = type.mode == TextMode::Rich ? QStringLiteral("rtf") : QStringLiteral("txt");
@@ -216,20 +216,29 @@ void loadNamedFile(TApp& app, const QString& fileName)
         return;
     }
     // Everything is read before the editor is touched: a file that cannot be
-    // read leaves the document, its type and its name as they were.
+    // read, or a stored default format that lacks a value, leaves the
+    // document, its type and its name as they were.
     const LoadType type = fileTypeOnLoad(fileName);
     const bool binaryView = type.label == QLatin1String(LabelBinary);
-    const QByteArray binaryBytes = binaryView ? readWholeFile(fileName) : QByteArray();
+    const QByteArray bytes = readWholeFile(fileName);
+    const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
 
     const TypeSnapshot before(app);
     RichEdit& editor = app.editor();
     try {
+        editor.clearText();
+        editor.setTextMode(TextMode::Plain);
+        applyDefaultFormat(editor, defaultFormat);
         applyFileType(app, type);
+        // Once more in the mode that a known extension chose.
+        const QString extension = lowerExtension(fileName);
+        if (extension == QLatin1String(".rtf") || extension == QLatin1String(".txt") || extension == QLatin1String(".doc"))
+            applyDefaultFormat(editor, defaultFormat);
         if (!binaryView) {
-            editor.loadFile(fileName);
+            editor.loadBytes(bytes);
             editor.setReadOnly(false);
         } else {
-            editor.setText(binaryViewText(binaryBytes));
+            editor.setText(binaryViewText(bytes));
             editor.setReadOnly(true);
         }
     } catch (...) {

@@ -1,0 +1,312 @@
+// The format commands in the running program: their keys, the default
+// format at start-up, New and load (never at save), and formats that live
+// through a save and a reload as RTF.
+#include "support/AppFixture.h"
+
+#include "app/Applic.h"
+#include "app/document/Tools_File.h"
+#include "format/Tools_Format.h"
+#include "platform/Registry.h"
+#include "platform/RichEdit.h"
+
+#include <QApplication>
+#include <QPalette>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+QList<int> stopsEvery(int spacing)
+{
+    QList<int> stops;
+    for (int k = 1; k <= 32; ++k)
+        stops << k * spacing;
+    return stops;
+}
+
+QList<int> whole(const QList<qreal>& stops)
+{
+    QList<int> result;
+    for (const qreal stop : stops)
+        result << wholePoints(stop);
+    return result;
+}
+
+class FormatCommands : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        start();
+        focusEditor();
+    }
+    void focusEditor()
+    {
+        editor().setFocus();
+        processEvents();
+    }
+    CharFormat charsAt(int start, int length)
+    {
+        editor().setSelection(start, length);
+        return editor().selectionCharFormat();
+    }
+    ParagraphFormat paragraphAt(int pos)
+    {
+        editor().setSelection(pos, 0);
+        return editor().selectionParagraphFormat();
+    }
+    void setChars(int start, int length, const CharFormat& format, CharAttributes which)
+    {
+        editor().setSelection(start, length);
+        editor().setSelectionCharFormat(format, which);
+    }
+    void setParagraph(int pos, const ParagraphFormat& format, ParagraphAttributes which)
+    {
+        editor().setSelection(pos, 0);
+        editor().setSelectionParagraphFormat(format, which);
+    }
+    // Liberation Serif 14 bold, centred, a stop every 20 points.
+    static DefaultFormat serifDefault()
+    {
+        DefaultFormat format;
+        format.fontName = "Liberation Serif";
+        format.fontSize = 14;
+        format.bold = true;
+        format.alignLeft = false;
+        format.alignCenter = true;
+        format.tabSize = 20;
+        return format;
+    }
+    void expectSerifDefault(int start, int length)
+    {
+        const CharFormat chars = charsAt(start, length);
+        EXPECT_EQ(chars.fontName, "Liberation Serif");
+        EXPECT_EQ(chars.sizePoints, 14);
+        EXPECT_EQ(chars.styles, FontStyle::Bold);
+        EXPECT_EQ(paragraphAt(start).alignment, ParagraphAlignment::Center);
+        EXPECT_EQ(whole(paragraphAt(start).tabStops), stopsEvery(20));
+    }
+};
+
+TEST_F(FormatCommands, SizeAndIndentStepsOnTheirKeys)
+{
+    type("some words");
+    CharFormat twelve;
+    twelve.sizePoints = 12;
+    setChars(0, 10, twelve, CharAttribute::Size);
+    editor().setSelection(0, 4);
+
+    press(QKeySequence("Ctrl+Shift+."));
+    press(QKeySequence("Ctrl+Shift+."));
+    EXPECT_EQ(charsAt(0, 4).sizePoints, 14);
+    editor().setSelection(0, 4);
+    press(QKeySequence("Ctrl+Shift+,"));
+    EXPECT_EQ(charsAt(0, 4).sizePoints, 13);
+    EXPECT_EQ(charsAt(5, 5).sizePoints, 12) << "only the selection";
+
+    editor().setSelection(3, 0);
+    press(QKeySequence("Ctrl+."));
+    press(QKeySequence("Ctrl+."));
+    EXPECT_EQ(wholePoints(paragraphAt(0).firstIndent), 20);
+    press(QKeySequence("Ctrl+,"));
+    EXPECT_EQ(wholePoints(paragraphAt(0).firstIndent), 10);
+    EXPECT_EQ(editor().text(), "some words");
+}
+
+TEST_F(FormatCommands, FormatPainterOnItsKeysAcrossDocuments)
+{
+    type("source");
+    CharFormat bold;
+    bold.fontName = "DejaVu Serif";
+    bold.sizePoints = 15;
+    bold.styles = FontStyle::Bold | FontStyle::StrikeOut;
+    setChars(0, 6, bold, CharAttribute::Name | CharAttribute::Size | CharAttribute::Bold | CharAttribute::StrikeOut);
+    ParagraphFormat right;
+    right.alignment = ParagraphAlignment::Right;
+    right.tabStops = {36};
+    setParagraph(0, right, ParagraphAttribute::Alignment | ParagraphAttribute::TabStops);
+    editor().setSelection(2, 0);
+    press(QKeySequence("Ctrl+Shift+C"));
+
+    // The memory outlives the document it came from.
+    messages.answer(Answer::No);
+    press(QKeySequence("Ctrl+N"));
+    type("target");
+    editor().selectAllText();
+    press(QKeySequence("Ctrl+Shift+V"));
+    const CharFormat pasted = charsAt(0, 6);
+    EXPECT_EQ(pasted.fontName, "DejaVu Serif");
+    EXPECT_EQ(pasted.sizePoints, 15);
+    EXPECT_EQ(pasted.styles, FontStyle::Bold | FontStyle::StrikeOut);
+    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Right);
+    EXPECT_EQ(whole(paragraphAt(0).tabStops), stopsEvery(36));
+}
+
+TEST_F(FormatCommands, RemoveFormatOnlyWithASelectionAndAfterYes)
+{
+    type("keep this text");
+    CharFormat red;
+    red.styles = FontStyle::Bold;
+    red.color = Qt::red;
+    setChars(5, 4, red, CharAttribute::Bold | CharAttribute::Color);
+    ParagraphFormat centred;
+    centred.alignment = ParagraphAlignment::Center;
+    setParagraph(0, centred, ParagraphAttribute::Alignment);
+    writeDefaultFormat(registry(), DefaultFormat{});
+
+    editor().setSelection(7, 0);
+    press(QKeySequence("Alt+Backspace"));
+    EXPECT_TRUE(messages.boxes().isEmpty()) << "disabled without a selection";
+    EXPECT_EQ(editor().text(), "keep this text") << "and the key goes no further";
+
+    editor().setSelection(5, 4);
+    processEvents();
+    messages.answer(Answer::No);
+    press(QKeySequence("Alt+Backspace"));
+    EXPECT_EQ(messages.texts(), QStringList{"Remove ALL formatting and set font to default?"});
+    EXPECT_EQ(editor().selLength(), 4);
+    EXPECT_EQ(charsAt(5, 4).color, QColor(Qt::red));
+    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Center);
+
+    editor().setSelection(5, 4);
+    processEvents();
+    messages.answer(Answer::Yes);
+    press(QKeySequence("Alt+Backspace"));
+    EXPECT_EQ(editor().text(), "keep this text");
+    const CharFormat removed = charsAt(5, 4);
+    EXPECT_EQ(removed.fontName, "Courier New");
+    EXPECT_EQ(removed.sizePoints, 10);
+    EXPECT_EQ(removed.styles, FontStyles());
+    EXPECT_FALSE(removed.color.isValid());
+    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Left);
+    EXPECT_EQ(app().document().state, DocState::Modified);
+}
+
+TEST_F(FormatCommands, DefaultFormatAtStartUpAndNew)
+{
+    writeDefaultFormat(registry(), serifDefault());
+    start();
+    focusEditor();
+    EXPECT_FALSE(editor().canUndo());
+    type("typed");
+    expectSerifDefault(0, 5);
+    EXPECT_EQ(editor().defaultFontName(), "Liberation Serif");
+    EXPECT_EQ(editor().defaultFontSize(), 14);
+    EXPECT_EQ(app().document().state, DocState::Modified);
+
+    CharFormat other;
+    other.fontName = "DejaVu Sans";
+    other.sizePoints = 9;
+    setChars(0, 5, other, CharAttribute::Name | CharAttribute::Size | CharAttribute::Bold);
+    messages.answer(Answer::No);
+    press(QKeySequence("Ctrl+N"));
+    EXPECT_EQ(app().document().state, DocState::New);
+    EXPECT_FALSE(editor().canUndo()) << "a new document has nothing to undo";
+    type("again");
+    expectSerifDefault(0, 5);
+}
+
+// A text file takes the default format whole; an RTF file keeps its own.
+TEST_F(FormatCommands, LoadedFilesStartFromTheDefaultFormat)
+{
+    writeDefaultFormat(registry(), serifDefault());
+    const QString text = writeFile("notes.txt", "first line\tcolumn\nsecond line\n");
+    loadNamedFile(app(), text);
+    EXPECT_EQ(editor().text(), "first line\tcolumn\r\nsecond line\r\n");
+    expectSerifDefault(0, 10);
+    expectSerifDefault(19, 6);
+    EXPECT_EQ(app().document().state, DocState::Saved);
+
+    const QString rich = writeFile("story.rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Sans;}}\\f0\\fs20 own format\\par}");
+    loadNamedFile(app(), rich);
+    EXPECT_EQ(charsAt(0, 3).fontName, "DejaVu Sans");
+    EXPECT_EQ(charsAt(0, 3).sizePoints, 10);
+    EXPECT_EQ(charsAt(0, 3).styles, FontStyles());
+    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Left);
+    EXPECT_EQ(editor().defaultFontName(), "Liberation Serif") << "the editor's own default font";
+}
+
+TEST_F(FormatCommands, SavingNeverAppliesTheDefaultFormat)
+{
+    type("bold start");
+    CharFormat bold;
+    bold.fontName = "DejaVu Sans";
+    bold.styles = FontStyle::Bold;
+    setChars(0, 4, bold, CharAttribute::Name | CharAttribute::Bold);
+    editor().setSelection(0, 10);
+    writeDefaultFormat(registry(), serifDefault());
+
+    fileDialogs.choose(scratchPath("kept.rtf"), int(SaveFormat::RichText));
+    press(QKeySequence("Ctrl+S"));
+    ASSERT_EQ(app().document().fileName, scratchPath("kept.rtf"));
+    EXPECT_EQ(charsAt(0, 4).fontName, "DejaVu Sans");
+    EXPECT_EQ(charsAt(0, 4).styles, FontStyle::Bold);
+    EXPECT_EQ(charsAt(5, 5).styles, FontStyles());
+    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Left);
+}
+
+// The stored format is read before the editor is cleared: one lacking a value
+// refuses the load with the store's message and keeps the document.
+TEST_F(FormatCommands, ADefaultFormatLackingAValueRefusesTheLoadAndKeepsTheDocument)
+{
+    type("unsaved words");
+    writeDefaultFormat(registry(), serifDefault());
+    RegKey::openSettingsWrite(registry(), "TextSpecifications").deleteValue("Default_AlignRight");
+    const QString other = writeFile("other.txt", "other");
+
+    EXPECT_FALSE(app().guarded([&] { loadNamedFile(app(), other); }));
+    EXPECT_EQ(messages.errors(), QStringList{"Failed to get data for 'Default_AlignRight'"});
+    EXPECT_EQ(editor().text(), "unsaved words");
+    EXPECT_TRUE(app().document().fileName.isEmpty());
+    EXPECT_EQ(app().document().state, DocState::Modified);
+}
+
+TEST_F(FormatCommands, FormatsSurviveASaveAndAReloadAsRtf)
+{
+    editor().setText("Title\r\nbody\tcolumn");
+    CharFormat title;
+    title.fontName = "Liberation Serif";
+    title.sizePoints = 16;
+    title.styles = FontStyle::Bold;
+    setChars(0, 5, title, CharAttribute::Name | CharAttribute::Size | CharAttribute::Bold);
+    ParagraphFormat centred;
+    centred.alignment = ParagraphAlignment::Center;
+    setParagraph(0, centred, ParagraphAttribute::Alignment);
+    CharFormat body;
+    body.fontName = "DejaVu Sans";
+    body.sizePoints = 11;
+    body.styles = FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut;
+    body.color = Qt::red;
+    setChars(7, 11, body, CharAttribute::Name | CharAttribute::Size | CharAttribute::Italic
+                              | CharAttribute::Underline | CharAttribute::StrikeOut | CharAttribute::Color);
+    ParagraphFormat indented;
+    indented.alignment = ParagraphAlignment::Right;
+    indented.firstIndent = 20;
+    indented.tabStops = {36, 72, 108};
+    setParagraph(8, indented, ParagraphAttribute::Alignment | ParagraphAttribute::FirstIndent
+                                  | ParagraphAttribute::TabStops);
+
+    fileDialogs.choose(scratchPath("formats.rtf"), int(SaveFormat::RichText));
+    press(QKeySequence("Ctrl+S"));
+    ASSERT_EQ(app().document().state, DocState::Saved);
+    restart({scratchPath("formats.rtf")});
+
+    ASSERT_EQ(editor().text(), "Title\r\nbody\tcolumn");
+    const CharFormat t = charsAt(0, 5);
+    EXPECT_EQ(t.fontName, "Liberation Serif");
+    EXPECT_EQ(t.sizePoints, 16);
+    EXPECT_EQ(t.styles, FontStyle::Bold);
+    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Center);
+    const CharFormat b = charsAt(7, 11);
+    EXPECT_EQ(b.uniform, CharAttributes(0x7F));
+    EXPECT_EQ(b.fontName, "DejaVu Sans");
+    EXPECT_EQ(b.sizePoints, 11);
+    EXPECT_EQ(b.styles, FontStyle::Italic | FontStyle::Underline | FontStyle::StrikeOut);
+    EXPECT_EQ(b.color, QColor(Qt::red));
+    const ParagraphFormat p = paragraphAt(8);
+    EXPECT_EQ(p.alignment, ParagraphAlignment::Right);
+    EXPECT_EQ(wholePoints(p.firstIndent), 20);
+    EXPECT_EQ(whole(p.tabStops), (QList<int>{36, 72, 108}));
+}
+
+}  // namespace
