@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qp {
@@ -82,6 +83,12 @@ std::optional<DefaultFormat> readDefaultFormat(Registry& registry)
 {
     const std::optional<RegKey> key = RegKey::openSettingsRead(registry, textSpecificationsKey());
     if (!key)
+        return std::nullopt;
+    // The window keeps its position under the same key: a key holding none of
+    // the values has no format stored yet, and must not stop every load.
+    const QString names[] = {kFontName,  kFontSize,  kStyleBold,   kStyleItalic, kStyleUnderline,
+                             kAlignLeft, kAlignRight, kAlignCenter, kTabSize};
+    if (std::none_of(std::begin(names), std::end(names), [&](const QString& name) { return key->valueExists(name); }))
         return std::nullopt;
     DefaultFormat format;
     format.fontName = key->readString(kFontName);

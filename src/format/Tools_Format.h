@@ -34,8 +34,9 @@ struct DefaultFormat {
     int tabSize = 0;  // points; 0 leaves the editor's own tab spacing
 };
 
-// Nothing when the subkey does not exist. A missing value throws the store's
-// error, so nothing is applied from a half-stored format.
+// Nothing when the subkey does not exist or holds none of the values (only
+// the window's position). A missing value throws the store's error, so
+// nothing is applied from a half-stored format.
 std::optional<DefaultFormat> readDefaultFormat(Registry& registry);
 void writeDefaultFormat(Registry& registry, const DefaultFormat& format);
 // Puts the format on the selection and makes its face and size the editor's default font.

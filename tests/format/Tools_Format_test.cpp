@@ -136,6 +136,20 @@ TEST_F(Formatting, WithoutTheSubkeyNothingIsApplied)
     EXPECT_FALSE(RegKey::openSettingsRead(store, "TextSpecifications")) << "applying never writes";
 }
 
+// Closing the window stores its position under the same key before any format is stored.
+TEST_F(Formatting, AKeyWithOnlyTheWindowPositionHoldsNoFormat)
+{
+    RegKey key = RegKey::openSettingsWrite(store, "TextSpecifications");
+    key.writeInteger("Position_Left", 10);
+    key.writeInteger("Position_Top", 20);
+    edit.setText("text");
+    format(0, 4, "DejaVu Serif", 11, FontStyle::Bold);
+    edit.setSelection(0, 4);
+    EXPECT_FALSE(readDefaultFormat(store));
+    applyDefaultFormat(edit, store);
+    EXPECT_EQ(charsAt(0, 4).fontName, "DejaVu Serif");
+}
+
 // The values are read before any is applied, so the last one missing still leaves everything.
 TEST_F(Formatting, AMissingValueFailsBeforeAnythingIsApplied)
 {
