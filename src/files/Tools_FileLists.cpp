@@ -3,7 +3,13 @@
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace qp {
 
@@ -66,6 +72,33 @@ void storeSlots(Registry& registry, const FileListStore& store, const FileSlots&
     for (int i = 0; i < FileListSlotCount; ++i)
         values.append({valueName(store, i + 1), slots[i]});
     RegKey::openSettingsWrite(registry, store.subkey).writeStrings(values);
+}
+
+FileListControls buildFileListDialog(QDialog& dialog, std::initializer_list<QPushButton*> buttons)
+{
+    FileListControls controls;
+    controls.list = new QListWidget(&dialog);
+    controls.list->setObjectName(QStringLiteral("ListBox1"));
+    controls.list->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A long name keeps its start and its extension in the narrow list.
+    controls.list->setTextElideMode(Qt::ElideMiddle);
+    controls.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    auto* options = new QGroupBox(QStringLiteral(" Options "), &dialog);
+    controls.dontClose = new QCheckBox(QStringLiteral("&Don't Close Dialog"), options);
+    controls.dontClose->setObjectName(QStringLiteral("CheckBox1"));
+    (new QHBoxLayout(options))->addWidget(controls.dontClose);
+
+    auto* row = new QHBoxLayout;
+    for (QPushButton* button : buttons)
+        row->addWidget(button);
+    auto* main = new QVBoxLayout(&dialog);
+    main->addWidget(controls.list, 1);
+    main->addWidget(options);
+    main->addLayout(row);
+    main->activate();
+    dialog.setFixedSize(dialog.sizeHint().expandedTo(QSize(225, 269)));
+    return controls;
 }
 
 void fillDisplayList(QListWidget& list, const FileSlots& slots)

@@ -6,7 +6,10 @@
 #include <array>
 #include <functional>
 
+class QCheckBox;
+class QDialog;
 class QListWidget;
+class QPushButton;
 
 namespace qp {
 
@@ -65,6 +68,16 @@ struct FileListStore {
 void readSlots(Registry& registry, const FileListStore& store, FileSlots& slots);
 // Writes all twelve values, creating the subkey when needed.
 void storeSlots(Registry& registry, const FileListStore& store, const FileSlots& slots);
+
+// What the two file-list dialogs share, top to bottom: the display list
+// (ListBox1), the " Options " group with "&Don't Close Dialog" (CheckBox1) and
+// the row of buttons; the dialog keeps the size it was drawn for, or what its
+// texts need if more.
+struct FileListControls {
+    QListWidget* list = nullptr;
+    QCheckBox* dontClose = nullptr;
+};
+FileListControls buildFileListDialog(QDialog& dialog, std::initializer_list<QPushButton*> buttons);
 
 // The display list: line i shows the file-name part of slot i.
 void fillDisplayList(QListWidget& list, const FileSlots& slots);

@@ -8,14 +8,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 namespace qp {
 
@@ -50,36 +47,18 @@ TForm_MyFiles::~TForm_MyFiles() = default;
 
 void TForm_MyFiles::buildControls()
 {
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
-    // A long name keeps its start and its extension in the narrow list.
-    ListBox1->setTextElideMode(Qt::ElideMiddle);
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
-    auto* options = new QGroupBox(QStringLiteral(" Options "), this);
-    CheckBox1 = new QCheckBox(QStringLiteral("&Don't Close Dialog"), options);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    auto* optionRow = new QHBoxLayout(options);
-    optionRow->addWidget(CheckBox1);
-
     Button1 = new QPushButton(QStringLiteral("Ope&n"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2 = new QPushButton(QStringLiteral("D&elete"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
     Button3 = new QPushButton(QStringLiteral("&Add..."), this);
     Button3->setObjectName(QStringLiteral("Button3"));
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {Button1, Button2, Button3}) {
-        // Only the button state decides which button Enter presses.
+    // Only the button state decides which button Enter presses.
+    for (QPushButton* button : {Button1, Button2, Button3})
         button->setAutoDefault(false);
-        buttons->addWidget(button);
-    }
-
-    auto* main = new QVBoxLayout(this);
-    main->addWidget(ListBox1, 1);
-    main->addWidget(options);
-    main->addLayout(buttons);
+    const FileListControls controls = buildFileListDialog(*this, {Button1, Button2, Button3});
+    ListBox1 = controls.list;
+    CheckBox1 = controls.dontClose;
 
     m_showFullPath = windowAction(this, QStringLiteral("&Show Full Path"), QKeySequence(Qt::CTRL | Qt::Key_I));
     m_addCurrentFile = windowAction(this, QStringLiteral("&Add Current File"), QKeySequence(Qt::CTRL | Qt::Key_A));
@@ -110,10 +89,6 @@ void TForm_MyFiles::buildControls()
         PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(at));
     });
     connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { m_showFullPath->setEnabled(true); });
-
-    // The client area the dialog was drawn for, or what its texts need if more.
-    main->activate();
-    setFixedSize(sizeHint().expandedTo(QSize(225, 269)));
 }
 
 void TForm_MyFiles::run(void (TForm_MyFiles::*command)())

@@ -7,14 +7,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QVBoxLayout>
 
 namespace qp {
 
@@ -40,32 +37,14 @@ TForm_RecentFiles::~TForm_RecentFiles() = default;
 
 void TForm_RecentFiles::buildControls()
 {
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
-    // A long name keeps its start and its extension in the narrow list.
-    ListBox1->setTextElideMode(Qt::ElideMiddle);
-    ListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
-    auto* options = new QGroupBox(QStringLiteral(" Options "), this);
-    CheckBox1 = new QCheckBox(QStringLiteral("&Don't Close Dialog"), options);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    auto* optionRow = new QHBoxLayout(options);
-    optionRow->addWidget(CheckBox1);
-
     Button1 = new QPushButton(QStringLiteral("Ope&n"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
     Button2 = new QPushButton(QStringLiteral("Clear &List"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-
-    auto* main = new QVBoxLayout(this);
-    main->addWidget(ListBox1, 1);
-    main->addWidget(options);
-    main->addLayout(buttons);
+    const FileListControls controls = buildFileListDialog(*this, {Button1, Button2});
+    ListBox1 = controls.list;
+    CheckBox1 = controls.dontClose;
 
     m_showFullPath = new QAction(QStringLiteral("&Show Full Path"), this);
     m_showFullPath->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
@@ -94,10 +73,6 @@ void TForm_RecentFiles::buildControls()
         PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(at));
     });
     connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { m_showFullPath->setEnabled(true); });
-
-    // The client area the dialog was drawn for, or what its texts need if more.
-    main->activate();
-    setFixedSize(sizeHint().expandedTo(QSize(225, 269)));
 }
 
 void TForm_RecentFiles::run(void (TForm_RecentFiles::*command)())
