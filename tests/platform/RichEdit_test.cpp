@@ -344,6 +344,26 @@ TEST_F(RichEditTest, CopiedPlainTextCarriesTheListLabels)
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ps\n1.\tOpen\n2.\tSa"));
 }
 
+// A paragraph's start takes the format of its first text: the caret there
+// reports it, and typing there continues it instead of the control's font.
+TEST_F(RichEditTest, TheStartOfALoadedParagraphHasItsTextsFormat)
+{
+    ASSERT_TRUE(edit.loadRichText("{\\rtf1{\\fonttbl{\\f0 Liberation Serif;}{\\f1 Liberation Sans;}}"
+                                  "\\f0\\fs28 Hello {\\b bold}\\par\\f1\\fs20\\b Second\\par}"));
+    for (const auto& [position, name, points, bold] :
+         {std::tuple{0, "Liberation Serif", 14, false}, std::tuple{13, "Liberation Sans", 10, true}}) {
+        edit.setSelection(position, 0);
+        const CharFormat caret = edit.selectionCharFormat();
+        EXPECT_EQ(caret.fontName, name) << position;
+        EXPECT_EQ(caret.sizePoints, points) << position;
+        EXPECT_EQ(caret.styles.testFlag(FontStyle::Bold), bold) << position;
+    }
+    edit.setSelection(0, 0);
+    QTest::keyClicks(&edit, QStringLiteral("X"));
+    edit.setSelection(0, 1);
+    EXPECT_EQ(edit.selectionCharFormat().fontName, "Liberation Serif");
+}
+
 TEST_F(FileTest, ClearedDocumentIsUtf8WithLf)
 {
     edit.setTextMode(TextMode::Plain);

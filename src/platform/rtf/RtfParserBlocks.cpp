@@ -136,7 +136,7 @@ void RtfParser::startBlock()
     flushRun();
     m_blockPara = state().para;
     m_blockPageBreak = m_pageBreakNext;
-    m_cursor.insertBlock(blockFormat(m_blockPara, m_blockPageBreak), QTextCharFormat());
+    m_cursor.insertBlock(blockFormat(m_blockPara, m_blockPageBreak), charFormat(state().chr));
     m_blockFormatKnown = true;
     m_pendingBreak = false;
 }

@@ -769,7 +769,12 @@ void RtfParser::flushRun()
 {
     if (m_runText.isEmpty())
         return;
-    m_cursor.insertText(m_runText, charFormat(m_runState));
+    const QTextCharFormat format = charFormat(m_runState);
+    // Typing at the start of the paragraph, and the caret's format there,
+    // follow its first text rather than the control's default font.
+    if (m_cursor.atBlockStart() && m_cursor.blockCharFormat() != format)
+        m_cursor.setBlockCharFormat(format);
+    m_cursor.insertText(m_runText, format);
     m_runText.resize(0);  // keeps the buffer for the next run
 }
 
