@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation poppler-utils
+  # The desktop tests: a real X server, a window manager, keyboard layouts and input.
+  xvfb openbox x11-xkb-utils x11-utils xdotool
 )
 
 missing=()
