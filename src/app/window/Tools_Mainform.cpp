@@ -36,7 +36,7 @@ void setNormalGeometry(TApp& app, int left, int top, int width, int height)
     // Sizes are the client size and positions the frame's, so that a stored
     // geometry comes back unchanged whatever the window manager's frame.
     app.resize(width, height);
-    app.move(left, top);
+    moveFrameTo(app, QPoint(left, top));
 }
 
 }  // namespace
