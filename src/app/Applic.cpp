@@ -32,6 +32,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -493,6 +494,12 @@ void TApp::onStatusBarClicked(Qt::MouseButton button, Qt::KeyboardModifiers modi
     if (button != Qt::LeftButton)
         return;
     runCommand((modifiers & Qt::ShiftModifier) ? Command::View_StatusBarPos : Command::View_BasicStatusbar);
+}
+
+void TApp::maximizeKeepingBounds()
+{
+    const QScopedValueRollback<bool> restoring(m_restoring, true);
+    showMaximized();
 }
 
 void TApp::changeEvent(QEvent* event)

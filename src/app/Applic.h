@@ -76,6 +76,9 @@ public:
     void dockStatusBar(bool bottom);
     // Set when full screen begins with the window maximized.
     bool& wasMaximized() { return m_wasMaximized; }
+    // A maximize of the program's own (leaving full screen): unlike one by
+    // the window frame or Maximize/Restore, it records no pre-maximize bounds.
+    void maximizeKeepingBounds();
     ProgramValues& values() { return m_values; }
     // The program-wide options of the settings, as last loaded or stored.
     SettingsOptions& options() { return m_options; }
@@ -188,7 +191,8 @@ private:
     DocumentStatistics* m_statistics = nullptr;
     bool m_statusBarAtBottom = true;
     bool m_wasMaximized = false;
-    // Set while start-up applies stored geometry, which must not be written back.
+    // Set while the program applies stored geometry or maximizes for its own
+    // reasons; what it sets must not be written back as pre-maximize bounds.
     bool m_restoring = false;
     std::array<QAction*, CommandCount> m_actions{};
     std::array<bool, CommandCount> m_enabled{};

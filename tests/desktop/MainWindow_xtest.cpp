@@ -49,4 +49,37 @@ TEST_F(MainWindowOnDesktop, TheWindowComesBackExactlyWhereItWasAfterEachRestart)
     }
 }
 
+TEST_F(MainWindowOnDesktop, MaximizeFullScreenEscAndRestoreReturnToTheNormalBounds)
+{
+    startOnDesktop();
+    app().resize(700, 500);
+    app().move(150, 120);
+    waitUntilPlaced(app());
+    const QRect normal = frameOnScreen(app());
+    ASSERT_EQ(normal.topLeft(), QPoint(150, 120));
+
+    keys(QStringLiteral("F12"));
+    ASSERT_TRUE(waitFor([&] { return app().isMaximized(); }));
+    waitUntilPlaced(app());
+    keys(QStringLiteral("F11"));
+    ASSERT_TRUE(waitFor([&] { return app().values().fullScreen; }));
+    waitUntilPlaced(app());
+    EXPECT_EQ(frameOnScreen(app()), QGuiApplication::primaryScreen()->geometry());
+    keys(QStringLiteral("Escape"));
+    ASSERT_TRUE(waitFor([&] { return !app().values().fullScreen && app().isMaximized(); }));
+    waitUntilPlaced(app());
+    keys(QStringLiteral("F12"));
+    ASSERT_TRUE(waitFor([&] { return !app().isMaximized(); }));
+    waitUntilPlaced(app());
+
+    EXPECT_EQ(frameOnScreen(app()), normal) << "the title bar is on the screen and the size is the old one";
+    const auto key = RegKey::openSettingsRead(registry(), QStringLiteral("MainForm"));
+    ASSERT_TRUE(key);
+    EXPECT_EQ(key->readInteger(QStringLiteral("BeforeMax_Main_Left")), 150);
+    EXPECT_EQ(key->readInteger(QStringLiteral("BeforeMax_Main_Top")), 120);
+    EXPECT_EQ(key->readInteger(QStringLiteral("BeforeMax_Main_Width")), 700);
+    EXPECT_EQ(key->readInteger(QStringLiteral("BeforeMax_Main_Height")), 500);
+    screenshot(QStringLiteral("main-window-after-full-screen"));
+}
+
 }  // namespace

@@ -155,7 +155,11 @@ void viewFullScreen(TApp& app)
         setTitleBar(app, true);
         setMenuAttached(app, true);
         if (app.wasMaximized()) {
-            app.showMaximized();
+            // Full screen has given the window the screen's bounds; the stored
+            // pre-maximize bounds become its normal bounds again, so that a later
+            // restore does not bring back a window of the screen's size.
+            applyBeforeMaxBounds(app);
+            app.maximizeKeepingBounds();
         } else {
             restoreWindowGeometry(app);
             restoreEditorColumn(app);
