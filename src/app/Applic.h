@@ -7,6 +7,7 @@
 #include "settings/Settings.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -107,8 +108,11 @@ public:
     // PopupMenu1 (margin) to PopupMenu5 (alternative).
     QMenu* popupMenu(int number) const { return m_popupMenus.at(number - 1); }
     bool menuAttached() const;
-    // The enabled and checked states of the standard commands follow the focused text control.
+    // The enabled and checked states of the standard commands follow the focused
+    // text control; while the menu bar has the keyboard, the one that had it before.
     void updateStandardCommands();
+    // The shortcut dispatch, which tests ask what a key press stands for.
+    const CommandDispatch& dispatch() const { return *m_dispatch; }
 
     // Runs work through the one guard; true when it ran to its end.
     bool guarded(const std::function<void()>& work);
@@ -154,6 +158,8 @@ private:
     void createCommands();
     void createMenus();
     void onSelectionChanged();
+    void onFocusChanged(QWidget* now);
+    void onMenuClosed();
     void showAbout();
     void formShow();
     void readCommandLine();
@@ -198,6 +204,8 @@ private:
     std::array<bool, CommandCount> m_enabled{};
     std::array<QMenu*, 5> m_popupMenus{};
     CommandDispatch* m_dispatch = nullptr;
+    // The widget that had the focus before the menu bar took it.
+    QPointer<QWidget> m_commandFocus;
     std::unique_ptr<EditingHost> m_editingHost;
     std::unique_ptr<ViewHost> m_viewHost;
     bool m_shownOnce = false;

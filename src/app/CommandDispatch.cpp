@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QShortcut>
 
 namespace qp {
@@ -212,6 +213,9 @@ bool CommandDispatch::eventFilter(QObject* watched, QEvent* event)
     if (qobject_cast<QMenu*>(window) || !isOurWindow(window))
         return false;
     auto* keyEvent = static_cast<QKeyEvent*>(event);
+    // Esc in the menu bar leaves the menus; it never reaches the commands on Esc.
+    if (qobject_cast<QMenuBar*>(widget) && keyEvent->key() == Qt::Key_Escape)
+        return false;
     const auto command = commandFor(tableKey(*keyEvent), widget);
     if (!command)
         return false;
