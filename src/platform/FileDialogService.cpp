@@ -2,7 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QSortFilterProxyModel>
 
 namespace qp {
 
@@ -25,9 +27,39 @@ QStringList qtNameFilters(const QString& filter)
 
 namespace {
 
+// Folders, and while the programs entry is chosen only the files the user may
+// run: a name pattern cannot say which files are programs on Linux.
+class ProgramsFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setProgramsOnly(bool on)
+    {
+        if (on == m_programsOnly)
+            return;
+        m_programsOnly = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        if (!m_programsOnly)
+            return true;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool m_programsOnly = false;
+};
+
 FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(nullptr, request.title);
+    QFileDialog dialog(request.parent, request.title);
     // Qt's own dialog, so that the name box can be rewritten on a type change.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(mode);
@@ -35,6 +67,14 @@ FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::Accept
     if (!request.overwritePrompt)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = qtNameFilters(request.filter);
+    if (request.programsEntry > 0) {
+        auto* programs = new ProgramsFilter(&dialog);
+        dialog.setProxyModel(programs);
+        programs->setProgramsOnly(request.filterIndex == request.programsEntry);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, programs, [&, programs](const QString& chosen) {
+            programs->setProgramsOnly(int(filters.indexOf(chosen)) + 1 == request.programsEntry);
+        });
+    }
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);

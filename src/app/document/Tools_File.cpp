@@ -300,6 +300,7 @@ void fileOpen(TApp& app)
 {
     querySave(app);
     FileDialogRequest request;
+    request.parent = &app;
     request.title = QStringLiteral("Open");
     request.filter = app.document().openFilter;
     request.mustExist = true;
@@ -326,6 +327,7 @@ void fileSaveAs(TApp& app)
     if (notesRuleApplies(app))
         doc.fileName = notesName(app);
     FileDialogRequest request;
+    request.parent = &app;
     request.title = QStringLiteral("Save");
     request.filter = QString::fromLatin1(SaveFilter);
     request.filterIndex = int(doc.saveFormat);
