@@ -25,6 +25,19 @@ QStringList qtNameFilters(const QString& filter)
     return result;
 }
 
+QString qtRenamedForType(const QString& name, const QString& nameFilter)
+{
+    const int open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const int close = nameFilter.lastIndexOf(QLatin1Char(')'));
+    const QString patterns = open >= 0 && close > open ? nameFilter.mid(open + 1, close - open - 1) : nameFilter;
+    const QString first = patterns.simplified().section(QLatin1Char(' '), 0, 0);
+    const QString extension = QFileInfo(first).suffix();
+    const QString nameExtension = QFileInfo(name).suffix();
+    if (extension.isEmpty() || nameExtension.isEmpty())
+        return name;
+    return name.left(name.size() - nameExtension.size()) + extension;
+}
+
 namespace {
 
 // Folders, and while the programs entry is chosen only the files the user may
@@ -86,12 +99,22 @@ FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::Accept
             dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     }
-    if (request.onTypeChange) {
+    auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QString previousName;
+    QString currentName = nameBox ? nameBox->text() : QString();
+    if (request.onTypeChange && nameBox) {
+        // Qt rewrites the name itself before it reports the new type; the name
+        // as it stood before that is what the program's rule starts from.
+        QObject::connect(nameBox, &QLineEdit::textChanged, &dialog, [&](const QString& text) {
+            previousName = currentName;
+            currentName = text;
+        });
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
-            auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            const QString current = nameBox ? nameBox->text() : QString();
-            const QString rewritten = request.onTypeChange(int(filters.indexOf(chosen)) + 1, current);
-            if (nameBox && rewritten != current)
+            const QString shown = nameBox->text();
+            const bool renamedByQt = shown != previousName && shown == qtRenamedForType(previousName, chosen);
+            const QString rewritten = request.onTypeChange(int(filters.indexOf(chosen)) + 1,
+                                                           renamedByQt ? previousName : shown);
+            if (rewritten != shown)
                 nameBox->setText(rewritten);
         });
     }

@@ -48,5 +48,10 @@ std::unique_ptr<FileDialogService> makeQtFileDialogService();
 // "Desc|pattern|..." to the entries QFileDialog expects: "Desc (pattern)".
 QStringList qtNameFilters(const QString& filter);
 
+// The name Qt's own Save dialog puts into the name box when the user picks the
+// type entry `nameFilter` ("Desc (pattern ...)"): the name's extension replaced
+// by that of the entry's first pattern, "*" included. Undone before the
+// program's own rule applies, so that "All Files (*.*)" leaves a name alone.
+QString qtRenamedForType(const QString& name, const QString& nameFilter);
 
 }  // namespace qp
