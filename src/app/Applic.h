@@ -137,6 +137,9 @@ public:
     void printFromCommandLine();
     void addToRecentFiles(const QString& fileName);
     bool convertersAvailable() const;
+    // Reads a binary Word file into the editor through the named converter;
+    // false when the converter is missing or does not know the file.
+    bool importThroughConverter(const QString& fileName, const QString& converter);
 
     // Set once the program has been asked to end without the close sequence ("/u").
     bool endRequested() const { return m_endRequested; }
