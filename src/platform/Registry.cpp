@@ -650,6 +650,23 @@ const RegNode& Registry::load(Hive hive) const
 
 void Registry::modify(Hive hive, const std::function<void(RegNode&)>& change, const QString& failure)
 {
+    QString damage;
+    QString keptAs;
+    try {
+        modifyLocked(hive, change, failure, damage, keptAs);
+    } catch (...) {
+        // The damaged file went aside even though the fresh one could not be written.
+        if (!keptAs.isEmpty() && m_keptAside)
+            m_keptAside(damage, keptAs);
+        throw;
+    }
+    if (!keptAs.isEmpty() && m_keptAside)
+        m_keptAside(damage, keptAs);
+}
+
+void Registry::modifyLocked(Hive hive, const std::function<void(RegNode&)>& change, const QString& failure,
+                            QString& damage, QString& keptAs)
+{
     const QString path = hivePath(hive);
     if (!QDir().mkpath(m_folder))
         throw AppError(failure);
@@ -663,8 +680,10 @@ void Registry::modify(Hive hive, const std::function<void(RegNode&)>& change, co
     const Parsed& parsed = m_store->parse(hive, contents.bytes);
     RegNode root;
     if (parsed.error) {
-        if (moveAside(path).isEmpty())
+        keptAs = moveAside(path);
+        if (keptAs.isEmpty())
             throw AppError(failure);
+        damage = damagedMessage(path, *parsed.error);
     } else {
         root = parsed.root;
     }
