@@ -27,9 +27,10 @@ struct RegValue;  // a value of such a key
 //
 // Nothing is held between operations except a parse of the file's last seen
 // bytes: every operation reads the file again, so it sees what the last write
-// left, whoever wrote it. Every write locks the hive (flock on a ".lock" file
-// beside it), reads it again under the lock, and replaces it atomically, so two
-// running programs never lose each other's writes or leave a half-written file.
+// left, whoever wrote it. Every write locks the folder (flock on the folder
+// itself, so no lock file is left behind), reads the hive again under the lock,
+// and replaces it atomically, so two running programs never lose each other's
+// writes or leave a half-written file.
 //
 // A file that cannot be parsed makes every read throw an AppError naming the
 // file and the line. A write never overwrites it: it keeps the damaged file
