@@ -6,6 +6,7 @@
 #include "platform/rtf/RtfWriter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAbstractUndoItem>
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
@@ -62,6 +63,15 @@ Qt::KeyboardModifiers keyModifiers(const QKeyEvent* event)
 {
     return event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
 }
+
+// A step that changes nothing. Closing a command's edit block with it keeps
+// the text typed next out of the command's undo step: the document merges an
+// insertion into the step before it when that step ends with an insertion.
+class UndoBarrier final : public QAbstractUndoItem {
+public:
+    void undo() override {}
+    void redo() override {}
+};
 
 // One undo step for everything done while it lives.
 class EditBlock {
@@ -391,6 +401,8 @@ void RichEdit::replaceSelection(const QString& text)
     {
         EditBlock block(cursor);
         cursor.insertText(text);
+        if (!text.isEmpty())
+            document()->appendUndoItem(new UndoBarrier);
     }
     setTextCursor(cursor);
 }
@@ -841,6 +853,7 @@ bool RichEdit::typeCharacters(QKeyEvent* event)
     return true;
 }
 
+
 void RichEdit::mousePressEvent(QMouseEvent* event)
 {
     const QPoint position = viewport()->mapTo(this, event->position().toPoint());
@@ -871,25 +884,30 @@ void RichEdit::insertFromMimeData(const QMimeData* source)
 {
     if (isReadOnly())
         return;
-    QTextCursor cursor = textCursor();
+    QTextDocumentFragment fragment;
     if (m_mode == TextMode::Rich && source->hasHtml()) {
         // Keep formatting, but not tables, frames or images: the document
         // holds flat paragraphs only.
-        const QTextDocumentFragment fragment = QTextDocumentFragment::fromHtml(source->html(), document());
+        fragment = QTextDocumentFragment::fromHtml(source->html(), document());
         QTextDocument probe;
         QTextCursor(&probe).insertFragment(fragment);
-        if (probe.rootFrame()->childFrames().isEmpty() && !probe.toRawText().contains(QChar::ObjectReplacementCharacter)) {
+        if (!probe.rootFrame()->childFrames().isEmpty() || probe.toRawText().contains(QChar::ObjectReplacementCharacter))
+            fragment = QTextDocumentFragment();
+    }
+    if (fragment.isEmpty() && !source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    {
+        // A paste is an undo step of its own, apart from the typing around it.
+        EditBlock block(cursor);
+        if (!fragment.isEmpty())
             cursor.insertFragment(fragment);
-            setTextCursor(cursor);
-            ensureCursorVisible();
-            return;
-        }
+        else
+            cursor.insertText(source->text());
+        document()->appendUndoItem(new UndoBarrier);
     }
-    if (source->hasText()) {
-        cursor.insertText(source->text());
-        setTextCursor(cursor);
-        ensureCursorVisible();
-    }
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 // ---------------------------------------------------------------- attributes
