@@ -117,6 +117,12 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
 
+    // Insert switches between inserting and overwriting on every press, as the
+    // typing-mode panel counts them, so the panel and the typing agree.
+    connect(this, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Insert)
+            setOverwriteMode(!overwriteMode());
+    });
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });
     connect(this, &QTextEdit::selectionChanged, this, [this] { onCursorMoved(); });
 
@@ -837,6 +843,7 @@ bool RichEdit::typeCharacters(QKeyEvent* event)
     if (m_smartQuotes && kept.size() == 1 && (c == QLatin1Char('"') || c == QLatin1Char('\''))) {
         if (!isReadOnly()) {
             QTextCursor cursor = textCursor();
+            overwriteNext(cursor, 1);
             cursor.insertText(QString(smartQuote(c)));
             setTextCursor(cursor);
             ensureCursorVisible();
@@ -847,12 +854,22 @@ bool RichEdit::typeCharacters(QKeyEvent* event)
         return false;  // the control types them itself
     if (!isReadOnly()) {
         QTextCursor cursor = textCursor();
+        overwriteNext(cursor, int(kept.size()));
         cursor.insertText(kept);
         setTextCursor(cursor);
     }
     return true;
 }
 
+// In overwrite mode typed characters replace those after the caret, up to the
+// end of the paragraph, as the control does with the keys it types itself.
+void RichEdit::overwriteNext(QTextCursor& cursor, int count) const
+{
+    if (!overwriteMode() || cursor.hasSelection())
+        return;
+    for (int i = 0; i < count && !cursor.atBlockEnd(); ++i)
+        cursor.deleteChar();
+}
 
 void RichEdit::mousePressEvent(QMouseEvent* event)
 {

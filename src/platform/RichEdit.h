@@ -13,6 +13,7 @@
 
 class QPainter;
 class QTextBlock;
+class QTextCursor;
 class QTextDocument;
 
 namespace qp {
@@ -171,6 +172,7 @@ private:
     QTextBlock blockAtPosition(int pos) const;
     bool handleFormattingKey(QKeyEvent* event);
     bool typeCharacters(QKeyEvent* event);
+    void overwriteNext(QTextCursor& cursor, int count) const;
     void setLineHeight(int percent);
     void toggleVerticalAlignment(int alignment);
     QChar smartQuote(QChar typed) const;

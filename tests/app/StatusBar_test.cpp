@@ -8,6 +8,9 @@
 #include "platform/RichEdit.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QSizeGrip>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -138,6 +141,32 @@ TEST_F(StatusBarTest, InsertKeyFlipsTheTypingModeWhateverTheModifiers)
     // Shift+Insert is also the alternative paste; it flips the panel all the same.
     press(QKeySequence("Shift+Ins"));
     EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
+}
+
+// The panel tells the truth: after Insert the editor types over the text.
+TEST_F(StatusBarTest, TypingOverwritesWhileThePanelSaysOverwrite)
+{
+    editor().setText("abcd");
+    editor().setSelection(0, 0);
+    press(QKeySequence(Qt::Key_Insert));
+    ASSERT_EQ(panel(PanelTypingMode), "Overwrite");
+    type("XY");
+    EXPECT_EQ(editor().text(), "XYcd");
+    // Up to the end of the paragraph, not into the next one.
+    editor().setText("ab\r\ncd");
+    editor().setSelection(1, 0);
+    type("123");
+    EXPECT_EQ(editor().text(), "a123\r\ncd");
+
+    // Shift+Insert pastes, and it flips the panel and the typing with it.
+    QApplication::clipboard()->setText("P");
+    editor().setText("abcd");
+    editor().setSelection(0, 0);
+    press(QKeySequence("Shift+Ins"));
+    EXPECT_EQ(panel(PanelTypingMode), "Insert");
+    EXPECT_EQ(editor().text(), "Pabcd");
+    type("Z");
+    EXPECT_EQ(editor().text(), "PZabcd");
 }
 
 TEST_F(StatusBarTest, AHiddenBarIsNotRefreshedUntilShownAgain)
