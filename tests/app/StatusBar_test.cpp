@@ -66,6 +66,9 @@ TEST_F(StatusBarTest, InitialPanelsOfAnEmptyDocument)
 // text and the panels after it move along.
 TEST_F(StatusBarTest, PanelsGrowToShowLongCounts)
 {
+    // Wide enough that no panel before the size grip has to give up room.
+    app().resize(1100, 480);
+    processEvents();
     StatusBar& bar = app().statusBar1();
     QString book;
     for (int i = 0; i < 25000; ++i)
@@ -81,6 +84,33 @@ TEST_F(StatusBarTest, PanelsGrowToShowLongCounts)
     editor().setText("short");
     processEvents();
     EXPECT_EQ(bar.panelGeometry(PanelChars).width(), 75);
+}
+
+// At the first start's 640 pixels the size grip stands where the character
+// code is shown; the panels before it make room so that no code is cut.
+TEST_F(StatusBarTest, TheSizeGripNeverCoversTheCharacterCode)
+{
+    StatusBar& bar = app().statusBar1();
+    const QSizeGrip* grip = bar.findChild<QSizeGrip*>();
+    ASSERT_TRUE(grip);
+    for (const int width : {640, 660, 700}) {
+        app().resize(width, 480);
+        for (const QString& text : {QStringLiteral("a"), QString(QChar(0xFF)), QStringLiteral("\r\n")}) {
+            setText(text);
+            editor().setSelection(0, 0);
+            processEvents();
+            ASSERT_TRUE(grip->isVisible());
+            const QRect code = bar.panelGeometry(PanelCharCode);
+            const int textEnd = code.left() + QFontMetrics(bar.font()).horizontalAdvance(panel(PanelCharCode)) + 3;
+            EXPECT_LE(textEnd, grip->geometry().left()) << width << " " << panel(PanelCharCode).toStdString();
+            EXPECT_GE(bar.panelGeometry(PanelCaret).width(), QFontMetrics(bar.font()).horizontalAdvance(panel(PanelCaret)));
+        }
+    }
+    // With room to spare every panel has its own width again.
+    app().resize(1100, 480);
+    processEvents();
+    for (const int panel : {PanelChars, PanelState, PanelTypingMode, PanelCaret, PanelCharCode})
+        EXPECT_EQ(bar.panelGeometry(panel).width(), 75) << panel;
 }
 
 struct PanelCase {
