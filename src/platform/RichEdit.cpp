@@ -8,6 +8,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAbstractUndoItem>
 #include <QBuffer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
@@ -62,6 +63,12 @@ bool isWordCharacter(QChar c)
 Qt::KeyboardModifiers keyModifiers(const QKeyEvent* event)
 {
     return event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+// "Failed to Save Stream", then which file and what the system said.
+QString saveFailure(const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1\r%2: %3").arg(QLatin1String(kSaveFailed), QDir::toNativeSeparators(path), reason);
 }
 
 // A step that changes nothing. Closing a command's edit block with it keeps
@@ -269,18 +276,19 @@ void RichEdit::saveFile(const QString& path)
         buffer.open(QIODevice::WriteOnly);
         RtfWriter writer;
         if (!writer.write(&buffer, document()))
-            throw AppError(QString::fromLatin1(kSaveFailed));
+            throw AppError(saveFailure(path, writer.errorString()));
     }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QString::fromLatin1(kSaveFailed));
+        throw AppError(saveFailure(path, file.errorString()));
     if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        throw AppError(QString::fromLatin1(kSaveFailed));
+        throw AppError(saveFailure(path, reason));
     }
     if (!file.commit())
-        throw AppError(QString::fromLatin1(kSaveFailed));
+        throw AppError(saveFailure(path, file.errorString()));
 
     if (!fallback.isEmpty()) {
         m_fileFormat = format;

@@ -82,7 +82,7 @@ public:
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
     // Writes in the current mode, atomically. Throws AppError("Failed to Save
-    // Stream") and leaves the file untouched on failure.
+    // Stream", the file and the system's reason) and leaves the file untouched on failure.
     void saveFile(const QString& path);
     QByteArray richText() const;  // the document as RTF
     TextFileFormat textFileFormat() const { return m_fileFormat; }

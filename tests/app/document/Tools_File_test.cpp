@@ -300,7 +300,9 @@ TEST_F(DocumentFiles, AFailedSaveChangesNothing)
     fileDialogs.choose(impossible, int(SaveFormat::RichText));
     run(Command::File_SaveAs);
 
-    EXPECT_EQ(messages.errors(), QStringList{"Failed to Save Stream"});
+    ASSERT_EQ(messages.errors().size(), 1);
+    // The message names the file and the system's reason.
+    EXPECT_EQ(messages.errors().first(), "Failed to Save Stream\r" + impossible + ": Not a directory");
     EXPECT_EQ(doc().fileName, path);
     EXPECT_EQ(doc().state, DocState::Modified);
     EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
