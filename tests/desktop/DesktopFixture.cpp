@@ -157,6 +157,8 @@ void DesktopFixture::screenshot(const QString& name)
     if (folder.isEmpty())
         return;
     QDir().mkpath(folder);
+    // What was just shown has to be painted first.
+    QTest::qWait(150);
     QGuiApplication::primaryScreen()->grabWindow(0).save(QDir(folder).filePath(name + QStringLiteral(".png")));
 }
 

@@ -49,6 +49,7 @@ TEST_F(DialogsOnDesktop, TheRunBrowseDialogStandsInFrontOfTheSettingsAndListsPro
     ASSERT_TRUE(waitFor([&] { return settings.isVisible(); }));
     waitUntilPlaced(settings);
     settings.findChild<QLineEdit*>(QStringLiteral("Edit_RunPath"))->setText(program);
+    screenshot(QStringLiteral("settings"));
     auto* browse = settings.findChild<QPushButton*>(QStringLiteral("Button_RunBrowse"));
 
     // The file dialog is modal: it is looked at from inside its own event loop,
