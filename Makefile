@@ -16,7 +16,7 @@ $(BUILD_DIR)/CMakeCache.txt: | setup
 configure: setup $(BUILD_DIR)/CMakeCache.txt
 
 build: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target quillpress
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target quillpress quillpress-convert
 
 run: build
 	$(BUILD_DIR)/bin/quillpress

@@ -5,10 +5,12 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libqt6printsupport6 qt6-qpa-plugins
+  qt6-base-dev qt6-base-private-dev libqt6printsupport6 qt6-qpa-plugins
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation poppler-utils
+  # The desktop tests: a real X server, a window manager, keyboard layouts and input.
+  xvfb openbox x11-xkb-utils x11-utils xdotool
 )
 
 missing=()

@@ -34,6 +34,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -114,7 +115,7 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     createCommands();
     createMenus();
     m_dispatch = new CommandDispatch(*this);
-    connect(qApp, &QApplication::focusChanged, this, [this] { updateStandardCommands(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { onFocusChanged(now); });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { updateStandardCommands(); });
 
     // The creation step, before the window is shown.
@@ -190,6 +191,14 @@ void TApp::createMenus()
         menu->setObjectName(QString::fromLatin1(layout.name));
         fill(menu, layout);
     }
+    // Whenever a menu shows, its items show the states of the text the user works on.
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
+        connect(menu, &QMenu::aboutToShow, this, [this] { updateStandardCommands(); });
+        connect(menu, &QMenu::aboutToHide, this, [this] {
+            // Qt hands the keyboard to the menu bar only after the menu has gone.
+            QTimer::singleShot(0, this, [this] { onMenuClosed(); });
+        });
+    }
     QMenu* help = menuBar()->findChild<QMenu*>(QStringLiteral("Help"));
     QAction* about = help->addAction(QStringLiteral("&About..."));
     about->setObjectName(QStringLiteral("About1"));
@@ -200,6 +209,7 @@ void TApp::createMenus()
         auto* menu = new QMenu(this);
         menu->setObjectName(QString::fromLatin1(layout.name));
         fill(menu, layout);
+        connect(menu, &QMenu::aboutToShow, this, [this] { updateStandardCommands(); });
         m_popupMenus[number++ - 1] = menu;
     }
 }
@@ -216,11 +226,35 @@ void TApp::runCommand(Command command)
         return;
     if (const CommandHandler handler = commandRow(command).handler)
         guarded([this, handler] { handler(*this); });
+    // A style or alignment change is no selection change; the check marks follow it here.
+    updateStandardCommands();
+}
+
+void TApp::onFocusChanged(QWidget* now)
+{
+    if (now && !qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now))
+        m_commandFocus = now;
+    updateStandardCommands();
+}
+
+// A menu closed without running a command (Esc, a click elsewhere) leaves the
+// keyboard with the menu bar; it goes back to where the user was typing, so
+// that letters type again and the next Esc is the program's.
+void TApp::onMenuClosed()
+{
+    if (QApplication::activePopupWidget() || !menuBar()->hasFocus())
+        return;
+    QWidget* target = m_commandFocus && m_commandFocus->window() == this ? m_commandFocus.data() : RichEdit1;
+    target->setFocus(Qt::OtherFocusReason);
 }
 
 void TApp::updateStandardCommands()
 {
-    const StandardState state = standardState(QApplication::focusWidget(), clipboardHasText());
+    QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus)
+        || (!focus && QApplication::activePopupWidget()))
+        focus = m_commandFocus;
+    const StandardState state = standardState(focus, clipboardHasText());
     auto set = [this](Command command, bool enabled, bool checked = false) {
         setCommandEnabled(command, enabled);
         QAction* a = action(command);
@@ -507,6 +541,12 @@ void TApp::onStatusBarClicked(Qt::MouseButton button, Qt::KeyboardModifiers modi
     runCommand((modifiers & Qt::ShiftModifier) ? Command::View_StatusBarPos : Command::View_BasicStatusbar);
 }
 
+void TApp::maximizeKeepingBounds()
+{
+    const QScopedValueRollback<bool> restoring(m_restoring, true);
+    showMaximized();
+}
+
 void TApp::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
@@ -525,6 +565,8 @@ void TApp::addToRecentFiles(const QString& fileName)
     m_services.shell.addRecentDocument(fileName);
 }
 bool TApp::convertersAvailable() const { return false; }
+// No converter modules are built yet, so every import fails as without them.
+bool TApp::importThroughConverter(const QString&, const QString&) { return false; }
 void TApp::associate(const QString&, const QString&) {}
 void TApp::removeAssociation(const QString&, const QString&) {}
 void TApp::addSendTo() {}

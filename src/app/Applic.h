@@ -8,6 +8,7 @@
 #include "settings/Settings.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <array>
@@ -79,6 +80,9 @@ public:
     void dockStatusBar(bool bottom);
     // Set when full screen begins with the window maximized.
     bool& wasMaximized() { return m_wasMaximized; }
+    // A maximize of the program's own (leaving full screen): unlike one by
+    // the window frame or Maximize/Restore, it records no pre-maximize bounds.
+    void maximizeKeepingBounds();
     ProgramValues& values() { return m_values; }
     // The program-wide options of the settings, as last loaded or stored.
     SettingsOptions& options() { return m_options; }
@@ -113,8 +117,11 @@ public:
     // PopupMenu1 (margin) to PopupMenu5 (alternative).
     QMenu* popupMenu(int number) const { return m_popupMenus.at(number - 1); }
     bool menuAttached() const;
-    // The enabled and checked states of the standard commands follow the focused text control.
+    // The enabled and checked states of the standard commands follow the focused
+    // text control; while the menu bar has the keyboard, the one that had it before.
     void updateStandardCommands();
+    // The shortcut dispatch, which tests ask what a key press stands for.
+    const CommandDispatch& dispatch() const { return *m_dispatch; }
 
     // Runs work through the one guard; true when it ran to its end.
     bool guarded(const std::function<void()>& work);
@@ -139,6 +146,9 @@ public:
     void printFromCommandLine();
     void addToRecentFiles(const QString& fileName);
     bool convertersAvailable() const;
+    // Reads a binary Word file into the editor through the named converter;
+    // false when the converter is missing or does not know the file.
+    bool importThroughConverter(const QString& fileName, const QString& converter);
 
     // Set once the program has been asked to end without the close sequence ("/u").
     bool endRequested() const { return m_endRequested; }
@@ -160,6 +170,8 @@ private:
     void createCommands();
     void createMenus();
     void onSelectionChanged();
+    void onFocusChanged(QWidget* now);
+    void onMenuClosed();
     void showAbout();
     void formShow();
     void readCommandLine();
@@ -197,12 +209,15 @@ private:
     DocumentStatistics* m_statistics = nullptr;
     bool m_statusBarAtBottom = true;
     bool m_wasMaximized = false;
-    // Set while start-up applies stored geometry, which must not be written back.
+    // Set while the program applies stored geometry or maximizes for its own
+    // reasons; what it sets must not be written back as pre-maximize bounds.
     bool m_restoring = false;
     std::array<QAction*, CommandCount> m_actions{};
     std::array<bool, CommandCount> m_enabled{};
     std::array<QMenu*, 5> m_popupMenus{};
     CommandDispatch* m_dispatch = nullptr;
+    // The widget that had the focus before the menu bar took it.
+    QPointer<QWidget> m_commandFocus;
     std::unique_ptr<EditingHost> m_editingHost;
     std::unique_ptr<ViewHost> m_viewHost;
     std::unique_ptr<AutoWordsHost> m_autoWordsHost;

@@ -1,6 +1,7 @@
 #include "app/CommandDispatch.h"
 
 #include "app/Applic.h"
+#include "platform/KeyboardLayout.h"
 #include "platform/RichEdit.h"
 
 #include <QAbstractButton>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QShortcut>
 
 namespace qp {
@@ -104,16 +106,25 @@ bool usesAccessKey(const QWidget* window, int key)
     return false;
 }
 
-}  // namespace
-
-QKeyCombination tableKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+// Keypad Enter is Return, Shift+Tab arrives as Backtab, and the keypad is no modifier of the table's.
+QKeyCombination plainKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     modifiers &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     if (key == Qt::Key_Enter)
         key = Qt::Key_Return;
-    if (modifiers & Qt::ShiftModifier)
-        key = unshifted(key);
+    else if (key == Qt::Key_Backtab)
+        key = Qt::Key_Tab;
     return QKeyCombination(modifiers, key);
+}
+
+}  // namespace
+
+QKeyCombination tableKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    const QKeyCombination plain = plainKey(key, modifiers);
+    if (plain.keyboardModifiers() & Qt::ShiftModifier)
+        return QKeyCombination(plain.keyboardModifiers(), unshifted(plain.key()));
+    return plain;
 }
 
 QKeyCombination tableKey(const QKeyEvent& event)
@@ -157,6 +168,22 @@ std::optional<Command> CommandDispatch::commandFor(QKeyCombination key, QWidget*
     for (const CommandRow& row : commandTable()) {
         if (shortcutOf(row.command) == key)
             return row.command;
+    }
+    return std::nullopt;
+}
+
+std::optional<Command> CommandDispatch::commandFor(const QKeyEvent& event, QWidget* focus) const
+{
+    if (event.nativeScanCode() == 0)
+        return commandFor(tableKey(event), focus);
+    const QList<QKeyCombination> keys = possibleKeyCombinations(event);
+    const QKeyCombination pressed = plainKey(keys.first().key(), keys.first().keyboardModifiers());
+    QWidget* window = focus ? focus->window() : &m_app;
+    if (window != &m_app && windowClaims(window, pressed))
+        return std::nullopt;
+    for (const QKeyCombination key : keys) {
+        if (const auto command = commandFor(plainKey(key.key(), key.keyboardModifiers()), focus))
+            return command;
     }
     return std::nullopt;
 }
@@ -212,7 +239,10 @@ bool CommandDispatch::eventFilter(QObject* watched, QEvent* event)
     if (qobject_cast<QMenu*>(window) || !isOurWindow(window))
         return false;
     auto* keyEvent = static_cast<QKeyEvent*>(event);
-    const auto command = commandFor(tableKey(*keyEvent), widget);
+    // Esc in the menu bar leaves the menus; it never reaches the commands on Esc.
+    if (qobject_cast<QMenuBar*>(widget) && keyEvent->key() == Qt::Key_Escape)
+        return false;
+    const auto command = commandFor(*keyEvent, widget);
     if (!command)
         return false;
     if (type == QEvent::ShortcutOverride) {

@@ -27,6 +27,10 @@ public:
     // The command that takes the key, pressed with the focus on `focus`;
     // nullopt when the key goes on to the control.
     std::optional<Command> commandFor(QKeyCombination key, QWidget* focus) const;
+    // The same for a key press: every combination the keyboard layout gives
+    // for it is tried in turn, as Qt matches its own shortcuts, so that Alt+;
+    // works wherever ";" can be typed, with or without Shift.
+    std::optional<Command> commandFor(const QKeyEvent& event, QWidget* focus) const;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -37,8 +41,9 @@ private:
     TApp& m_app;
 };
 
-// The key as the command table names it: shifted punctuation is the key that
-// carries it on a US keyboard (Ctrl+Shift+> is Ctrl+Shift+.), keypad Enter is Return.
+// The key as the command table names it, for a press that no keyboard made
+// (no layout to ask): shifted punctuation is the key that carries it on a US
+// keyboard (Ctrl+Shift+> is Ctrl+Shift+.), keypad Enter is Return.
 QKeyCombination tableKey(const QKeyEvent& event);
 QKeyCombination tableKey(Qt::Key key, Qt::KeyboardModifiers modifiers);
 

@@ -27,8 +27,15 @@ namespace qp {
 
 namespace {
 
+QString keptAsideMessage(const QString& damage, const QString& keptAs)
+{
+    return QStringLiteral("%1\rIt has been kept as \"%2\" and Quillpress starts with fresh settings.").arg(damage, keptAs);
+}
+
 // A damaged settings file is kept aside, never silently replaced; the user
-// hears once where it went and the program goes on with fresh settings.
+// hears once where it went and the program goes on with fresh settings. The
+// same holds for a file damaged while the program runs (edited by hand, or
+// by another program), found by the next write.
 void setAsideDamagedHives(Services& services)
 {
     for (const Hive hive : {Hive::CurrentUser, Hive::ClassesRoot}) {
@@ -36,8 +43,7 @@ void setAsideDamagedHives(Services& services)
         if (!damage)
             continue;
         const QString keptAs = services.registry.keepAside(hive);
-        services.messages.error(QStringLiteral("%1\rIt has been kept as \"%2\" and Quillpress starts with fresh settings.")
-                                    .arg(*damage, keptAs));
+        services.messages.error(keptAsideMessage(*damage, keptAs));
     }
 }
 
@@ -67,6 +73,9 @@ std::unique_ptr<TApp> startQuillpress(Services& services, const QStringList& arg
 {
     setApplicationTitle(QString::fromLatin1(ProgramTitle));
     QGuiApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
+    services.registry.setKeptAsideHandler([&messages = services.messages](const QString& damage, const QString& keptAs) {
+        messages.error(keptAsideMessage(damage, keptAs));
+    });
     runGuarded(services.messages, [&] { setAsideDamagedHives(services); });
 
     auto app = std::make_unique<TApp>(services, arguments);

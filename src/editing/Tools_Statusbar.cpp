@@ -41,8 +41,10 @@ void StatusBar::setPanelText(int panel, const QString& text)
     QLabel* label = m_panels.at(panel);
     if (label->text() == text)
         return;
+    // A text of another length may need another width, or may now run under the size grip.
+    const bool longer = text.size() != label->text().size();
     label->setText(text);
-    if (panel < m_panels.size() - 1 && shownWidth(panel) != label->width())
+    if (panel < m_panels.size() - 1 && (longer || shownWidth(panel) != label->width()))
         layoutPanels();
 }
 
@@ -53,6 +55,12 @@ int StatusBar::shownWidth(int panel)
     const int width = m_widths.at(panel);
     if (width <= 0)
         return 0;
+    return std::max(width, textWidth(panel));
+}
+
+// The room the panel's text needs, frame and margins included.
+int StatusBar::textWidth(int panel)
+{
     const QLabel* label = m_panels.at(panel);
     // Measuring is the costly part of a refresh; a count of as many digits as
     // before needs the same room (digits share one width), so it is measured again
@@ -61,10 +69,46 @@ int StatusBar::shownWidth(int panel)
     if (measured.length != label->text().size()) {
         const QMargins margins = label->contentsMargins();
         measured.length = label->text().size();
-        measured.width = label->fontMetrics().horizontalAdvance(label->text()) + margins.left() + margins.right()
-                         + 2 * label->frameWidth() + 2;
+        measured.width = label->text().isEmpty() ? 0
+                                                 : label->fontMetrics().horizontalAdvance(label->text()) + margins.left()
+                                                       + margins.right() + 2 * label->frameWidth() + 2;
     }
-    return std::max(width, measured.width);
+    return measured.width;
+}
+
+// In a narrow window (640 pixels, the first start's) the size grip would
+// cover the character-code panel's text; the panels before it give up a
+// little of their spare room instead.
+void StatusBar::keepCutPanelReadable(QList<int>& widths, int right)
+{
+    int x = 0;
+    for (int cut = 0; cut < widths.size(); x += widths[cut], ++cut) {
+        if (x + widths[cut] <= right)
+            continue;
+        const int need = x + std::min(widths[cut], textWidth(cut)) - right;
+        if (need <= 0 || x >= right)
+            return;
+        QList<int> spare(cut);
+        int room = 0;
+        for (int i = 0; i < cut; ++i) {
+            spare[i] = widths[i] > 0 ? std::max(0, widths[i] - textWidth(i)) : 0;
+            room += spare[i];
+        }
+        int left = std::min(need, room);
+        const int take = left;
+        for (int i = 0; i < cut && room > 0; ++i) {
+            const int give = spare[i] * take / room;
+            widths[i] -= give;
+            spare[i] -= give;
+            left -= give;
+        }
+        for (int i = cut - 1; i >= 0 && left > 0; --i) {
+            const int give = std::min(spare[i], left);
+            widths[i] -= give;
+            left -= give;
+        }
+        return;
+    }
 }
 
 void StatusBar::setPanelWidth(int panel, int width)
@@ -103,10 +147,14 @@ void StatusBar::layoutPanels()
     if (m_sizeGripShown)
         m_sizeGrip->setGeometry(width() - gripWidth, 0, gripWidth, height());
     const int right = width() - gripWidth;
+    QList<int> widths(m_panels.size() - 1);
+    for (int i = 0; i < widths.size(); ++i)
+        widths[i] = shownWidth(i);
+    keepCutPanelReadable(widths, right);
     int x = 0;
     for (int i = 0; i < m_panels.size(); ++i) {
         const bool last = i == m_panels.size() - 1;
-        const int w = last ? std::max(0, right - x) : shownWidth(i);
+        const int w = last ? std::max(0, right - x) : widths[i];
         m_panels[i]->setGeometry(x, 0, w, height());
         m_panels[i]->setVisible(w > 0 && x < right);
         x += w;

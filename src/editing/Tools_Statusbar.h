@@ -13,7 +13,9 @@ class DocumentStatistics;
 class RichEdit;
 
 // A bar of fixed-width panels, the last stretching to the right edge. Panels
-// that do not fit are cut off at the edge; they never widen the window.
+// that do not fit are cut off at the edge; they never widen the window. The
+// panel that the size grip (or the edge) cuts keeps its text whole while the
+// panels before it have room to spare beyond their own texts.
 class StatusBar : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +41,8 @@ protected:
 private:
     void layoutPanels();
     int shownWidth(int panel);
+    int textWidth(int panel);
+    void keepCutPanelReadable(QList<int>& widths, int right);
 
     QList<QLabel*> m_panels;
     QList<int> m_widths;

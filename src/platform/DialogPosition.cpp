@@ -1,6 +1,7 @@
 #include "platform/DialogPosition.h"
 
 #include "platform/Registry.h"
+#include "platform/WindowManagement.h"
 
 #include <QRect>
 #include <QWidget>
@@ -29,15 +30,16 @@ void restoreDialogPosition(Registry& registry, QWidget& dialog, const QString& s
         if (!key)
             return;
         // Each coordinate is applied as it is read, so a failing top leaves the left applied.
-        dialog.move(key->readInteger(QStringLiteral("Position_Left"), kDefaultPosition), dialog.y());
-        dialog.move(dialog.x(), key->readInteger(QStringLiteral("Position_Top"), kDefaultPosition));
+        const int left = key->readInteger(QStringLiteral("Position_Left"), kDefaultPosition);
+        moveFrameTo(dialog, QPoint(left, dialog.frameGeometry().top()));
+        moveFrameTo(dialog, QPoint(left, key->readInteger(QStringLiteral("Position_Top"), kDefaultPosition)));
         return;
     }
     // Integer division truncates toward zero, as the halving must.
     const QRect frame = dialog.frameGeometry();
     const int left = mainWindowFrame.left() + mainWindowFrame.width() / 2 - frame.width() / 2;
     const int top = mainWindowFrame.top() + mainWindowFrame.height() / 2 - frame.height() / 2;
-    dialog.move(left, top);
+    moveFrameTo(dialog, QPoint(left, top));
 }
 
 }  // namespace qp

@@ -2,7 +2,9 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLineEdit>
+#include <QSortFilterProxyModel>
 
 namespace qp {
 
@@ -23,11 +25,54 @@ QStringList qtNameFilters(const QString& filter)
     return result;
 }
 
+QString qtRenamedForType(const QString& name, const QString& nameFilter)
+{
+    const int open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const int close = nameFilter.lastIndexOf(QLatin1Char(')'));
+    const QString patterns = open >= 0 && close > open ? nameFilter.mid(open + 1, close - open - 1) : nameFilter;
+    const QString first = patterns.simplified().section(QLatin1Char(' '), 0, 0);
+    const QString extension = QFileInfo(first).suffix();
+    const QString nameExtension = QFileInfo(name).suffix();
+    if (extension.isEmpty() || nameExtension.isEmpty())
+        return name;
+    return name.left(name.size() - nameExtension.size()) + extension;
+}
+
 namespace {
+
+// Folders, and while the programs entry is chosen only the files the user may
+// run: a name pattern cannot say which files are programs on Linux.
+class ProgramsFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setProgramsOnly(bool on)
+    {
+        if (on == m_programsOnly)
+            return;
+        m_programsOnly = on;
+        invalidateFilter();
+    }
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        if (!m_programsOnly)
+            return true;
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+
+private:
+    bool m_programsOnly = false;
+};
 
 FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(nullptr, request.title);
+    QFileDialog dialog(request.parent, request.title);
     // Qt's own dialog, so that the name box can be rewritten on a type change.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(mode);
@@ -35,6 +80,14 @@ FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::Accept
     if (!request.overwritePrompt)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     const QStringList filters = qtNameFilters(request.filter);
+    if (request.programsEntry > 0) {
+        auto* programs = new ProgramsFilter(&dialog);
+        dialog.setProxyModel(programs);
+        programs->setProgramsOnly(request.filterIndex == request.programsEntry);
+        QObject::connect(&dialog, &QFileDialog::filterSelected, programs, [&, programs](const QString& chosen) {
+            programs->setProgramsOnly(int(filters.indexOf(chosen)) + 1 == request.programsEntry);
+        });
+    }
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
@@ -46,12 +99,22 @@ FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::Accept
             dialog.setDirectory(info.absolutePath());
         dialog.selectFile(info.fileName());
     }
-    if (request.onTypeChange) {
+    auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QString previousName;
+    QString currentName = nameBox ? nameBox->text() : QString();
+    if (request.onTypeChange && nameBox) {
+        // Qt rewrites the name itself before it reports the new type; the name
+        // as it stood before that is what the program's rule starts from.
+        QObject::connect(nameBox, &QLineEdit::textChanged, &dialog, [&](const QString& text) {
+            previousName = currentName;
+            currentName = text;
+        });
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
-            auto* nameBox = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            const QString current = nameBox ? nameBox->text() : QString();
-            const QString rewritten = request.onTypeChange(int(filters.indexOf(chosen)) + 1, current);
-            if (nameBox && rewritten != current)
+            const QString shown = nameBox->text();
+            const bool renamedByQt = shown != previousName && shown == qtRenamedForType(previousName, chosen);
+            const QString rewritten = request.onTypeChange(int(filters.indexOf(chosen)) + 1,
+                                                           renamedByQt ? previousName : shown);
+            if (rewritten != shown)
                 nameBox->setText(rewritten);
         });
     }

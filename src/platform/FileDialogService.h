@@ -6,9 +6,14 @@
 #include <functional>
 #include <memory>
 
+class QWidget;
+
 namespace qp {
 
 struct FileDialogRequest {
+    // The window the dialog belongs to: it stands in front of it, also when
+    // that window is kept on top of others.
+    QWidget* parent = nullptr;
     QString title;
     // "Desc|pattern|Desc|pattern..." as the program writes its type lists.
     QString filter;
@@ -17,6 +22,9 @@ struct FileDialogRequest {
     QString defaultExtension;  // without the dot
     bool overwritePrompt = false;
     bool mustExist = false;
+    // The type entry (counted from 1) that lists only programs, the files the
+    // user may run, whatever their names; 0 for none.
+    int programsEntry = 0;
     // Called when the user picks another type entry; returns the new text for
     // the name box (or the name unchanged).
     std::function<QString(int filterIndex, const QString& name)> onTypeChange;
@@ -39,5 +47,11 @@ std::unique_ptr<FileDialogService> makeQtFileDialogService();
 
 // "Desc|pattern|..." to the entries QFileDialog expects: "Desc (pattern)".
 QStringList qtNameFilters(const QString& filter);
+
+// The name Qt's own Save dialog puts into the name box when the user picks the
+// type entry `nameFilter` ("Desc (pattern ...)"): the name's extension replaced
+// by that of the entry's first pattern, "*" included. Undone before the
+// program's own rule applies, so that "All Files (*.*)" leaves a name alone.
+QString qtRenamedForType(const QString& name, const QString& nameFilter);
 
 }  // namespace qp

@@ -111,13 +111,14 @@ QString damagedMessage(const QString& path, const ParseError& error)
         .arg(error.reason);
 }
 
-// An exclusive flock held for the lifetime of the object. Closing the
-// descriptor releases it, also when the process dies.
+// An exclusive flock on the settings folder, held for the lifetime of the
+// object. Closing the descriptor releases it, also when the process dies. The
+// hive files themselves are replaced by renames, so they cannot carry the lock.
 class HiveLock {
 public:
-    explicit HiveLock(const QString& path)
+    explicit HiveLock(const QString& folder)
     {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (m_fd < 0)
             return;
         while (::flock(m_fd, LOCK_EX) != 0) {
@@ -227,10 +228,27 @@ const RegNode& Registry::load(Hive hive) const
 
 void Registry::modify(Hive hive, const std::function<void(RegNode&)>& change, const QString& failure)
 {
+    QString damage;
+    QString keptAs;
+    try {
+        modifyLocked(hive, change, failure, damage, keptAs);
+    } catch (...) {
+        // The damaged file went aside even though the fresh one could not be written.
+        if (!keptAs.isEmpty() && m_keptAside)
+            m_keptAside(damage, keptAs);
+        throw;
+    }
+    if (!keptAs.isEmpty() && m_keptAside)
+        m_keptAside(damage, keptAs);
+}
+
+void Registry::modifyLocked(Hive hive, const std::function<void(RegNode&)>& change, const QString& failure,
+                            QString& damage, QString& keptAs)
+{
     const QString path = hivePath(hive);
     if (!QDir().mkpath(m_folder))
         throw AppError(failure);
-    HiveLock lock(path + QLatin1String(".lock"));
+    HiveLock lock(m_folder);
     if (!lock.locked())
         throw AppError(failure);
 
@@ -240,8 +258,10 @@ void Registry::modify(Hive hive, const std::function<void(RegNode&)>& change, co
     const Parsed& parsed = m_store->parse(hive, contents.bytes);
     RegNode root;
     if (parsed.error) {
-        if (moveAside(path).isEmpty())
+        keptAs = moveAside(path);
+        if (keptAs.isEmpty())
             throw AppError(failure);
+        damage = damagedMessage(path, *parsed.error);
     } else {
         root = parsed.root;
     }
@@ -354,7 +374,7 @@ QString Registry::keepAside(Hive hive)
     const QString path = hivePath(hive);
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return {};
-    HiveLock lock(path + QLatin1String(".lock"));
+    HiveLock lock(m_folder);
     // Another program may have replaced the file since the check; look again under the lock.
     if (!checkHive(hive))
         return {};

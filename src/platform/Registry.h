@@ -27,14 +27,16 @@ struct RegValue;  // a value of such a key
 //
 // Nothing is held between operations except a parse of the file's last seen
 // bytes: every operation reads the file again, so it sees what the last write
-// left, whoever wrote it. Every write locks the hive (flock on a ".lock" file
-// beside it), reads it again under the lock, and replaces it atomically, so two
-// running programs never lose each other's writes or leave a half-written file.
+// left, whoever wrote it. Every write locks the folder (flock on the folder
+// itself, so no lock file is left behind), reads the hive again under the lock,
+// and replaces it atomically, so two running programs never lose each other's
+// writes or leave a half-written file.
 //
 // A file that cannot be parsed makes every read throw an AppError naming the
 // file and the line. A write never overwrites it: it keeps the damaged file
-// aside under a new name and starts a fresh one. A file that cannot be read
-// makes reads and writes throw, and nothing is overwritten.
+// aside under a new name, starts a fresh one, and tells the kept-aside handler.
+// A file that cannot be read makes reads and writes throw, and nothing is
+// overwritten.
 class Registry {
 public:
     explicit Registry(QString folder);
@@ -69,6 +71,12 @@ public:
     // AppError when the file cannot be renamed.
     QString keepAside(Hive hive);
 
+    // Told after a write has found a hive file damaged and kept it aside: what
+    // was wrong with it (file and line) and the name it was kept under. It runs
+    // once the write is done and the lock released.
+    using KeptAsideHandler = std::function<void(const QString& damage, const QString& keptAs)>;
+    void setKeptAsideHandler(KeptAsideHandler handler) { m_keptAside = std::move(handler); }
+
 private:
     friend class RegKey;
     struct Store;
@@ -79,8 +87,12 @@ private:
     // The read-modify-replace cycle under the hive's lock. `failure` is the
     // message of an error in storing the change.
     void modify(Hive hive, const std::function<void(RegNode& root)>& change, const QString& failure);
+    // The cycle itself; fills `damage` and `keptAs` when it set a damaged file aside.
+    void modifyLocked(Hive hive, const std::function<void(RegNode& root)>& change, const QString& failure,
+                      QString& damage, QString& keptAs);
 
     QString m_folder;
+    KeptAsideHandler m_keptAside;
     std::unique_ptr<Store> m_store;
 };
 

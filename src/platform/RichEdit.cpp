@@ -6,6 +6,7 @@
 #include "platform/RichEditPageRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAbstractUndoItem>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -50,6 +51,15 @@ Qt::KeyboardModifiers keyModifiers(const QKeyEvent* event)
 {
     return event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
 }
+
+// A step that changes nothing. Closing a command's edit block with it keeps
+// the text typed next out of the command's undo step: the document merges an
+// insertion into the step before it when that step ends with an insertion.
+class UndoBarrier final : public QAbstractUndoItem {
+public:
+    void undo() override {}
+    void redo() override {}
+};
 
 // One undo step for everything done while it lives.
 class EditBlock {
@@ -96,6 +106,12 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
 
+    // Insert switches between inserting and overwriting on every press, as the
+    // typing-mode panel counts them, so the panel and the typing agree.
+    connect(this, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Insert)
+            setOverwriteMode(!overwriteMode());
+    });
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });
     connect(this, &QTextEdit::selectionChanged, this, [this] { onCursorMoved(); });
 
@@ -287,6 +303,8 @@ void RichEdit::replaceSelection(const QString& text)
     {
         EditBlock block(cursor);
         cursor.insertText(text);
+        if (!text.isEmpty())
+            document()->appendUndoItem(new UndoBarrier);
     }
     setTextCursor(cursor);
 }
@@ -539,6 +557,7 @@ bool RichEdit::typeCharacters(QKeyEvent* event)
     if (m_smartQuotes && kept.size() == 1 && (c == QLatin1Char('"') || c == QLatin1Char('\''))) {
         if (!isReadOnly()) {
             QTextCursor cursor = textCursor();
+            overwriteNext(cursor, 1);
             cursor.insertText(QString(smartQuote(c)));
             setTextCursor(cursor);
             ensureCursorVisible();
@@ -549,10 +568,21 @@ bool RichEdit::typeCharacters(QKeyEvent* event)
         return false;  // the control types them itself
     if (!isReadOnly()) {
         QTextCursor cursor = textCursor();
+        overwriteNext(cursor, int(kept.size()));
         cursor.insertText(kept);
         setTextCursor(cursor);
     }
     return true;
+}
+
+// In overwrite mode typed characters replace those after the caret, up to the
+// end of the paragraph, as the control does with the keys it types itself.
+void RichEdit::overwriteNext(QTextCursor& cursor, int count) const
+{
+    if (!overwriteMode() || cursor.hasSelection())
+        return;
+    for (int i = 0; i < count && !cursor.atBlockEnd(); ++i)
+        cursor.deleteChar();
 }
 
 void RichEdit::mousePressEvent(QMouseEvent* event)
@@ -595,25 +625,30 @@ void RichEdit::insertFromMimeData(const QMimeData* source)
 {
     if (isReadOnly())
         return;
-    QTextCursor cursor = textCursor();
+    QTextDocumentFragment fragment;
     if (m_mode == TextMode::Rich && source->hasHtml()) {
         // Keep formatting, but not tables, frames or images: the document
         // holds flat paragraphs only.
-        const QTextDocumentFragment fragment = QTextDocumentFragment::fromHtml(source->html(), document());
+        fragment = QTextDocumentFragment::fromHtml(source->html(), document());
         QTextDocument probe;
         QTextCursor(&probe).insertFragment(fragment);
-        if (probe.rootFrame()->childFrames().isEmpty() && !probe.toRawText().contains(QChar::ObjectReplacementCharacter)) {
+        if (!probe.rootFrame()->childFrames().isEmpty() || probe.toRawText().contains(QChar::ObjectReplacementCharacter))
+            fragment = QTextDocumentFragment();
+    }
+    if (fragment.isEmpty() && !source->hasText())
+        return;
+    QTextCursor cursor = textCursor();
+    {
+        // A paste is an undo step of its own, apart from the typing around it.
+        EditBlock block(cursor);
+        if (!fragment.isEmpty())
             cursor.insertFragment(fragment);
-            setTextCursor(cursor);
-            ensureCursorVisible();
-            return;
-        }
+        else
+            cursor.insertText(source->text());
+        document()->appendUndoItem(new UndoBarrier);
     }
-    if (source->hasText()) {
-        cursor.insertText(source->text());
-        setTextCursor(cursor);
-        ensureCursorVisible();
-    }
+    setTextCursor(cursor);
+    ensureCursorVisible();
 }
 
 // ---------------------------------------------------------------- attributes

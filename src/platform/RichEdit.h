@@ -13,6 +13,7 @@
 
 class QPainter;
 class QTextBlock;
+class QTextCursor;
 class QTextDocument;
 
 namespace qp {
@@ -84,7 +85,7 @@ public:
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
     // Writes in the current mode, atomically. Throws AppError("Failed to Save
-    // Stream") and leaves the file untouched on failure.
+    // Stream", the file and the system's reason) and leaves the file untouched on failure.
     void saveFile(const QString& path);
     QByteArray richText() const;  // the document as RTF
     TextFileFormat textFileFormat() const { return m_fileFormat; }
@@ -177,6 +178,7 @@ private:
     QTextBlock blockAtPosition(int pos) const;
     bool handleFormattingKey(QKeyEvent* event);
     bool typeCharacters(QKeyEvent* event);
+    void overwriteNext(QTextCursor& cursor, int count) const;
     void setLineHeight(int percent);
     void toggleVerticalAlignment(int alignment);
     QChar smartQuote(QChar typed) const;

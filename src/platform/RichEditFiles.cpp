@@ -6,6 +6,7 @@
 #include "platform/rtf/RtfWriter.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTextCursor>
@@ -19,6 +20,12 @@ namespace {
 
 const char* const kLoadFailed = "Failed to Load Stream";
 const char* const kSaveFailed = "Failed to Save Stream";
+
+// "Failed to Save Stream", then which file and what the system said.
+QString saveFailure(const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1\r%2: %3").arg(QLatin1String(kSaveFailed), QDir::toNativeSeparators(path), reason);
+}
 
 }  // namespace
 
@@ -121,18 +128,19 @@ void RichEdit::saveFile(const QString& path)
         buffer.open(QIODevice::WriteOnly);
         RtfWriter writer;
         if (!writer.write(&buffer, document()))
-            throw AppError(QString::fromLatin1(kSaveFailed));
+            throw AppError(saveFailure(path, writer.errorString()));
     }
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QString::fromLatin1(kSaveFailed));
+        throw AppError(saveFailure(path, file.errorString()));
     if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        throw AppError(QString::fromLatin1(kSaveFailed));
+        throw AppError(saveFailure(path, reason));
     }
     if (!file.commit())
-        throw AppError(QString::fromLatin1(kSaveFailed));
+        throw AppError(saveFailure(path, file.errorString()));
 
     if (!fallback.isEmpty()) {
         m_fileFormat = format;

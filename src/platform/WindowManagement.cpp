@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QWindow>
 
 namespace qp {
 
@@ -22,6 +23,22 @@ void changeFlags(QWidget& window, Qt::WindowFlags flags)
 }
 
 }  // namespace
+
+void moveFrameTo(QWidget& window, const QPoint& topLeft)
+{
+    // Before the native window exists, and once the frame is known, a move
+    // places the frame. In between (a window being shown, or given its title
+    // bar back) it would place the inside of the window: the native window is
+    // told that the position includes the frame. The widget's own geometry
+    // and the native window's must agree, or showing the window would
+    // overrule that with the widget's.
+    window.move(topLeft);
+    QWindow* handle = window.windowHandle();
+    if (handle && window.testAttribute(Qt::WA_WState_Created) && window.frameGeometry() == window.geometry()) {
+        handle->resize(window.size());
+        handle->setFramePosition(topLeft);
+    }
+}
 
 void setStayOnTop(QWidget& window, bool onTop)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 class QMainWindow;
+class QPoint;
 class QWidget;
 
 namespace qp {
@@ -8,6 +9,11 @@ namespace qp {
 // Puts a window into the topmost layer or takes it out, without moving or
 // resizing it, and shows it.
 void setStayOnTop(QWidget& window, bool onTop);
+
+// Puts the top-left corner of the window's frame at `topLeft`. Also right
+// before the window manager has framed the window, when Qt would place the
+// inside of the window there and the frame would end up above and left of it.
+void moveFrameTo(QWidget& window, const QPoint& topLeft);
 
 // Removes or gives back the title bar and frame.
 void setTitleBar(QWidget& window, bool shown);

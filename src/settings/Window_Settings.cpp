@@ -254,7 +254,12 @@ void TForm_Settings::okClicked()
 void TForm_Settings::browseRunPath()
 {
     FileDialogRequest request;
-    request.filter = QStringLiteral("Executable Files (*.exe)|*.exe|All Files (*.*)|*.*");
+    // In front of this dialog, which is kept on top of the other windows.
+    request.parent = this;
+    // Programs on Linux carry no extension: the first entry lists the files
+    // the user may run, the second every file.
+    request.filter = QStringLiteral("Executable Files|*|All Files|*");
+    request.programsEntry = 1;
     request.fileName = m_runPath->text();
     request.mustExist = true;
     const FileDialogResult result = m_fileDialogs.open(request);

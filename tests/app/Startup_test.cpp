@@ -216,6 +216,31 @@ TEST_F(Startup, ADamagedSettingsFileIsKeptAsideAndTheProgramStartsFresh)
     EXPECT_TRUE(messages.errors().first().contains(kept.first()));
 }
 
+// Damaged while the program runs (edited by hand, say): the next setting
+// written finds it and the user hears the same as at start-up.
+TEST_F(Startup, ASettingsFileDamagedWhileTheProgramRunsIsReportedWhenKeptAside)
+{
+    TApp& window = start();
+    ASSERT_TRUE(messages.errors().isEmpty());
+    {
+        QFile file(registry().hivePath(Hive::CurrentUser));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software]\n\"Broken\n");
+    }
+    press(QKeySequence("Ctrl+M"));  // Stay on Top writes the window's settings
+
+    ASSERT_EQ(messages.errors().size(), 1);
+    const QString message = messages.errors().first();
+    const QStringList kept = QDir(settingsFolder()).entryList({"HKEY_CURRENT_USER.reg.damaged*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(message.contains("HKEY_CURRENT_USER.reg' is damaged at line 4")) << message.toStdString();
+    EXPECT_TRUE(message.contains(kept.first())) << message.toStdString();
+    EXPECT_TRUE(message.contains("Quillpress starts with fresh settings")) << message.toStdString();
+    // The write went on into a fresh file.
+    EXPECT_EQ(RegKey::openSettingsRead(registry(), "MainForm")->readInteger("StayOnTop_Enabled"), 1);
+    EXPECT_TRUE(window.isVisible());
+}
+
 // The real program in its own process, as a user starts it from a shell, on
 // fresh folders; it must end by itself.
 class ProgramProcess : public ::testing::Test {

@@ -8,6 +8,9 @@
 #include "platform/RichEdit.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QSizeGrip>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -63,6 +66,9 @@ TEST_F(StatusBarTest, InitialPanelsOfAnEmptyDocument)
 // text and the panels after it move along.
 TEST_F(StatusBarTest, PanelsGrowToShowLongCounts)
 {
+    // Wide enough that no panel before the size grip has to give up room.
+    app().resize(1100, 480);
+    processEvents();
     StatusBar& bar = app().statusBar1();
     QString book;
     for (int i = 0; i < 25000; ++i)
@@ -78,6 +84,33 @@ TEST_F(StatusBarTest, PanelsGrowToShowLongCounts)
     editor().setText("short");
     processEvents();
     EXPECT_EQ(bar.panelGeometry(PanelChars).width(), 75);
+}
+
+// At the first start's 640 pixels the size grip stands where the character
+// code is shown; the panels before it make room so that no code is cut.
+TEST_F(StatusBarTest, TheSizeGripNeverCoversTheCharacterCode)
+{
+    StatusBar& bar = app().statusBar1();
+    const QSizeGrip* grip = bar.findChild<QSizeGrip*>();
+    ASSERT_TRUE(grip);
+    for (const int width : {640, 660, 700}) {
+        app().resize(width, 480);
+        for (const QString& text : {QStringLiteral("a"), QString(QChar(0xFF)), QStringLiteral("\r\n")}) {
+            setText(text);
+            editor().setSelection(0, 0);
+            processEvents();
+            ASSERT_TRUE(grip->isVisible());
+            const QRect code = bar.panelGeometry(PanelCharCode);
+            const int textEnd = code.left() + QFontMetrics(bar.font()).horizontalAdvance(panel(PanelCharCode)) + 3;
+            EXPECT_LE(textEnd, grip->geometry().left()) << width << " " << panel(PanelCharCode).toStdString();
+            EXPECT_GE(bar.panelGeometry(PanelCaret).width(), QFontMetrics(bar.font()).horizontalAdvance(panel(PanelCaret)));
+        }
+    }
+    // With room to spare every panel has its own width again.
+    app().resize(1100, 480);
+    processEvents();
+    for (const int panel : {PanelChars, PanelState, PanelTypingMode, PanelCaret, PanelCharCode})
+        EXPECT_EQ(bar.panelGeometry(panel).width(), 75) << panel;
 }
 
 struct PanelCase {
@@ -138,6 +171,32 @@ TEST_F(StatusBarTest, InsertKeyFlipsTheTypingModeWhateverTheModifiers)
     // Shift+Insert is also the alternative paste; it flips the panel all the same.
     press(QKeySequence("Shift+Ins"));
     EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
+}
+
+// The panel tells the truth: after Insert the editor types over the text.
+TEST_F(StatusBarTest, TypingOverwritesWhileThePanelSaysOverwrite)
+{
+    editor().setText("abcd");
+    editor().setSelection(0, 0);
+    press(QKeySequence(Qt::Key_Insert));
+    ASSERT_EQ(panel(PanelTypingMode), "Overwrite");
+    type("XY");
+    EXPECT_EQ(editor().text(), "XYcd");
+    // Up to the end of the paragraph, not into the next one.
+    editor().setText("ab\r\ncd");
+    editor().setSelection(1, 0);
+    type("123");
+    EXPECT_EQ(editor().text(), "a123\r\ncd");
+
+    // Shift+Insert pastes, and it flips the panel and the typing with it.
+    QApplication::clipboard()->setText("P");
+    editor().setText("abcd");
+    editor().setSelection(0, 0);
+    press(QKeySequence("Shift+Ins"));
+    EXPECT_EQ(panel(PanelTypingMode), "Insert");
+    EXPECT_EQ(editor().text(), "Pabcd");
+    type("Z");
+    EXPECT_EQ(editor().text(), "PZabcd");
 }
 
 TEST_F(StatusBarTest, AHiddenBarIsNotRefreshedUntilShownAgain)

@@ -412,6 +412,58 @@ TEST_F(EditCommands, ClipSlotsEndWithTheProgram)
     EXPECT_EQ(editor().text(), "");
 }
 
+// ---------------------------------------------------------------- undo steps
+
+struct UndoCase {
+    const char* name;
+    const char* before;    // typed first
+    const char* keys;      // the inserting command
+    const char* inserted;  // the text once the command has run
+};
+
+void PrintTo(const UndoCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class UndoSteps : public EditCommands, public ::testing::WithParamInterface<UndoCase> {};
+
+// A command's insertion is one undo step of its own: typing before it and
+// typing after it are steps apart from it.
+TEST_P(UndoSteps, EachInsertionIsItsOwnStep)
+{
+    const UndoCase& c = GetParam();
+    app().options().dateFormat = QStringLiteral("yyyy-mm-dd");
+    app().options().timeFormat = QStringLiteral("hh:mm");
+    QApplication::clipboard()->setText(QStringLiteral("pasted"));
+    setText("lunch", 0, 5);
+    press(QKeySequence("Ctrl+Shift+1"));
+    setText("", 0);
+
+    type(QString::fromLatin1(c.before));
+    press(QKeySequence(QString::fromLatin1(c.keys)));
+    ASSERT_EQ(editor().text(), QString::fromLatin1(c.inserted));
+    type(" at noon");
+    ASSERT_EQ(editor().text(), QString::fromLatin1(c.inserted) + " at noon");
+
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(editor().text(), QString::fromLatin1(c.inserted)) << "the typing after it goes alone";
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(editor().text(), QString::fromLatin1(c.before)) << "then the command's insertion, whole";
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(editor().text(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , UndoSteps,
+    ::testing::Values(UndoCase{"InsertDate", "Meeting on ", "Ctrl+D", "Meeting on 2024-05-01"},
+                      UndoCase{"InsertTime", "Meeting at ", "Ctrl+Shift+D", "Meeting at 14:30"},
+                      UndoCase{"ClipPaste", "Meeting for ", "Alt+1", "Meeting for lunch"},
+                      UndoCase{"AlternativePaste", "Meeting ", "Shift+Ins", "Meeting pasted"},
+                      UndoCase{"Paste", "Meeting ", "Ctrl+V", "Meeting pasted"},
+                      UndoCase{"SwitchCharacters", "Meeting on", "Alt+;", "Meeting no"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // ---------------------------------------------------------------- clipboard and focus
 
 TEST_F(EditCommands, AlternativeClipboardKeysActOnTheEditor)

@@ -296,7 +296,8 @@ TEST_F(FileTest, FailedSaveThrowsAndWritesNothing)
             edit.saveFile(path("no/such/folder/x.txt"));
             ADD_FAILURE() << "no error";
         } catch (const AppError& error) {
-            EXPECT_EQ(str(error.message()), "Failed to Save Stream");
+            EXPECT_EQ(str(error.message()), "Failed to Save Stream\r" + str(path("no/such/folder/x.txt"))
+                                                + ": No such file or directory");
         }
     }
     EXPECT_FALSE(QFile::exists(path("no")));

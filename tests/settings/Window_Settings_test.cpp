@@ -525,7 +525,11 @@ TEST_F(SettingsDialog, BrowseButtonPutsThePickedProgramIntoTheRunField)
     fileDialogs.answer = {true, "/usr/bin/kate", 2};
     control<QPushButton>("Button_RunBrowse")->click();
     ASSERT_EQ(fileDialogs.requests.size(), 1u);
-    EXPECT_EQ(fileDialogs.requests[0].filter, "Executable Files (*.exe)|*.exe|All Files (*.*)|*.*");
+    // In front of the dialog, listing programs first.
+    EXPECT_EQ(fileDialogs.requests[0].parent, form.get());
+    EXPECT_EQ(fileDialogs.requests[0].filter, "Executable Files|*|All Files|*");
+    EXPECT_EQ(fileDialogs.requests[0].filterIndex, 1);
+    EXPECT_EQ(fileDialogs.requests[0].programsEntry, 1);
     EXPECT_EQ(edit("Edit_RunPath")->text(), "/usr/bin/kate");
 
     fileDialogs.answer = {false, "/ignored", 1};

@@ -25,6 +25,13 @@ AppFixture::AppFixture()
     m_services.reset(new Services{messages, fileDialogs, printDialog, shell, clock, screen, *m_registry, paths});
 }
 
+void AppFixture::useRealFileDialogs()
+{
+    m_realFileDialogs = makeQtFileDialogService();
+    m_services.reset(new Services{messages, *m_realFileDialogs, printDialog, shell, clock, screen, *m_registry,
+                                  m_services->paths});
+}
+
 AppFixture::~AppFixture()
 {
     stop();

@@ -29,6 +29,9 @@ protected:
     ~AppFixture() override;
 
     TApp& start(const QStringList& arguments = {});
+    // The platform's own file dialogs in place of the scripted ones, for the
+    // next start (the desktop tests look at the real dialog).
+    void useRealFileDialogs();
     // Closes the window as the user would (close sequence included) and
     // starts the program again on the same folders.
     TApp& restart(const QStringList& arguments = {});
@@ -64,6 +67,7 @@ private:
     QTemporaryDir m_programDir;
     QTemporaryDir m_scratchDir;
     std::unique_ptr<Registry> m_registry;
+    std::unique_ptr<FileDialogService> m_realFileDialogs;
     std::unique_ptr<Services> m_services;
     std::unique_ptr<TApp> m_app;
 };

@@ -22,6 +22,13 @@ namespace {
 const QString MissingFileMessage =
     QStringLiteral("This file can not be opened. Possible reasons are:\rThe file is renamed, deleted or moved.");
 const QString BinaryMessage = QStringLiteral("Binary files can not be saved.");
+const QString ConverterMessage = QStringLiteral(
+    "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
+const QString ForeignFileMessage = QStringLiteral(
+    "\"%1\" is a binary file of a kind Quillpress can not write.\rIt is left as it is; save the document under another name.");
+
+// The converters for binary Word files, in the order they are tried.
+const char* const WordConverters[] = {"MSWRD832.CNV", "MSWRD632.WPC"};
 
 QString lowerExtension(const QString& fileName)
 {
@@ -58,6 +65,29 @@ LoadType fileTypeOnLoad(const QString& fileName)
     if (isBinaryFile(fileName))
         type.label = QString::fromLatin1(LabelBinary);
     return type;
+}
+
+// A binary Word file goes through the converters, never into the editor as it is.
+bool needsConverter(const QString& fileName)
+{
+    return lowerExtension(fileName) == QLatin1String(".doc") && isBinaryFile(fileName);
+}
+
+// A file the program reads in a way it cannot write back: through a converter
+// or as a binary view. Overwriting it would destroy what the program never showed.
+bool cannotWriteBack(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.isFile())
+        return false;
+    const QString extension = lowerExtension(fileName);
+    if (extension == QLatin1String(".rtf") || extension == QLatin1String(".txt"))
+        return false;
+    try {
+        return isBinaryFile(fileName);
+    } catch (const AppError&) {
+        return false;  // an unreadable file fails the write itself, with its reason
+    }
 }
 
 // What a load or save may change before it is sure to succeed, so that a
@@ -140,6 +170,10 @@ void saveToName(TApp& app, const QString& fileName)
         app.services().messages.information(BinaryMessage);
         return;
     }
+    if (cannotWriteBack(fileName)) {
+        app.services().messages.information(ForeignFileMessage.arg(QFileInfo(fileName).fileName()));
+        cancel();
+    }
     const TypeSnapshot before(app);
     try {
         applyFileType(app, doc.saveFormat == SaveFormat::RichText ? richType() : textType());
@@ -155,6 +189,42 @@ void saveToName(TApp& app, const QString& fileName)
     app.setRevertEnabled(false);
     // The desktop's own list shows saved files too; the program's list only loaded ones.
     app.services().shell.addRecentDocument(fileName);
+}
+
+void loadSucceeded(TApp& app, const QString& fileName)
+{
+    setDocState(app, DocState::Saved);
+    app.document().fileName = fileName;
+    refreshCaption(app);
+    app.setRevertEnabled(false);
+    if (app.arguments().value(1) == QLatin1String("-p")) {
+        app.printFromCommandLine();
+        app.close();
+    }
+    app.addToRecentFiles(fileName);
+}
+
+// A binary Word file: an empty rich-text document, then the converters in
+// turn. When none reads it the document is left empty and unnamed, so that no
+// save can write rich text over the Word file.
+void loadThroughConverters(TApp& app, const QString& fileName)
+{
+    RichEdit& editor = app.editor();
+    editor.clearText();
+    editor.setReadOnly(false);
+    applyFileType(app, richType());
+    for (const char* converter : WordConverters) {
+        if (app.importThroughConverter(fileName, QString::fromLatin1(converter))) {
+            loadSucceeded(app, fileName);
+            return;
+        }
+    }
+    app.services().messages.information(ConverterMessage);
+    setDocState(app, DocState::New);
+    app.document().fileName.clear();
+    refreshCaption(app);
+    app.setRevertEnabled(false);
+    cancel();
 }
 
 }  // namespace
@@ -215,6 +285,10 @@ void loadNamedFile(TApp& app, const QString& fileName)
         app.services().messages.information(MissingFileMessage);
         return;
     }
+    if (needsConverter(fileName)) {
+        loadThroughConverters(app, fileName);
+        return;
+    }
     // Everything is read before the editor is touched: a file that cannot be
     // read, or a stored default format that lacks a value, leaves the
     // document, its type and its name as they were.
@@ -245,15 +319,7 @@ void loadNamedFile(TApp& app, const QString& fileName)
         before.restore();
         throw;
     }
-    setDocState(app, DocState::Saved);
-    app.document().fileName = fileName;
-    refreshCaption(app);
-    app.setRevertEnabled(false);
-    if (app.arguments().value(1) == QLatin1String("-p")) {
-        app.printFromCommandLine();
-        app.close();
-    }
-    app.addToRecentFiles(fileName);
+    loadSucceeded(app, fileName);
 }
 
 void querySave(TApp& app)
@@ -312,6 +378,7 @@ void fileOpen(TApp& app)
 {
     querySave(app);
     FileDialogRequest request;
+    request.parent = &app;
     request.title = QStringLiteral("Open");
     request.filter = app.document().openFilter;
     request.mustExist = true;
@@ -338,6 +405,7 @@ void fileSaveAs(TApp& app)
     if (notesRuleApplies(app))
         doc.fileName = notesName(app);
     FileDialogRequest request;
+    request.parent = &app;
     request.title = QStringLiteral("Save");
     request.filter = QString::fromLatin1(SaveFilter);
     request.filterIndex = int(doc.saveFormat);

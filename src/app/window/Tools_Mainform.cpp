@@ -36,7 +36,7 @@ void setNormalGeometry(TApp& app, int left, int top, int width, int height)
     // Sizes are the client size and positions the frame's, so that a stored
     // geometry comes back unchanged whatever the window manager's frame.
     app.resize(width, height);
-    app.move(left, top);
+    moveFrameTo(app, QPoint(left, top));
 }
 
 }  // namespace
@@ -155,7 +155,11 @@ void viewFullScreen(TApp& app)
         setTitleBar(app, true);
         setMenuAttached(app, true);
         if (app.wasMaximized()) {
-            app.showMaximized();
+            // Full screen has given the window the screen's bounds; the stored
+            // pre-maximize bounds become its normal bounds again, so that a later
+            // restore does not bring back a window of the screen's size.
+            applyBeforeMaxBounds(app);
+            app.maximizeKeepingBounds();
         } else {
             restoreWindowGeometry(app);
             restoreEditorColumn(app);

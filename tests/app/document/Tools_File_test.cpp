@@ -300,7 +300,9 @@ TEST_F(DocumentFiles, AFailedSaveChangesNothing)
     fileDialogs.choose(impossible, int(SaveFormat::RichText));
     run(Command::File_SaveAs);
 
-    EXPECT_EQ(messages.errors(), QStringList{"Failed to Save Stream"});
+    ASSERT_EQ(messages.errors().size(), 1);
+    // The message names the file and the system's reason.
+    EXPECT_EQ(messages.errors().first(), "Failed to Save Stream\r" + impossible + ": Not a directory");
     EXPECT_EQ(doc().fileName, path);
     EXPECT_EQ(doc().state, DocState::Modified);
     EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
@@ -350,6 +352,130 @@ TEST_F(DocumentFiles, AFileThatCannotBeReadLeavesTheDocumentAsItWas)
     EXPECT_EQ(editor().textMode(), TextMode::Rich);
     EXPECT_EQ(doc().state, DocState::Modified);
 }
+
+// A made-up file in the shape of a binary Word document: the compound-file
+// signature, zero bytes in its head and some text.
+QByteArray wordFixture()
+{
+    QFile file(QStringLiteral(QP_TEST_DATA_DIR "/word/binary.doc"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString ConverterMessage = QStringLiteral(
+    "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
+
+struct DocCase {
+    const char* name;
+    const char* fileName;
+    QByteArray bytes;  // empty: the binary Word fixture
+    bool throughConverter;
+    const char* text;  // what the editor shows after the load
+};
+
+void PrintTo(const DocCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class WordFiles : public DocumentFiles, public ::testing::WithParamInterface<DocCase> {};
+
+// A ".doc" with zero bytes in its head goes to the converters; with none
+// installed the user hears so and gets an empty unnamed document, which no
+// save can write over the Word file. Any other ".doc" is read as rich text.
+TEST_P(WordFiles, LoadAndSave)
+{
+    const DocCase& c = GetParam();
+    const QByteArray bytes = c.bytes.isEmpty() ? wordFixture() : c.bytes;
+    ASSERT_FALSE(bytes.isEmpty());
+    const QString before = writeFile("before.txt", "the document before");
+    loadNamedFile(app(), before);
+    const QString path = writeFile(c.fileName, bytes);
+
+    const bool loaded = app().guarded([&] { loadNamedFile(app(), path); });
+    EXPECT_EQ(loaded, !c.throughConverter) << "a failed conversion ends the command silently";
+    EXPECT_EQ(editor().text(), QString::fromLatin1(c.text));
+    EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
+    EXPECT_EQ(doc().saveFormat, SaveFormat::RichText);
+    EXPECT_FALSE(editor().isReadOnly());
+    EXPECT_FALSE(app().revertEnabled());
+    if (c.throughConverter) {
+        EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+        EXPECT_EQ(doc().state, DocState::New);
+        EXPECT_EQ(doc().fileName, QString());
+        EXPECT_EQ(app().windowTitle(), "Quillpress");
+    } else {
+        EXPECT_TRUE(messages.boxes().isEmpty());
+        EXPECT_EQ(doc().state, DocState::Saved);
+        EXPECT_EQ(doc().fileName, path);
+    }
+
+    // Saving asks for a name instead of writing over the Word file.
+    type("new words");
+    fileDialogs.cancelNext();
+    run(Command::File_Save);
+    if (c.throughConverter) {
+        ASSERT_EQ(fileDialogs.requests().size(), 1);
+        EXPECT_EQ(readAll(path), bytes);
+    } else {
+        EXPECT_TRUE(fileDialogs.requests().isEmpty());
+        EXPECT_TRUE(readAll(path).startsWith("{\\rtf1"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , WordFiles,
+    ::testing::Values(DocCase{"BinaryWordFile", "report.doc", {}, true, ""},
+                      DocCase{"BinaryWordFileInCapitals", "REPORT.DOC", {}, true, ""},
+                      DocCase{"RichTextNamedDoc", "letter.doc", "{\\rtf1 Dear reader}", false, "Dear reader"},
+                      DocCase{"PlainTextNamedDoc", "notes.doc", "plain words", false, "plain words"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct ForeignCase {
+    const char* name;
+    const char* fileName;
+    QByteArray bytes;  // empty: the binary Word fixture
+    bool written;
+};
+
+void PrintTo(const ForeignCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class OverwriteTest : public DocumentFiles, public ::testing::WithParamInterface<ForeignCase> {};
+
+// Save As over an existing file the program can only show, never write back
+// (a Word file, a binary view), is refused and leaves the file and the document alone.
+TEST_P(OverwriteTest, SaveAsOverAnExistingFile)
+{
+    const ForeignCase& c = GetParam();
+    const QByteArray bytes = c.bytes.isEmpty() ? wordFixture() : c.bytes;
+    const QString target = writeFile(c.fileName, bytes);
+    type("my chapter");
+    fileDialogs.choose(target, int(SaveFormat::RichText));
+    run(Command::File_SaveAs);
+
+    if (c.written) {
+        EXPECT_TRUE(messages.boxes().isEmpty());
+        EXPECT_EQ(doc().fileName, target);
+        EXPECT_NE(readAll(target), bytes);
+        return;
+    }
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().first().contains(QString::fromLatin1(c.fileName)));
+    EXPECT_EQ(readAll(target), bytes);
+    EXPECT_EQ(doc().fileName, QString());
+    EXPECT_EQ(doc().state, DocState::Modified);
+    EXPECT_EQ(doc().saveFormat, SaveFormat::RichText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , OverwriteTest,
+    ::testing::Values(ForeignCase{"WordFile", "report.doc", {}, false},
+                      ForeignCase{"BinaryOfAnotherKind", "data.log", BinaryBytes, false},
+                      ForeignCase{"RichTextWithZeroBytes", "z.rtf", BinaryBytes, true},
+                      ForeignCase{"RichTextNamedDoc", "letter.doc", "{\\rtf1 old}", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DocumentFiles, DefaultFileTypeTextMakesNewDocumentsText)
 {

@@ -1,0 +1,117 @@
+// Dialogs in front of the windows they belong to, and where they first open.
+#include "desktop/DesktopFixture.h"
+
+#include "app/Applic.h"
+#include "editing/Window_FindAndReplace.h"
+#include "platform/Registry.h"
+#include "settings/Window_Settings.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+class DialogsOnDesktop : public DesktopFixture {};
+
+QStringList listedNames(QFileDialog& dialog)
+{
+    QStringList names;
+    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    if (!view || !view->model())
+        return names;
+    const QAbstractItemModel* model = view->model();
+    for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+        names << model->index(row, 0, view->rootIndex()).data().toString();
+    names.sort();
+    return names;
+}
+
+TEST_F(DialogsOnDesktop, TheRunBrowseDialogStandsInFrontOfTheSettingsAndListsPrograms)
+{
+    useRealFileDialogs();
+    startOnDesktop();
+    const QString program = writeFile(QStringLiteral("tool"), "#!/bin/sh\n");
+    QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeUser);
+    writeFile(QStringLiteral("notes.txt"), "text");
+    QDir().mkpath(scratchPath(QStringLiteral("folder")));
+
+    keys(QStringLiteral("F4"));
+    TForm_Settings& settings = *app().windows().settings;
+    ASSERT_TRUE(waitFor([&] { return settings.isVisible(); }));
+    waitUntilPlaced(settings);
+    settings.findChild<QLineEdit*>(QStringLiteral("Edit_RunPath"))->setText(program);
+    screenshot(QStringLiteral("settings"));
+    auto* browse = settings.findChild<QPushButton*>(QStringLiteral("Button_RunBrowse"));
+
+    // The file dialog is modal: it is looked at from inside its own event loop,
+    // and it is gone once that ends.
+    quint64 dialogId = 0;
+    QWidget* parent = nullptr;
+    QList<quint64> stack;
+    quint64 transient = 0;
+    QString filter;
+    QStringList listed;
+    bool done = false;
+    QTimer look;
+    look.setInterval(100);
+    QObject::connect(&look, &QTimer::timeout, &look, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible() || listedNames(*dialog).size() < 2)
+            return;
+        look.stop();
+        waitUntilPlaced(*dialog);
+        dialogId = dialog->winId();
+        parent = dialog->parentWidget();
+        stack = stackingOrder();
+        transient = transientFor(*dialog);
+        filter = dialog->selectedNameFilter();
+        listed = listedNames(*dialog);
+        screenshot(QStringLiteral("settings-with-run-browse-dialog"));
+        dialog->reject();
+        done = true;
+    });
+    look.start();
+    clickAt(browse->mapToGlobal(browse->rect().center()));
+    ASSERT_TRUE(waitFor([&] { return done; }, 15000)) << "the browse dialog shows";
+
+    EXPECT_EQ(parent, &settings);
+    EXPECT_EQ(transient, quint64(settings.winId())) << "the window manager keeps it with the Settings";
+    const qsizetype dialogPlace = stack.indexOf(dialogId);
+    const qsizetype settingsPlace = stack.indexOf(quint64(settings.winId()));
+    ASSERT_GE(settingsPlace, 0);
+    EXPECT_GT(dialogPlace, settingsPlace) << "in front of the Settings";
+    EXPECT_EQ(dialogPlace, stack.size() - 1) << "in front of every window";
+    EXPECT_EQ(filter, QStringLiteral("Executable Files (*)"));
+    EXPECT_EQ(listed, (QStringList{QStringLiteral("folder"), QStringLiteral("tool")})) << "programs and folders only";
+}
+
+TEST_F(DialogsOnDesktop, ARememberedDialogOpensWhereItWasAlsoTheFirstTime)
+{
+    RegKey key = RegKey::openSettingsWrite(registry(), QStringLiteral("FindAndReplace"));
+    key.writeInteger(QStringLiteral("Position_Left"), 200);
+    key.writeInteger(QStringLiteral("Position_Top"), 150);
+    startOnDesktop();
+    app().options().rememberDialogPosition = true;
+    TForm_FindAndReplace& find = *app().windows().findAndReplace;
+
+    for (int opening = 1; opening <= 2; ++opening) {
+        keys(QStringLiteral("ctrl+f"));
+        ASSERT_TRUE(waitFor([&] { return find.isVisible(); }));
+        waitUntilPlaced(find);
+        EXPECT_EQ(frameOnScreen(find).topLeft(), QPoint(200, 150)) << "opening " << opening;
+        find.close();
+        ASSERT_TRUE(waitFor([&] { return !find.isVisible(); }));
+        EXPECT_EQ(key.readInteger(QStringLiteral("Position_Top")), 150) << "stored as it closes, " << opening;
+    }
+}
+
+}  // namespace
