@@ -100,10 +100,15 @@ void RichEdit::layoutSlice()
             last = last.next();
             chars += last.length();
         }
-        // Lays out everything up to `last` that is not laid out yet.
+        // Qt's layout lays out everything up to `last` that is not laid out
+        // yet; the paragraph-index layout each paragraph asked for.
         layout->blockBoundingRect(last);
         for (int n = first;; ++n, block = block.next()) {
             const QTextLayout* textLayout = block.layout();
+            if (!textLayout || textLayout->lineCount() == 0) {
+                layout->blockBoundingRect(block);
+                textLayout = block.layout();
+            }
             m_lines.setLines(n, textLayout ? textLayout->lineCount() : 1);
             if (block == last)
                 break;
