@@ -333,37 +333,80 @@ QRectF RichEditLayout::blockBoundingRect(const QTextBlock& block) const
     return rect;
 }
 
-int RichEditLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
+namespace {
+
+enum class Hit { Before, After, Inside, Exact };
+
+// One laid-out paragraph against a point, by the rules of Qt's layout.
+Hit hitBlock(const QTextBlock& block, const QPointF& point, int* position, Qt::HitTestAccuracy accuracy)
 {
-    const QTextDocument* doc = document();
-    const int lastPosition = doc->rootFrame()->lastPosition();
-    if (point.y() >= documentSize().height() - real(rootFrame(doc).bottom))
-        return accuracy == Qt::ExactHit ? -1 : lastPosition;
-    const QTextBlock block = blockAtY(point.y());
-    ensureLaidOut(block);
     const QTextLayout* layout = block.layout();
+    const QRectF rect = layout->boundingRect().translated(layout->position());
+    *position = block.position();
+    if (point.y() < rect.top() - block.blockFormat().topMargin())
+        return Hit::Before;
+    if (point.y() > rect.bottom()) {
+        *position += block.length();
+        return Hit::After;
+    }
     const QPointF pos = point - layout->position();
+    Hit hit = Hit::Inside;
     int offset = 0;
-    bool exact = false;
     for (int i = 0; i < layout->lineCount(); ++i) {
         const QTextLine line = layout->lineAt(i);
-        const QRectF rect = line.naturalTextRect();
-        if (rect.top() > pos.y()) {
+        const QRectF lineRect = line.naturalTextRect();
+        if (lineRect.top() > pos.y()) {
             offset = std::min(offset, line.textStart());
-        } else if (rect.bottom() <= pos.y()) {
+        } else if (lineRect.bottom() <= pos.y()) {
             offset = std::max(offset, line.textStart() + line.textLength());
         } else {
-            exact = rect.left() <= pos.x() && rect.right() >= pos.x();
+            if (lineRect.left() <= pos.x() && lineRect.right() >= pos.x())
+                hit = Hit::Exact;
             offset = line.xToCursor(pos.x(), accuracy == Qt::ExactHit ? QTextLine::CursorOnCharacter
                                                                       : QTextLine::CursorBetweenCharacters);
             break;
         }
     }
-    if (accuracy == Qt::ExactHit && !exact)
+    *position += offset;
+    return hit;
+}
+
+}  // namespace
+
+int RichEditLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
+{
+    const QTextDocument* doc = document();
+    const QPointF at(real(fixed(point.x())), real(fixed(point.y())));
+    // The paragraphs around the point's slot decide, as the walk from the
+    // top would in Qt's layout: the first one hit inside, else the furthest
+    // one passed.
+    QTextBlock block = blockAtY(at.y());
+    for (int n = 0; n < 2 && block.previous().isValid(); ++n)
+        block = block.previous();
+    int position = 0;
+    Hit hit = Hit::Before;
+    const QTextLayout* layout = nullptr;
+    for (int n = 0; n < 5 && block.isValid(); ++n, block = block.next()) {
+        ensureLaidOut(block);
+        if (!block.isVisible())
+            continue;
+        int pos = -1;
+        const Hit h = hitBlock(block, at, &pos, accuracy);
+        if (h >= Hit::Inside) {
+            hit = h;
+            position = pos;
+            layout = block.layout();
+            break;
+        }
+        if ((h == Hit::Before && pos < position) || (h == Hit::After && pos > position)) {
+            position = pos;
+            hit = h;
+        }
+    }
+    if (accuracy == Qt::ExactHit && hit < Hit::Exact)
         return -1;
-    int position = block.position() + offset;
-    int limit = lastPosition;
-    if (!layout->preeditAreaText().isEmpty())
+    int limit = doc->rootFrame()->lastPosition();
+    if (layout && !layout->preeditAreaText().isEmpty())
         limit += int(layout->preeditAreaText().length());
     return std::clamp(position, 0, limit);
 }
