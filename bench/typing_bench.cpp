@@ -3,12 +3,15 @@
 // CPU time per key at the top, in the middle and at the end, the paint of the
 // changed line included. Every run checks the kept line and text counts
 // against a full recount.
+#include "editing/EditCommands.h"
 #include "editing/Tools_Statusbar.h"
 #include "platform/DocumentStatistics.h"
 #include "platform/RichEdit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -173,5 +176,84 @@ void BM_EnterAtTop(benchmark::State& state)
     checkCounts(state, w);
 }
 BENCHMARK(BM_EnterAtTop)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
+
+// Upper Case over the whole text, paint included; Undo restores it untimed.
+void BM_UpperCaseWholeText(benchmark::State& state)
+{
+    Window& w = window();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.editor.selectAllText();
+        settle();
+        state.ResumeTiming();
+        const double start = cpuSeconds();
+        qp::editUpperCase(w.editor);
+        QCoreApplication::processEvents();
+        state.SetIterationTime(cpuSeconds() - start);
+        state.PauseTiming();
+        w.editor.undo();
+        settle();
+        state.ResumeTiming();
+    }
+    w.editor.setSelection(0, 0);
+    checkCounts(state, w);
+}
+BENCHMARK(BM_UpperCaseWholeText)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// Shift+Down at the end of a selection holding nearly the whole text.
+void BM_ExtendSelectionByLine(benchmark::State& state)
+{
+    Window& w = window();
+    w.editor.setSelection(10, w.editor.textLength() / 2);
+    w.editor.ensureCursorVisible();
+    settle();
+    for (auto _ : state) {
+        const double start = cpuSeconds();
+        QTest::keyClick(&w.editor, Qt::Key_Down, Qt::ShiftModifier);
+        QCoreApplication::processEvents();
+        state.SetIterationTime(cpuSeconds() - start);
+    }
+    w.editor.setSelection(0, 0);
+}
+BENCHMARK(BM_ExtendSelectionByLine)->UseManualTime()->Iterations(50)->Unit(benchmark::kMillisecond);
+
+// Opening the 10 MB text into a shown editor: usable once the text is in
+// and painted, quiet once the background line layout is done (wall time).
+void BM_OpenText10MB(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.txt"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            state.SkipWithError("cannot write the text");
+        file.write(bigText().toUtf8());
+    }
+    double usable = 0, quiet = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto edit = std::make_unique<qp::RichEdit>();
+        edit->resize(560, 700);
+        edit->setWordWrap(true);
+        edit->setTextMode(qp::TextMode::Plain);
+        edit->show();
+        settle();
+        state.ResumeTiming();
+        QElapsedTimer clock;
+        clock.start();
+        edit->loadFile(path);
+        QCoreApplication::processEvents();
+        usable = double(clock.nsecsElapsed()) / 1e6;
+        while (!edit->isLineLayoutComplete())
+            QCoreApplication::processEvents();
+        quiet = double(clock.nsecsElapsed()) / 1e6;
+        state.PauseTiming();
+        edit.reset();
+        state.ResumeTiming();
+    }
+    state.counters["usable_ms"] = usable;
+    state.counters["quiet_ms"] = quiet;
+}
+BENCHMARK(BM_OpenText10MB)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
