@@ -232,20 +232,26 @@ bool RichEditLayout::ensureLaidOut(const QTextBlock& block) const
     }
     const bool changed = layBlock(block, number);
     if (changed)
-        reportSize();
+        reportSize(blockTop(number));
     return changed;
 }
 
-void RichEditLayout::reportSize() const
+void RichEditLayout::reportSize(qreal changedTop) const
 {
+    m_changedTop = std::min(m_changedTop, changedTop);
     if (m_sizeReportPending)
         return;
     m_sizeReportPending = true;
     // Not from inside a paint or a look-up: the view answers by scrolling.
     QTimer::singleShot(0, this, [this] {
         m_sizeReportPending = false;
-        Q_EMIT const_cast<RichEditLayout*>(this)->documentSizeChanged(documentSize());
-        Q_EMIT const_cast<RichEditLayout*>(this)->update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
+        auto* self = const_cast<RichEditLayout*>(this);
+        Q_EMIT self->documentSizeChanged(documentSize());
+        // Only what lies below the first changed paragraph moved; the view
+        // repaints none of it when that is below the window.
+        const qreal top = m_changedTop;
+        m_changedTop = qreal(INT_MAX);
+        Q_EMIT self->update(QRectF(0, top, qreal(INT_MAX), qreal(INT_MAX)));
     });
 }
 

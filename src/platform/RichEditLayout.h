@@ -49,11 +49,12 @@ private:
     // Lays the paragraph out at the top of its slot and records its height.
     bool layBlock(const QTextBlock& block, int number) const;
     QTextBlock blockAtY(qreal y) const;
-    void reportSize() const;
+    void reportSize(qreal changedTop) const;
 
     // Paragraph heights in 1/64 pixels, as the text engine counts them.
     mutable LineIndex m_heights{0, 0};
     mutable bool m_sizeReportPending = false;
+    mutable qreal m_changedTop = 1e12;
     qreal m_lastWidth = -1;
     int m_cursorWidth = 1;
 };
