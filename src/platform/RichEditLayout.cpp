@@ -19,6 +19,10 @@ namespace {
 // Edits touching more paragraphs than this leave them to be laid out when
 // they are shown or by the idle line tracking.
 constexpr int kSyncBlocks = 64;
+constexpr qreal kNoChange = 1e12;
+// A jump into paragraphs not laid out yet lays out this much above the one
+// asked for: more than a window's height.
+constexpr int kContextPixels = 2048;
 
 // Positions and heights in 1/64 pixel with the text engine's truncation, so
 // that the sums come out as in Qt's own layout.
@@ -219,40 +223,72 @@ bool RichEditLayout::ensureLaidOut(const QTextBlock& block) const
     if (m_heights.paragraphCount() != document()->blockCount())
         m_heights.reset(document()->blockCount());
     const QTextLayout* layout = block.layout();
-    if (m_heights.isKnown(number) && layout && (layout->lineCount() > 0 || !block.isVisible())) {
-        // Paragraphs above may have changed height since it was placed.
-        const QPointF pos = layout->position();
-        const qreal top = blockTop(number);
-        qreal margin = 0;
-        if (number > 0 && block.isVisible())
-            margin = real(fixed(std::max(block.blockFormat().topMargin(), block.previous().blockFormat().bottomMargin())));
-        if (pos.y() != top + margin)
-            block.layout()->setPosition(QPointF(pos.x(), top + margin));
-        return false;
+    bool changed = false;
+    if (!m_heights.isKnown(number) || !layout || (layout->lineCount() == 0 && block.isVisible())) {
+        // The paragraphs shown above it are laid out too (top down), so that
+        // a jump into text not laid out yet puts it where it stays.
+        int first = number;
+        qint64 covered = 0;
+        for (QTextBlock b = block.previous(); b.isValid() && covered < fixed(kContextPixels)
+                                               && !m_heights.isKnown(first - 1);
+             b = b.previous()) {
+            --first;
+            covered += m_heights.lines(first);
+        }
+        QTextBlock b = first == number ? block : document()->findBlockByNumber(first);
+        for (int n = first; n <= number; ++n, b = b.next())
+            changed = layBlock(b, n) || changed;
+        if (changed)
+            reportSize(blockTop(first));
     }
-    const bool changed = layBlock(block, number);
-    if (changed)
-        reportSize(blockTop(number));
+    // Paragraphs above may have changed height since it was placed.
+    const QPointF pos = block.layout()->position();
+    const qreal top = blockTop(number);
+    qreal margin = 0;
+    if (number > 0 && block.isVisible())
+        margin = real(fixed(std::max(block.blockFormat().topMargin(), block.previous().blockFormat().bottomMargin())));
+    if (pos.y() != top + margin)
+        block.layout()->setPosition(QPointF(pos.x(), top + margin));
     return changed;
 }
 
 void RichEditLayout::reportSize(qreal changedTop) const
 {
     m_changedTop = std::min(m_changedTop, changedTop);
-    if (m_sizeReportPending)
+    m_reportNeeded = true;
+    if (m_batch > 0)
         return;
-    m_sizeReportPending = true;
-    // Not from inside a paint or a look-up: the view answers by scrolling.
-    QTimer::singleShot(0, this, [this] {
-        m_sizeReportPending = false;
-        auto* self = const_cast<RichEditLayout*>(this);
-        Q_EMIT self->documentSizeChanged(documentSize());
-        // Only what lies below the first changed paragraph moved; the view
-        // repaints none of it when that is below the window.
-        const qreal top = m_changedTop;
-        m_changedTop = qreal(INT_MAX);
-        Q_EMIT self->update(QRectF(0, top, qreal(INT_MAX), qreal(INT_MAX)));
-    });
+    if (!m_painting) {
+        flushReport();
+        return;
+    }
+    // Not from inside a paint: the view answers by scrolling.
+    QTimer::singleShot(0, this, [this] { flushReport(); });
+}
+
+void RichEditLayout::flushReport() const
+{
+    if (!m_reportNeeded)
+        return;
+    m_reportNeeded = false;
+    auto* self = const_cast<RichEditLayout*>(this);
+    Q_EMIT self->documentSizeChanged(documentSize());
+    // Only what lies below the first changed paragraph moved; the view
+    // repaints none of it when that is below the window.
+    const qreal top = m_changedTop;
+    m_changedTop = kNoChange;
+    Q_EMIT self->update(QRectF(0, top, qreal(INT_MAX), qreal(INT_MAX)));
+}
+
+void RichEditLayout::beginBatch()
+{
+    ++m_batch;
+}
+
+void RichEditLayout::endBatch()
+{
+    if (m_batch > 0 && --m_batch == 0)
+        flushReport();
 }
 
 void RichEditLayout::documentChanged(int from, int charsRemoved, int charsAdded)
@@ -426,6 +462,7 @@ void RichEditLayout::draw(QPainter* painter, const PaintContext& context)
         return;
     const QPen oldPen = painter->pen();
     painter->setPen(context.palette.color(QPalette::Text));
+    m_painting = true;
     for (QTextBlock block = blockAtY(clip.top()); block.isValid(); block = block.next()) {
         const int number = block.blockNumber();
         if (blockTop(number) > clip.bottom())
@@ -460,6 +497,7 @@ void RichEditLayout::draw(QPainter* painter, const PaintContext& context)
         }
     }
     painter->setPen(oldPen);
+    m_painting = false;
 }
 
 }  // namespace qp

@@ -33,6 +33,10 @@ public:
     QRectF frameBoundingRect(QTextFrame* frame) const override;
     QRectF blockBoundingRect(const QTextBlock& block) const override;
 
+    // Between these, size changes found while laying out are reported once, at the end.
+    void beginBatch();
+    void endBatch();
+
     int cursorWidth() const { return m_cursorWidth; }
     void setCursorWidth(int width) { m_cursorWidth = width; }
 
@@ -50,11 +54,14 @@ private:
     bool layBlock(const QTextBlock& block, int number) const;
     QTextBlock blockAtY(qreal y) const;
     void reportSize(qreal changedTop) const;
+    void flushReport() const;
 
     // Paragraph heights in 1/64 pixels, as the text engine counts them.
     mutable LineIndex m_heights{0, 0};
-    mutable bool m_sizeReportPending = false;
+    mutable bool m_reportNeeded = false;
     mutable qreal m_changedTop = 1e12;
+    int m_batch = 0;
+    bool m_painting = false;
     qreal m_lastWidth = -1;
     int m_cursorWidth = 1;
 };

@@ -1,7 +1,10 @@
 #include "platform/RichEdit.h"
 
+#include "platform/RichEditLayout.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -89,6 +92,19 @@ void RichEdit::layoutSlice()
     checkLayoutWidth();
     QTextDocument* doc = document();
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    // The paragraph-index layout places paragraphs not laid out yet by an
+    // estimate: keep the paragraph at the top of the window where it is
+    // while the slice corrects the ones above it.
+    auto* own = qobject_cast<RichEditLayout*>(layout);
+    QTextBlock anchor;
+    qreal anchorTop = 0;
+    if (own) {
+        own->beginBatch();
+        if (verticalScrollBar()->value() > 0) {
+            anchor = cursorForPosition(QPoint(0, 0)).block();
+            anchorTop = layout->blockBoundingRect(anchor).top();
+        }
+    }
     QElapsedTimer clock;
     clock.start();
     while (m_lines.hasUnknown()) {
@@ -115,6 +131,14 @@ void RichEdit::layoutSlice()
         }
         if (clock.elapsed() >= kSliceMillis)
             break;
+    }
+    if (own) {
+        own->endBatch();
+        if (anchor.isValid()) {
+            const qreal moved = layout->blockBoundingRect(anchor).top() - anchorTop;
+            if (moved != 0)
+                verticalScrollBar()->setValue(verticalScrollBar()->value() + qRound(moved));
+        }
     }
     if (m_lines.hasUnknown()) {
         scheduleLayoutSlice();

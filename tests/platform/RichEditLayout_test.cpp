@@ -269,6 +269,9 @@ TEST(RichEditLayout, WrappedLineNumbersAfterEditsAtTheTop)
     QTest::keyClick(edit.get(), Qt::Key_Backspace);
     QTest::keyClick(edit.get(), Qt::Key_Delete);
     edit->replaceSelection(longText(3, 9) + QStringLiteral("\r\n"));
+    // A paste too long to lay out with the edit: its paragraphs wait for the idle slices.
+    edit->setSelection(edit->lineIndex(2), 0);
+    edit->replaceSelection(longText(300, 11) + QStringLiteral("\r\n"));
     QCoreApplication::processEvents();
 
     const std::vector<int> expected = qtLineStarts(edit->text());
@@ -279,6 +282,28 @@ TEST(RichEditLayout, WrappedLineNumbersAfterEditsAtTheTop)
     const int last = int(expected.size()) - 1;
     EXPECT_EQ(edit->lineFromChar(edit->fromDocumentPosition(expected[last])), last);
     EXPECT_EQ(edit->lineFromChar(edit->fromDocumentPosition(expected[3]) + 1), 3);
+}
+
+TEST(RichEditLayout, TheEndCanBeShownBeforeEverythingIsLaidOut)
+{
+    auto edit = shownEditor();
+    edit->setText(longText(20000, 8));
+    ASSERT_FALSE(edit->isLineLayoutComplete());
+    edit->setSelection(edit->textLength(), 0);
+    edit->ensureCursorVisible();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->viewport()->rect().contains(edit->cursorRect()));
+    // Clicking where the caret is drawn puts it there.
+    const QPoint caret = edit->cursorRect().center();
+    EXPECT_EQ(edit->cursorForPosition(caret).position(), edit->document()->characterCount() - 1);
+
+    edit->completeLineLayout();
+    QCoreApplication::processEvents();
+    edit->ensureCursorVisible();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->viewport()->rect().contains(edit->cursorRect()));
+    EXPECT_EQ(edit->lineFromChar(edit->textLength()), edit->lineCount() - 1);
+    EXPECT_EQ(editorLineStarts(*edit), qtLineStarts(edit->text()));
 }
 
 TEST(RichEditLayout, DeleteLineAndCaretPanelOnWrappedLines)
