@@ -18,11 +18,13 @@
 #include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -218,5 +220,31 @@ static void BM_CaretToEndOfFreshDocument(benchmark::State& state)
         editor.setSelection(editor.textLength() - 100, 0);
     }
 }
+
+// Keys typed at the top of the 10 MB text in the program's own window, with
+// its status bar and command updates: process CPU time per key.
+static void BM_TypeAtTopOfTheWindow(benchmark::State& state)
+{
+    Program p;
+    RichEdit& editor = p.app->editor();
+    editor.setText(document(0, Spread::Even));
+    editor.setSelection(0, 0);
+    editor.setFocus();
+    editor.completeLineLayout();
+    QCoreApplication::processEvents();
+    const auto cpu = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+    };
+    int typed = 0;
+    for (auto _ : state) {
+        const double start = cpu();
+        QTest::keyClick(&editor, Qt::Key(Qt::Key_A + typed++ % 26));
+        QCoreApplication::processEvents();
+        state.SetIterationTime(cpu() - start);
+    }
+}
+BENCHMARK(BM_TypeAtTopOfTheWindow)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_CaretToEndOfFreshDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
