@@ -263,7 +263,13 @@ void RichEditLayout::reportSize(qreal changedTop) const
         return;
     }
     // Not from inside a paint: the view answers by scrolling.
-    QTimer::singleShot(0, this, [this] { flushReport(); });
+    if (m_flushQueued)
+        return;
+    m_flushQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_flushQueued = false;
+        flushReport();
+    });
 }
 
 void RichEditLayout::flushReport() const
@@ -291,7 +297,7 @@ void RichEditLayout::endBatch()
         flushReport();
 }
 
-void RichEditLayout::documentChanged(int from, int charsRemoved, int charsAdded)
+void RichEditLayout::documentChanged(int from, int /*charsRemoved*/, int charsAdded)
 {
     QTextDocument* doc = document();
     if (doc->pageSize().isNull())
@@ -300,8 +306,8 @@ void RichEditLayout::documentChanged(int from, int charsRemoved, int charsAdded)
     const qreal pageWidth = width();
     const int length = doc->characterCount();
     const QSizeF oldSize = documentSize();
-    const bool full = pageWidth != m_lastWidth || (from == 0 && charsRemoved == 0 && charsAdded >= length)
-                      || (from == 0 && charsAdded >= length - 1);
+    // A new width, a new text or a new default font: everything again.
+    const bool full = pageWidth != m_lastWidth || (from == 0 && charsAdded >= length - 1);
     m_lastWidth = pageWidth;
     m_heights.setFresh(fixed(qCeil(QFontMetricsF(doc->defaultFont()).height())));
 

@@ -59,6 +59,7 @@ private:
     // Paragraph heights in 1/64 pixels, as the text engine counts them.
     mutable LineIndex m_heights{0, 0};
     mutable bool m_reportNeeded = false;
+    mutable bool m_flushQueued = false;
     mutable qreal m_changedTop = 1e12;
     int m_batch = 0;
     bool m_painting = false;
