@@ -14,14 +14,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -143,6 +146,7 @@ void replaceAllRuns(benchmark::State& state, Spread spread)
     dialog->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("needle"));
     dialog->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("pin"));
 
+    double undoMillis = 0;
     for (auto _ : state) {
         state.PauseTiming();
         editor.setText(text);
@@ -155,8 +159,17 @@ void replaceAllRuns(benchmark::State& state, Spread spread)
         state.PauseTiming();
         if (p.messages.last != QString::number(matches) + QStringLiteral(" replacements maked."))
             state.SkipWithError(qPrintable(QStringLiteral("unexpected: ") + p.messages.last));
+        // Its Undo, timed apart, the repaint it asks for included.
+        QElapsedTimer clock;
+        clock.start();
+        editor.undo();
+        QCoreApplication::processEvents();
+        undoMillis += double(clock.nsecsElapsed()) / 1e6;
+        if (editor.text() != text)
+            state.SkipWithError("undo did not restore the text");
         state.ResumeTiming();
     }
+    state.counters["undo_ms"] = undoMillis / double(state.iterations());
     state.counters["MB"] = double(text.size()) / 1e6;
     state.SetComplexityN(matches);
 }
@@ -207,5 +220,31 @@ static void BM_CaretToEndOfFreshDocument(benchmark::State& state)
         editor.setSelection(editor.textLength() - 100, 0);
     }
 }
+
+// Keys typed at the top of the 10 MB text in the program's own window, with
+// its status bar and command updates: process CPU time per key.
+static void BM_TypeAtTopOfTheWindow(benchmark::State& state)
+{
+    Program p;
+    RichEdit& editor = p.app->editor();
+    editor.setText(document(0, Spread::Even));
+    editor.setSelection(0, 0);
+    editor.setFocus();
+    editor.completeLineLayout();
+    QCoreApplication::processEvents();
+    const auto cpu = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+    };
+    int typed = 0;
+    for (auto _ : state) {
+        const double start = cpu();
+        QTest::keyClick(&editor, Qt::Key(Qt::Key_A + typed++ % 26));
+        QCoreApplication::processEvents();
+        state.SetIterationTime(cpu() - start);
+    }
+}
+BENCHMARK(BM_TypeAtTopOfTheWindow)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_CaretToEndOfFreshDocument)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -171,7 +171,6 @@ BENCHMARK(BM_LineIndex)->Unit(benchmark::kMicrosecond);
 void BM_TypeIntoBigDocument(benchmark::State& state)
 {
     // One keystroke's worth of work: an insert and the line count after it.
-    // Most of it is the document's own relayout of the blocks below the edit.
     qp::RichEdit& edit = bigEditor();
     edit.setSelStart(edit.textLength() / 2);
     for (auto _ : state) {

@@ -58,7 +58,7 @@ int LineIndex::Fenwick::find(int target, int* before) const
     return pos;
 }
 
-LineIndex::LineIndex()
+LineIndex::LineIndex(int fresh, int minimum) : m_fresh(fresh), m_minimum(minimum)
 {
     reset(0);
 }
@@ -70,14 +70,14 @@ void LineIndex::reset(int paragraphs)
     for (int start = 0; start < paragraphs || m_chunks.empty(); start += kHalfChunk) {
         const int n = std::min(kHalfChunk, paragraphs - start);
         Chunk chunk;
-        chunk.lines.assign(n, 1);
+        chunk.lines.assign(n, m_fresh);
         chunk.known.assign(n, 0);
-        chunk.sum = n;
+        chunk.sum = n * m_fresh;
         chunk.unknown = n;
         m_chunks.push_back(std::move(chunk));
     }
     m_size = paragraphs;
-    m_total = paragraphs;
+    m_total = paragraphs * m_fresh;
     m_unknown = paragraphs;
     rebuild();
 }
@@ -136,7 +136,7 @@ void LineIndex::setLines(int paragraph, int lines)
 {
     if (paragraph < 0 || paragraph >= m_size)
         return;
-    lines = std::max(1, lines);
+    lines = std::max(m_minimum, lines);
     int c = 0, o = 0;
     locate(paragraph, &c, &o);
     Chunk& chunk = m_chunks[c];
@@ -201,11 +201,11 @@ void LineIndex::replace(int first, int removed, int inserted)
         int c = 0, o = 0;
         locate(first, &c, &o);
         Chunk& chunk = m_chunks[c];
-        chunk.lines.insert(chunk.lines.begin() + o, inserted, 1);
+        chunk.lines.insert(chunk.lines.begin() + o, inserted, m_fresh);
         chunk.known.insert(chunk.known.begin() + o, inserted, std::uint8_t(0));
-        chunk.sum += inserted;
+        chunk.sum += inserted * m_fresh;
         chunk.unknown += inserted;
-        m_total += inserted;
+        m_total += inserted * m_fresh;
         m_unknown += inserted;
         m_size += inserted;
         splitIfLarge(c);

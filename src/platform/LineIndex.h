@@ -9,11 +9,17 @@ namespace qp {
 // O(log n + chunk) and paragraph inserts and removals that touch only one
 // chunk. A paragraph whose layout has not been made yet is "unknown" and
 // counts as the lines last recorded for it (one when new).
+//
+// The same index serves any per-paragraph quantity, such as heights: new
+// paragraphs take `fresh` and recorded values are at least `minimum`.
 class LineIndex {
 public:
-    LineIndex();
+    explicit LineIndex(int fresh = 1, int minimum = 1);
 
-    // n unknown paragraphs of one line each.
+    // The value given to paragraphs from now on (an estimate while unknown).
+    void setFresh(int fresh) { m_fresh = fresh; }
+
+    // n unknown paragraphs of the fresh value each.
     void reset(int paragraphs);
 
     int paragraphCount() const { return m_size; }
@@ -24,13 +30,13 @@ public:
     // The first unknown paragraph, or -1.
     int firstUnknown() const;
 
-    // Records a paragraph's line count (at least one) as known.
+    // Records a paragraph's line count (at least the minimum) as known.
     void setLines(int paragraph, int lines);
     // Marks every paragraph unknown, keeping its count as an estimate.
     void markAllUnknown();
 
     // Replaces `removed` paragraphs from `first` on by `inserted` unknown
-    // paragraphs of one line each.
+    // paragraphs of the fresh value each.
     void replace(int first, int removed, int inserted);
 
     // The number of lines before the paragraph (the whole count for
@@ -70,6 +76,8 @@ private:
     std::vector<Chunk> m_chunks;
     Fenwick m_sizes;
     Fenwick m_sums;
+    int m_fresh = 1;
+    int m_minimum = 1;
     int m_size = 0;
     int m_total = 0;
     int m_unknown = 0;

@@ -3,6 +3,7 @@
 #include "platform/DocumentText.h"
 #include "platform/Errors.h"
 #include "platform/Fonts.h"
+#include "platform/RichEditLayout.h"
 #include "platform/RichEditPageRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -146,6 +147,27 @@ void RichEdit::adoptDocument(QTextDocument* doc)
     connect(doc, &QTextDocument::contentsChanged, this, &RichEdit::onContentsChanged, Qt::UniqueConnection);
     m_textChangePending = false;
     releaseRenderCache();
+    chooseLayout();
+    restartLineTracking();
+}
+
+bool RichEdit::usesOwnLayout() const
+{
+    return qobject_cast<const RichEditLayout*>(document()->documentLayout()) != nullptr;
+}
+
+void RichEdit::chooseLayout()
+{
+    QTextDocument* doc = document();
+    const bool own = tracksLines() && RichEditLayout::suits(doc);
+    if (own == usesOwnLayout())
+        return;
+    const bool pending = m_textChangePending;
+    // Qt's layout comes back by itself once the document has none.
+    doc->setDocumentLayout(own ? new RichEditLayout(doc) : nullptr);
+    doc->documentLayout();
+    // The switch announces the whole text as changed, without the end of the change.
+    m_textChangePending = pending;
     restartLineTracking();
 }
 
@@ -154,6 +176,7 @@ void RichEdit::setPlainContent(const QString& text)
     // setPlainText keeps the insertion format and clears the undo history,
     // as loading a file should.
     setPlainText(text);
+    chooseLayout();
 }
 
 void RichEdit::clearText()
@@ -400,6 +423,8 @@ void RichEdit::onContentsChanged()
 {
     m_textChangePending = false;
     releaseRenderCache();
+    if (usesOwnLayout() && !RichEditLayout::suits(document()))
+        chooseLayout();
     if (tracksLines() && m_pendingFirst >= 0) {
         // The document has laid out what it could of the edit by now.
         if (m_pendingLast - m_pendingFirst < kSyncRefreshBlocks)
@@ -907,6 +932,7 @@ void RichEdit::setWordWrap(bool on)
     if (on == wordWrap())
         return;
     setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    chooseLayout();
     restartLineTracking();
 }
 

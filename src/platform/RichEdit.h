@@ -188,6 +188,11 @@ private:
     void onCursorMoved();
     void emitSelectionIfMoved();
 
+    // Puts the document on the paragraph-index layout where it can draw the
+    // document, on Qt's own layout elsewhere.
+    void chooseLayout();
+    bool usesOwnLayout() const;
+
     bool tracksLines() const;
     void restartLineTracking();
     void checkLayoutWidth() const;

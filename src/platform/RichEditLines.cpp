@@ -1,7 +1,10 @@
 #include "platform/RichEdit.h"
 
+#include "platform/RichEditLayout.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -89,6 +92,19 @@ void RichEdit::layoutSlice()
     checkLayoutWidth();
     QTextDocument* doc = document();
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    // The paragraph-index layout places paragraphs not laid out yet by an
+    // estimate: keep the paragraph at the top of the window where it is
+    // while the slice corrects the ones above it.
+    auto* own = qobject_cast<RichEditLayout*>(layout);
+    QTextBlock anchor;
+    qreal anchorTop = 0;
+    if (own) {
+        own->beginBatch();
+        if (verticalScrollBar()->value() > 0) {
+            anchor = cursorForPosition(QPoint(0, 0)).block();
+            anchorTop = layout->blockBoundingRect(anchor).top();
+        }
+    }
     QElapsedTimer clock;
     clock.start();
     while (m_lines.hasUnknown()) {
@@ -100,16 +116,29 @@ void RichEdit::layoutSlice()
             last = last.next();
             chars += last.length();
         }
-        // Lays out everything up to `last` that is not laid out yet.
+        // Qt's layout lays out everything up to `last` that is not laid out
+        // yet; the paragraph-index layout each paragraph asked for.
         layout->blockBoundingRect(last);
         for (int n = first;; ++n, block = block.next()) {
             const QTextLayout* textLayout = block.layout();
+            if (!textLayout || textLayout->lineCount() == 0) {
+                layout->blockBoundingRect(block);
+                textLayout = block.layout();
+            }
             m_lines.setLines(n, textLayout ? textLayout->lineCount() : 1);
             if (block == last)
                 break;
         }
         if (clock.elapsed() >= kSliceMillis)
             break;
+    }
+    if (own) {
+        own->endBatch();
+        if (anchor.isValid()) {
+            const qreal moved = layout->blockBoundingRect(anchor).top() - anchorTop;
+            if (moved != 0)
+                verticalScrollBar()->setValue(verticalScrollBar()->value() + qRound(moved));
+        }
     }
     if (m_lines.hasUnknown()) {
         scheduleLayoutSlice();

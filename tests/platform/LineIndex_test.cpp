@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <numeric>
 #include <random>
 #include <vector>
@@ -28,7 +30,14 @@ void expectSame(const LineIndex& index, const Model& model)
         ASSERT_EQ(index.lines(p), model.lines[p]) << "paragraph " << p;
         ASSERT_EQ(index.isKnown(p), model.known[p]) << "paragraph " << p;
         ASSERT_EQ(index.firstLineOf(p), line) << "paragraph " << p;
-        for (int k = 0; k < model.lines[p]; ++k) {
+        // Every unit of small values; the edges and middle of large ones.
+        const int count = model.lines[p];
+        std::vector<int> units;
+        for (int k = 0; k < count; ++k) {
+            if (k < 8 || k == count / 2 || k == count - 1)
+                units.push_back(k);
+        }
+        for (const int k : units) {
             int inner = -1;
             ASSERT_EQ(index.paragraphOfLine(line + k, &inner), p) << "line " << line + k;
             ASSERT_EQ(inner, k);
@@ -72,13 +81,16 @@ TEST(LineIndex, MarkAllUnknownKeepsCountsAsEstimates)
     EXPECT_EQ(index.firstUnknown(), 0);
 }
 
-TEST(LineIndex, AgreesWithAPlainModelUnderRandomEdits)
+// Random value changes and paragraph replacements against the plain model.
+// The same index keeps paragraph heights: fresh paragraphs then take an
+// estimated height and a hidden paragraph has none.
+void randomEdits(int fresh, int minimum, int largest)
 {
     std::mt19937 random(1234);
-    LineIndex index;
+    LineIndex index(fresh, minimum);
     Model model;
     index.reset(5000);
-    model.lines.assign(5000, 1);
+    model.lines.assign(5000, fresh);
     model.known.assign(5000, false);
 
     for (int step = 0; step < 3000; ++step) {
@@ -86,9 +98,9 @@ TEST(LineIndex, AgreesWithAPlainModelUnderRandomEdits)
         const int op = int(random() % 10);
         if (op < 6 && n > 0) {
             const int p = int(random() % n);
-            const int lines = 1 + int(random() % 7);
-            index.setLines(p, lines);
-            model.lines[p] = lines;
+            const int value = std::max(minimum, int(random() % (largest + 1)));
+            index.setLines(p, value);
+            model.lines[p] = value;
             model.known[p] = true;
         } else {
             const int first = int(random() % (n + 1));
@@ -97,13 +109,23 @@ TEST(LineIndex, AgreesWithAPlainModelUnderRandomEdits)
             index.replace(first, removed, inserted);
             model.lines.erase(model.lines.begin() + first, model.lines.begin() + first + removed);
             model.known.erase(model.known.begin() + first, model.known.begin() + first + removed);
-            model.lines.insert(model.lines.begin() + first, inserted, 1);
+            model.lines.insert(model.lines.begin() + first, inserted, fresh);
             model.known.insert(model.known.begin() + first, inserted, false);
         }
         if (step % 300 == 0)
             expectSame(index, model);
     }
     expectSame(index, model);
+}
+
+TEST(LineIndex, AgreesWithAPlainModelUnderRandomEdits)
+{
+    randomEdits(1, 1, 7);
+}
+
+TEST(LineIndex, KeepsHeightsWithEstimatesAndEmptyParagraphs)
+{
+    randomEdits(960, 0, 3000);
 }
 
 TEST(LineIndex, RemovingEverythingLeavesAnEmptyIndex)

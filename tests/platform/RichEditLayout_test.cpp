@@ -1,0 +1,345 @@
+// The editor's paragraph-index layout against Qt's own document layout: the
+// same line breaks, positions and pixels, through edits at the top of long
+// documents, right-to-left paragraphs and the display-line commands.
+#include "editing/EditCommands.h"
+#include "editing/Tools_Statusbar.h"
+#include "platform/DocumentStatistics.h"
+#include "platform/RichEdit.h"
+#include "platform/RichEditLayout.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace qp {
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kHeight = 300;
+
+bool ownLayout(const RichEdit& edit)
+{
+    return qobject_cast<RichEditLayout*>(edit.document()->documentLayout()) != nullptr;
+}
+
+std::unique_ptr<RichEdit> shownEditor()
+{
+    auto edit = std::make_unique<RichEdit>();
+    edit->resize(kWidth, kHeight);
+    edit->setWordWrap(true);
+    edit->show();
+    QCoreApplication::processEvents();
+    return edit;
+}
+
+// Puts the editor's document on Qt's layout for comparison; nothing is
+// edited after this.
+void useQtLayout(RichEdit& edit)
+{
+    edit.document()->setDocumentLayout(nullptr);
+    edit.document()->documentLayout();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(ownLayout(edit));
+}
+
+// The document position of every display line's start, read from the layout.
+std::vector<int> lineStarts(RichEdit& edit)
+{
+    QAbstractTextDocumentLayout* layout = edit.document()->documentLayout();
+    std::vector<int> starts;
+    for (QTextBlock b = edit.document()->begin(); b.isValid(); b = b.next()) {
+        layout->blockBoundingRect(b);
+        const QTextLayout* text = b.layout();
+        if (text->lineCount() == 0)
+            starts.push_back(b.position());
+        for (int i = 0; i < text->lineCount(); ++i)
+            starts.push_back(b.position() + text->lineAt(i).textStart());
+    }
+    return starts;
+}
+
+// The same text laid out by Qt's layout in an editor of the same size.
+std::vector<int> qtLineStarts(const QString& text)
+{
+    auto other = shownEditor();
+    other->setText(text);
+    useQtLayout(*other);
+    return lineStarts(*other);
+}
+
+// The editor's own line look-ups, as document positions.
+std::vector<int> editorLineStarts(RichEdit& edit)
+{
+    edit.completeLineLayout();
+    std::vector<int> starts;
+    for (int line = 0; line < edit.lineCount(); ++line)
+        starts.push_back(edit.toDocumentPosition(edit.lineIndex(line)));
+    return starts;
+}
+
+QString longText(int paragraphs, unsigned seed)
+{
+    std::mt19937 random(seed);
+    const QString words = QStringLiteral(
+        "in the beginning the writer wrote a line and then another one longer than the first "
+        "until the page was full of words that wrapped at the edge of the window ");
+    QStringList lines;
+    for (int i = 0; i < paragraphs; ++i)
+        lines << words.mid(int(random() % 30), int(random() % 120));
+    return lines.join(QStringLiteral("\r\n"));
+}
+
+TEST(RichEditLayout, PlainAndSimplyFormattedTextsUseIt)
+{
+    auto edit = shownEditor();
+    edit->setText(QStringLiteral("one\r\ntwo"));
+    EXPECT_TRUE(ownLayout(*edit));
+
+    // A list needs Qt's layout, which stays until the document is replaced.
+    QTextCursor cursor(edit->document());
+    cursor.createList(QTextListFormat::ListDisc);
+    EXPECT_FALSE(ownLayout(*edit));
+    EXPECT_EQ(edit->lineCount(), 2);
+    edit->setText(QStringLiteral("plain again"));
+    EXPECT_TRUE(ownLayout(*edit));
+
+    // No word wrap, no paragraph index.
+    edit->setWordWrap(false);
+    EXPECT_FALSE(ownLayout(*edit));
+    edit->setWordWrap(true);
+    EXPECT_TRUE(ownLayout(*edit));
+
+    cursor = QTextCursor(edit->document());
+    cursor.insertTable(2, 2);
+    EXPECT_FALSE(ownLayout(*edit));
+}
+
+// Formats this layout draws itself, each compared with Qt's layout pixel by
+// pixel and position by position.
+void fillFormatted(QTextDocument* doc)
+{
+    QTextCursor cursor(doc);
+    const QString words = QStringLiteral("the quick brown fox jumps over the lazy dog and keeps on running ");
+    struct Para {
+        Qt::Alignment align;
+        qreal left, right, first, top, bottom;
+        QString text;
+    };
+    const Para paras[] = {
+        {Qt::AlignLeft, 0, 0, 0, 0, 0, words.repeated(2)},
+        {Qt::AlignHCenter, 0, 0, 0, 6, 3, words},
+        {Qt::AlignRight, 20, 10, 0, 0, 9, words.repeated(2)},
+        {Qt::AlignLeft, 30, 0, -15, 4, 0, words.repeated(3)},
+        {Qt::AlignJustify, 0, 25, 12, 0, 0, words.repeated(2)},
+        {Qt::AlignLeft, 0, 0, 0, 0, 0, QString::fromUtf8("שלום עולם זה משפט בעברית שנכתב מימין לשמאל ") .repeated(3)},
+        {Qt::AlignLeft, 0, 0, 0, 0, 0, QString()},
+        {Qt::AlignLeft, 0, 0, 0, 0, 0, QStringLiteral("tabs\tand\tmore\ttabs and averyveryveryverylongwordthatcannotbreakatallinsidethewidthofthiswindow end")},
+    };
+    bool first = true;
+    for (const Para& p : paras) {
+        QTextBlockFormat format;
+        format.setAlignment(p.align);
+        format.setLeftMargin(p.left);
+        format.setRightMargin(p.right);
+        format.setTextIndent(p.first);
+        format.setTopMargin(p.top);
+        format.setBottomMargin(p.bottom);
+        if (first)
+            cursor.setBlockFormat(format);
+        else
+            cursor.insertBlock(format);
+        first = false;
+        cursor.insertText(p.text);
+    }
+    QTextCharFormat big;
+    big.setFontPointSize(20);
+    big.setFontWeight(QFont::Bold);
+    cursor.setPosition(30);
+    cursor.setPosition(45, QTextCursor::KeepAnchor);
+    cursor.mergeCharFormat(big);
+    QTextBlockFormat spaced;
+    spaced.setLineHeight(150, QTextBlockFormat::ProportionalHeight);
+    cursor.setPosition(doc->findBlockByNumber(2).position() + 3);
+    cursor.mergeBlockFormat(spaced);
+}
+
+TEST(RichEditLayout, DrawsAndPlacesAsQtsLayout)
+{
+    auto own = shownEditor();
+    auto qt = shownEditor();
+    for (RichEdit* edit : {own.get(), qt.get()}) {
+        fillFormatted(edit->document());
+        edit->setSelection(20, 150);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(ownLayout(*own));
+    useQtLayout(*qt);
+
+    EXPECT_EQ(lineStarts(*own), lineStarts(*qt));
+    QAbstractTextDocumentLayout* ownLayout = own->document()->documentLayout();
+    QAbstractTextDocumentLayout* qtLayout = qt->document()->documentLayout();
+    EXPECT_EQ(ownLayout->documentSize().height(), qtLayout->documentSize().height());
+    for (QTextBlock a = own->document()->begin(), b = qt->document()->begin(); a.isValid(); a = a.next(), b = b.next()) {
+        EXPECT_EQ(ownLayout->blockBoundingRect(a), qtLayout->blockBoundingRect(b)) << "block " << a.blockNumber();
+        EXPECT_EQ(a.layout()->textOption().textDirection(), b.layout()->textOption().textDirection());
+    }
+    for (int y = 0; y < kHeight; y += 7) {
+        for (int x = 0; x < kWidth; x += 23) {
+            const QPointF point(x, y);
+            EXPECT_EQ(ownLayout->hitTest(point, Qt::FuzzyHit), qtLayout->hitTest(point, Qt::FuzzyHit)) << x << "," << y;
+            EXPECT_EQ(ownLayout->hitTest(point, Qt::ExactHit), qtLayout->hitTest(point, Qt::ExactHit)) << x << "," << y;
+        }
+    }
+    for (int pos = 0; pos < own->document()->characterCount(); pos += 17) {
+        QTextCursor a(own->document());
+        QTextCursor b(qt->document());
+        a.setPosition(pos);
+        b.setPosition(pos);
+        own->setTextCursor(a);
+        qt->setTextCursor(b);
+        EXPECT_EQ(own->cursorRect(), qt->cursorRect()) << "position " << pos;
+    }
+    own->setSelection(20, 150);
+    qt->setSelection(20, 150);
+    QCoreApplication::processEvents();
+    const QImage image = own->grab().toImage();
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            inked += image.pixel(x, y) != image.pixel(0, 0);
+    EXPECT_GT(inked, 2000);
+    EXPECT_TRUE(image == qt->grab().toImage());
+}
+
+TEST(RichEditLayout, RightToLeftParagraphsStayRightToLeft)
+{
+    auto edit = shownEditor();
+    edit->setText(QStringLiteral("left to right\r\n") + QString::fromUtf8("שלום עולם") + QStringLiteral("\r\nmixed ")
+                  + QString::fromUtf8("עברית"));
+    ASSERT_TRUE(ownLayout(*edit));
+    const auto expectDirections = [&] {
+        const QTextBlock rtl = edit->document()->findBlockByNumber(1);
+        edit->document()->documentLayout()->blockBoundingRect(rtl);
+        ASSERT_GT(rtl.layout()->lineCount(), 0);
+        EXPECT_EQ(rtl.layout()->textOption().textDirection(), Qt::RightToLeft);
+        // The paragraph's first character stands at the right edge.
+        EXPECT_GT(rtl.layout()->lineAt(0).cursorToX(0), kWidth / 2);
+        const QTextBlock mixed = edit->document()->findBlockByNumber(2);
+        edit->document()->documentLayout()->blockBoundingRect(mixed);
+        EXPECT_EQ(mixed.layout()->textOption().textDirection(), Qt::LeftToRight);
+    };
+    expectDirections();
+    // Typing into it lays it out again, still right to left.
+    edit->setSelection(edit->lineIndex(1) + 2, 0);
+    for (const QChar c : QString::fromUtf8("אב")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit.get(), &press);
+    }
+    ASSERT_TRUE(edit->lineText(1).contains(QString::fromUtf8("אב")));
+    expectDirections();
+}
+
+TEST(RichEditLayout, WrappedLineNumbersAfterEditsAtTheTop)
+{
+    auto edit = shownEditor();
+    edit->setText(longText(3000, 5));
+    edit->completeLineLayout();
+    ASSERT_TRUE(ownLayout(*edit));
+    edit->setSelection(0, 0);
+    edit->setFocus();
+    // Letters, a new paragraph, joins and a long insert: lines wrap and unwrap.
+    QTest::keyClicks(edit.get(), QStringLiteral("a few words typed at the very top of the text "));
+    QTest::keyClick(edit.get(), Qt::Key_Return);
+    QTest::keyClicks(edit.get(), QStringLiteral("short"));
+    QTest::keyClick(edit.get(), Qt::Key_Down);
+    QTest::keyClick(edit.get(), Qt::Key_Home);
+    QTest::keyClick(edit.get(), Qt::Key_Backspace);
+    QTest::keyClick(edit.get(), Qt::Key_Backspace);
+    QTest::keyClick(edit.get(), Qt::Key_Delete);
+    edit->replaceSelection(longText(3, 9) + QStringLiteral("\r\n"));
+    // A paste too long to lay out with the edit: its paragraphs wait for the idle slices.
+    edit->setSelection(edit->lineIndex(2), 0);
+    edit->replaceSelection(longText(300, 11) + QStringLiteral("\r\n"));
+    QCoreApplication::processEvents();
+
+    const std::vector<int> expected = qtLineStarts(edit->text());
+    EXPECT_EQ(lineStarts(*edit), expected);
+    EXPECT_EQ(editorLineStarts(*edit), expected);
+    EXPECT_EQ(edit->lineCount(), int(expected.size()));
+    // Far below the edit as well as next to it.
+    const int last = int(expected.size()) - 1;
+    EXPECT_EQ(edit->lineFromChar(edit->fromDocumentPosition(expected[last])), last);
+    EXPECT_EQ(edit->lineFromChar(edit->fromDocumentPosition(expected[3]) + 1), 3);
+}
+
+TEST(RichEditLayout, TheEndCanBeShownBeforeEverythingIsLaidOut)
+{
+    auto edit = shownEditor();
+    edit->setText(longText(20000, 8));
+    ASSERT_FALSE(edit->isLineLayoutComplete());
+    edit->setSelection(edit->textLength(), 0);
+    edit->ensureCursorVisible();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->viewport()->rect().contains(edit->cursorRect()));
+    // Clicking where the caret is drawn puts it there.
+    const QPoint caret = edit->cursorRect().center();
+    EXPECT_EQ(edit->cursorForPosition(caret).position(), edit->document()->characterCount() - 1);
+
+    edit->completeLineLayout();
+    QCoreApplication::processEvents();
+    edit->ensureCursorVisible();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->viewport()->rect().contains(edit->cursorRect()));
+    EXPECT_EQ(edit->lineFromChar(edit->textLength()), edit->lineCount() - 1);
+    EXPECT_EQ(editorLineStarts(*edit), qtLineStarts(edit->text()));
+}
+
+TEST(RichEditLayout, DeleteLineAndCaretPanelOnWrappedLines)
+{
+    auto edit = shownEditor();
+    const QString wrapped = QStringLiteral("a paragraph long enough to wrap over several display lines in this window "
+                                           "so that the second and third lines are lines of their own ");
+    edit->setText(wrapped + QStringLiteral("\r\n") + longText(500, 3));
+    edit->completeLineLayout();
+    std::vector<int> starts = editorLineStarts(*edit);
+    ASSERT_EQ(starts, qtLineStarts(edit->text()));
+    ASSERT_GT(edit->document()->firstBlock().layout()->lineCount(), 2);
+
+    std::unique_ptr<StatusBar> bar(createStatusBar1(nullptr));
+    // The caret five characters into the second display line.
+    const int caret = edit->fromDocumentPosition(starts[1]) + 5;
+    edit->setSelection(caret, 0);
+    refreshCaretPosition(*bar, *edit);
+    EXPECT_EQ(bar->panelText(PanelCaret), QStringLiteral("2 : 6"));
+
+    const QString before = edit->text();
+    const int start = edit->fromDocumentPosition(starts[1]);
+    const int end = edit->fromDocumentPosition(starts[2]);
+    editDeleteLine(*edit);
+    EXPECT_EQ(edit->text(), before.left(start) + before.mid(end));
+    EXPECT_EQ(editorLineStarts(*edit), qtLineStarts(edit->text()));
+
+    // Typing at the top keeps the panel on the caret's display line.
+    edit->setSelection(0, 0);
+    edit->setFocus();
+    QTest::keyClicks(edit.get(), QStringLiteral("xyz"));
+    starts = editorLineStarts(*edit);
+    edit->setSelection(edit->fromDocumentPosition(starts[1]) + 2, 0);
+    refreshCaretPosition(*bar, *edit);
+    EXPECT_EQ(bar->panelText(PanelCaret), QStringLiteral("2 : 3"));
+}
+
+}  // namespace
+}  // namespace qp
