@@ -11,6 +11,8 @@
 #include "editing/ViewCommands.h"
 #include "editing/Window_FindAndReplace.h"
 #include "format/Tools_Format.h"
+#include "help/HelpCommands.h"
+#include "print/PrintCommands.h"
 #include "platform/Services.h"
 #include "platform/SystemServices.h"
 
@@ -172,6 +174,52 @@ private:
     TApp& m_app;
 };
 
+class AppPrintHost final : public PrintHost {
+public:
+    explicit AppPrintHost(TApp& app) : m_app(app) {}
+
+    RichEdit& editor() override { return m_app.editor(); }
+    Registry& registry() override { return m_app.registry(); }
+    MessageService& messages() override { return m_app.services().messages; }
+    PrintDialogService& printDialog() override { return m_app.services().printDialog; }
+    bool guarded(const std::function<void()>& work) override { return m_app.guarded(work); }
+    QRect screenGeometry() override { return m_app.services().screen.screenGeometry(); }
+    QString documentFileName() override { return m_app.document().fileName; }
+    QDateTime now() override { return m_app.services().clock.now(); }
+    const SettingsOptions& options() override { return m_app.options(); }
+    const RegionalValues& regionalValues() override { return m_app.regionalValues(); }
+    int documentState() override { return int(m_app.document().state); }
+    void restoreDocumentState(int state) override { setDocState(m_app, DocState(state)); }
+    bool statusBarVisible() override { return !m_app.statusBar1().isHidden(); }
+
+    void showMessage(const QString& text) override
+    {
+        m_app.showMessage(text);
+        m_app.statusBar3().repaint();
+    }
+
+    void endMessage() override { m_app.endMessage(); }
+
+private:
+    TApp& m_app;
+};
+
+class AppHelpHost final : public HelpHost {
+public:
+    explicit AppHelpHost(TApp& app) : m_app(app) {}
+
+    MessageService& messages() override { return m_app.services().messages; }
+    ShellService& shell() override { return m_app.services().shell; }
+    PrintDialogService& printDialog() override { return m_app.services().printDialog; }
+    const Paths& paths() override { return m_app.services().paths; }
+    bool guarded(const std::function<void()>& work) override { return m_app.guarded(work); }
+    QRect screenGeometry() override { return m_app.services().screen.screenGeometry(); }
+    QString version() override { return QString::fromLatin1(VersionText); }
+
+private:
+    TApp& m_app;
+};
+
 class AppAutoWordsHost final : public AutoWordsHost {
 public:
     explicit AppAutoWordsHost(TApp& app) : m_app(app) {}
@@ -241,6 +289,16 @@ std::unique_ptr<ViewHost> makeViewHost(TApp& app)
 std::unique_ptr<SearchHost> makeSearchHost(TApp& app)
 {
     return std::make_unique<AppSearchHost>(app);
+}
+
+std::unique_ptr<PrintHost> makePrintHost(TApp& app)
+{
+    return std::make_unique<AppPrintHost>(app);
+}
+
+std::unique_ptr<HelpHost> makeHelpHost(TApp& app)
+{
+    return std::make_unique<AppHelpHost>(app);
 }
 
 std::unique_ptr<FormatHost> makeFormatHost(TApp& app)

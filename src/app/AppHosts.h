@@ -9,6 +9,8 @@ class EditingDialogHost;
 class EditingHost;
 class FilesHost;
 class FormatHost;
+class HelpHost;
+class PrintHost;
 class SearchHost;
 class TApp;
 class ViewHost;
@@ -22,5 +24,7 @@ std::unique_ptr<FilesHost> makeFilesHost(TApp& app);
 std::unique_ptr<EditingDialogHost> makeEditingDialogHost(TApp& app);
 std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app);
 std::unique_ptr<FormatHost> makeFormatHost(TApp& app);
+std::unique_ptr<PrintHost> makePrintHost(TApp& app);
+std::unique_ptr<HelpHost> makeHelpHost(TApp& app);
 
 }  // namespace qp

@@ -292,7 +292,7 @@ void TApp::onSelectionChanged()
 void TApp::showAbout()
 {
     if (m_windows.about)
-        m_windows.about->show();
+        m_windows.about->showDialog();
 }
 
 Registry& TApp::registry() const
@@ -557,7 +557,11 @@ void TApp::changeEvent(QEvent* event)
     if (isMaximized() && !(change->oldState() & Qt::WindowMaximized) && !m_values.fullScreen)
         guarded([this] { storeBeforeMaxBounds(*this); });
 }
-void TApp::printFromCommandLine() {}
+void TApp::printFromCommandLine()
+{
+    // The window closes afterwards whether the job printed or not.
+    runCommand(Command::File_Print);
+}
 void TApp::addToRecentFiles(const QString& fileName)
 {
     if (m_windows.recentFiles)

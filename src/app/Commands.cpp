@@ -14,6 +14,11 @@
 #include "files/Window_RecentFiles.h"
 #include "format/Tools_Format.h"
 #include "format/Window_TextSpecifications.h"
+#include "help/HelpCommands.h"
+#include "help/Window_Shortcuts.h"
+#include "app/AppHosts.h"
+#include "print/PrintCommands.h"
+#include "print/Window_PrintOptions.h"
 #include "settings/Window_Settings.h"
 
 namespace qp {
@@ -55,6 +60,16 @@ void onSearch(TApp& app)
     Run(*app.windows().findAndReplace);
 }
 
+void printDocument(TApp& app)
+{
+    filePrint(*makePrintHost(app), *app.windows().printOptions);
+}
+
+void openDocumentation(TApp& app)
+{
+    helpDocumentation(*makeHelpHost(app));
+}
+
 void copyFormat(TApp& app)
 {
     formatCopyFormat(app.editor(), app.formatMemory());
@@ -87,8 +102,8 @@ constexpr CommandRow Rows[] = {
     {C::File_Save, "Action_File_Save", "&Save", "Ctrl+S", NoFlags, fileSave},
     {C::File_SaveAs, "Action_File_SaveAs", "Save &As...", "Ctrl+Shift+S", NoFlags, fileSaveAs},
     {C::File_Revert, "Action_File_Revert", "&Revert...", "Ctrl+Shift+R", NoFlags, fileRevert},
-    {C::File_PrintOptions, "Action_File_PrintOptions", "Prin&t Options...", "Ctrl+Shift+P", NoFlags, nullptr},
-    {C::File_Print, "Action_File_Print", "&Print...", "Ctrl+P", NoFlags, nullptr},
+    {C::File_PrintOptions, "Action_File_PrintOptions", "Prin&t Options...", "Ctrl+Shift+P", NoFlags, [](TApp& a) { a.windows().printOptions->showDialog(); }},
+    {C::File_Print, "Action_File_Print", "&Print...", "Ctrl+P", NoFlags, printDocument},
     {C::File_Exit, "Action_File_Exit", "&Exit", "Ctrl+Q", StartsHidden, exitProgram},
     {C::View_FullScreen_Esc, "Action_View_FullScreen_Esc", "", "Esc", NoFlags, viewFullScreenEsc},
     {C::File_ExitEsc, "Action_File_ExitEsc", "&Exit", "Esc", NoFlags, exitProgram},
@@ -140,8 +155,8 @@ constexpr CommandRow Rows[] = {
     {C::View_EditorMoveLeft, "Action_View_EditorMoveLeft", "Move Editor &Left", "Alt+Q", NoFlags, editorMoveLeft},
     {C::View_EditorReset, "Action_View_EditorReset", "Editor &Max Width", "Alt+R", NoFlags, editorReset},
     {C::View_EditorCenter, "Action_View_EditorCenter", "&Center Editor", "Alt+C", NoFlags, editorCenter},
-    {C::Help_Shortcuts, "Action_Help_Shortcuts", "Additional &Functions...", "F1", NoFlags, nullptr},
-    {C::Help_Documentation, "Action_Help_Documentation", "&Documentation...", "Ctrl+F1", StartsHidden, nullptr},
+    {C::Help_Shortcuts, "Action_Help_Shortcuts", "Additional &Functions...", "F1", NoFlags, [](TApp& a) { a.windows().shortcuts->showDialog(); }},
+    {C::Help_Documentation, "Action_Help_Documentation", "&Documentation...", "Ctrl+F1", StartsHidden, openDocumentation},
     {C::Edit_SwitchCharacters, "Action_Edit_SwitchCharacters", "&Switch Characters", "Alt+;", NoFlags, onEditor<editSwitchCharacters>},
     {C::Edit_AltCut, "Action_Edit_AltCut", "", "Shift+Del", NoFlags, onEditor<altCut>},
     {C::Edit_AltCopy, "Action_Edit_AltCopy", "", "Ctrl+Ins", NoFlags, onEditor<altCopy>},

@@ -56,13 +56,13 @@ void createWindows(TApp& app)
     w.goToLine = new TForm_GoToLine(makeEditingDialogHost(app), &app);
     w.insertCharacter = new TForm_InsertCharacter(makeEditingDialogHost(app), &app);
     w.myFiles = new TForm_MyFiles(makeFilesHost(app), &app);
-    w.printOptions = new TForm_PrintOptions(&app);
+    w.printOptions = new TForm_PrintOptions(makePrintHost(app), &app);
     w.settings = new TForm_Settings(app.registry(), app.services().messages, app.services().fileDialogs,
                                     app.options(), app.settingsHost(), &app);
-    w.credits = new TForm_Credits(&app);
+    w.credits = new TForm_Credits(makeHelpHost(app), &app);
     w.firstRun = new TForm_FirstRun(&app);
-    w.shortcuts = new TForm_Shortcuts(&app);
-    w.about = new TForm_About(&app);
+    w.shortcuts = new TForm_Shortcuts(makeHelpHost(app), &app);
+    w.about = new TForm_About(makeHelpHost(app), *w.credits, &app);
     app.completeStartup();
     w.editAutoWords = new TForm_EditAutoWords(app.autoWordsHost(), app.autoWordList(), &app);
 }

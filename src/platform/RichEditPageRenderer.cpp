@@ -1,7 +1,9 @@
 #include "platform/RichEditPageRenderer.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -24,6 +26,15 @@ RichEditPageRenderer::RichEditPageRenderer(const QTextDocument& source, int docS
     cursor.endEditBlock();
     m_copy->setUndoRedoEnabled(false);
     m_copy->setDocumentMargin(0);
+    // A default font in pixels means screen pixels: on the printer it would
+    // shrink to a speck, so it becomes the same size in points.
+    QFont font = m_copy->defaultFont();
+    if (font.pixelSize() > 0) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const qreal dpi = screen ? screen->logicalDotsPerInchY() : 96;
+        font.setPointSizeF(font.pixelSize() * 72.0 / dpi);
+        m_copy->setDefaultFont(font);
+    }
 }
 
 RichEditPageRenderer::~RichEditPageRenderer() = default;

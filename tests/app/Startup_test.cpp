@@ -278,9 +278,10 @@ TEST_F(ProgramProcess, UninstallEndsByItselfAndLeavesNoSettingsRoot)
     EXPECT_FALSE(store.keyExists(Hive::CurrentUser, settingsRoot()));
 }
 
-// Printing from the command line closes the window during start-up, before
-// the event loop runs; the program must still end rather than run on unseen.
-TEST_F(ProgramProcess, PrintArgumentEndsTheProgramAfterTheLoad)
+// Printing from the command line shows the real print dialog, which waits for
+// the user: the program is still running there and has not touched the file.
+// (The closing after the dialog is shown in-process, with a scripted dialog.)
+TEST_F(ProgramProcess, PrintArgumentWaitsInThePrintDialogAndLeavesTheFileAlone)
 {
     const QString file = data.filePath("chapter.txt");
     QFile out(file);
@@ -288,7 +289,16 @@ TEST_F(ProgramProcess, PrintArgumentEndsTheProgramAfterTheLoad)
     out.write("words");
     out.close();
 
-    runToTheEnd({file, "-p"});
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", config.path());
+    env.insert("XDG_DATA_HOME", data.path());
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(QP_BIN_DIR "/quillpress"), {file, "-p"});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    EXPECT_FALSE(program.waitForFinished(3000)) << program.readAllStandardError().toStdString();
+    program.kill();
+    program.waitForFinished(5000);
     QFile in(file);
     ASSERT_TRUE(in.open(QIODevice::ReadOnly));
     EXPECT_EQ(in.readAll(), QByteArray("words"));

@@ -95,30 +95,52 @@ FileDialogResult FakeFileDialogService::next(const FileDialogRequest& request)
     return result;
 }
 
-bool FakePrintDialogService::choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range)
+PrintChoice FakePrintDialogService::choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range)
 {
     ++shown;
     lastSelectionAvailable = selectionAvailable;
     if (m_script.empty())
-        return false;
+        return PrintChoice::Cancel;
     const Script script = m_script.front();
     m_script.pop_front();
-    if (!script.accept)
-        return false;
+    if (script.choice == PrintChoice::Cancel)
+        return PrintChoice::Cancel;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(script.pdfPath);
+    if (script.pageSize.isValid())
+        printer.setPageSize(script.pageSize);
     range = script.range;
+    return script.choice;
+}
+
+void FakePrintDialogService::preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint)
+{
+    ++previews;
+    paint(printer);
+}
+
+bool FakePrintDialogService::useDefaultPrinter(QPrinter& printer)
+{
+    if (defaultPrinterPdf.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(defaultPrinterPdf);
     return true;
 }
 
-void FakePrintDialogService::acceptTo(const QString& pdfPath, PrintRange range)
+void FakePrintDialogService::acceptTo(const QString& pdfPath, PrintRange range, const QPageSize& pageSize)
 {
-    m_script.push_back({true, pdfPath, range});
+    m_script.push_back({PrintChoice::Print, pdfPath, range, pageSize});
+}
+
+void FakePrintDialogService::previewTo(const QString& pdfPath, PrintRange range)
+{
+    m_script.push_back({PrintChoice::Preview, pdfPath, range, {}});
 }
 
 void FakePrintDialogService::cancelNext()
 {
-    m_script.push_back({false, {}, PrintRange::All});
+    m_script.push_back({PrintChoice::Cancel, {}, PrintRange::All, {}});
 }
 
 bool FakeShellService::open(const QString& path, const QString& parameters)

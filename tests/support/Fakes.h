@@ -9,6 +9,7 @@
 #include "platform/SystemServices.h"
 
 #include <QList>
+#include <QPageSize>
 #include <QString>
 
 #include <deque>
@@ -67,18 +68,27 @@ private:
 // Accepts or cancels from a script; an accepted dialog prints to a PDF file.
 class FakePrintDialogService : public PrintDialogService {
 public:
-    bool choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range) override;
+    PrintChoice choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range) override;
+    // Paints the preview into the PDF file the dialog chose.
+    void preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
+    // Prints to defaultPrinterPdf; none set: no printer at all.
+    bool useDefaultPrinter(QPrinter& printer) override;
 
-    void acceptTo(const QString& pdfPath, PrintRange range = PrintRange::All);
+    // A page size other than the printer's default (an invalid size keeps it).
+    void acceptTo(const QString& pdfPath, PrintRange range = PrintRange::All, const QPageSize& pageSize = {});
+    void previewTo(const QString& pdfPath, PrintRange range = PrintRange::All);
     void cancelNext();
     int shown = 0;
+    int previews = 0;
     bool lastSelectionAvailable = false;
+    QString defaultPrinterPdf;
 
 private:
     struct Script {
-        bool accept;
+        PrintChoice choice;
         QString pdfPath;
         PrintRange range;
+        QPageSize pageSize;
     };
     std::deque<Script> m_script;
 };

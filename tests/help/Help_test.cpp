@@ -1,0 +1,181 @@
+// The Help menu's windows through the running program: the Additional
+// Functions list and its printout, About with its boxes and link, Credits,
+// and the Documentation command.
+#include "support/AppFixture.h"
+#include "support/PdfFiles.h"
+
+#include "app/Applic.h"
+#include "help/HelpCommands.h"
+#include "help/Window_About.h"
+#include "help/Window_Credits.h"
+#include "help/Window_Shortcuts.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+TEST(ShortcutListing, KeysStartInColumn42)
+{
+    const QStringList listing = shortcutListing();
+    ASSERT_EQ(listing.size(), 2 + 52);
+    EXPECT_EQ(listing[0], "FUNCTION" + QString(33, ' ') + "SHORTCUT/KEYSTROKES");
+    EXPECT_EQ(listing[0].indexOf("SHORTCUT"), 41);
+    EXPECT_EQ(listing[1], "");
+    EXPECT_EQ(listing[2], "EDIT" + QString(37, ' '));
+    const QString paste = listing[2 + 13];
+    EXPECT_EQ(paste, "  Paste" + QString(34, ' ') + "Shift+Ins");
+    EXPECT_EQ(listing[2 + 14], QString(41, ' ')) << "a separator row";
+    EXPECT_EQ(listing.last(), "  Activate alternative popup menu" + QString(8, ' ') + "Ctrl+Space");
+
+    const QStringList page = shortcutPrintout();
+    EXPECT_EQ(page.mid(0, 6), (QStringList{"", "", "", "    QUILLPRESS ADDITIONAL FUNCTIONS", "", ""}));
+    EXPECT_EQ(page.size(), 6 + listing.size());
+    EXPECT_EQ(page.last(), "    " + listing.last());
+}
+
+class Help : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        start();
+        editor().setFocus();
+    }
+    TForm_Shortcuts& shortcuts() { return *app().windows().shortcuts; }
+    TForm_About& about() { return *app().windows().about; }
+    TForm_Credits& credits() { return *app().windows().credits; }
+    QPushButton& button(QWidget& window, const char* name) { return *window.findChild<QPushButton*>(name); }
+    void click(QWidget& widget)
+    {
+        QTest::mouseClick(&widget, Qt::LeftButton);
+        processEvents();
+    }
+    void showAbout()
+    {
+        app().findChild<QAction*>("About1")->trigger();
+        processEvents();
+    }
+};
+
+TEST_F(Help, F1ShowsTheListAndClosesIt)
+{
+    press(QKeySequence(Qt::Key_F1));
+    processEvents();
+    ASSERT_TRUE(shortcuts().isVisible());
+    EXPECT_EQ(shortcuts().windowTitle(), "Additional Functions");
+    auto* list = shortcuts().findChild<QTableWidget*>("ListView1");
+    ASSERT_EQ(list->rowCount(), 52);
+    EXPECT_EQ(list->item(13, 0)->text(), "  Paste");
+    EXPECT_EQ(list->item(13, 1)->text(), "Shift+Ins");
+    EXPECT_EQ(list->horizontalHeaderItem(1)->text(), "Shortcut / Keystrokes");
+    EXPECT_TRUE(button(shortcuts(), "Button1").isDefault());
+    EXPECT_EQ(QApplication::focusWidget(), &button(shortcuts(), "Button1"));
+    press(QKeySequence(Qt::Key_F1));
+    EXPECT_FALSE(shortcuts().isVisible());
+
+    // Back in the main window, as the desktop puts the user there.
+    app().activateWindow();
+    editor().setFocus();
+    press(QKeySequence(Qt::Key_F1));
+    processEvents();
+    press(QKeySequence(Qt::Key_Escape));
+    EXPECT_FALSE(shortcuts().isVisible());
+}
+
+TEST_F(Help, EveryPrintoutHoldsTheListOnce)
+{
+    press(QKeySequence(Qt::Key_F1));
+    processEvents();
+    for (const char* name : {"first.pdf", "second.pdf"}) {
+        printDialog.defaultPrinterPdf = scratchPath(name);
+        click(button(shortcuts(), "Button2"));
+    }
+    const QString text = pdfText(scratchPath("second.pdf"));
+    EXPECT_EQ(text.count("QUILLPRESS ADDITIONAL FUNCTIONS"), 1) << text.toStdString();
+    EXPECT_EQ(text.count("Selection uppercase"), 1);
+    EXPECT_EQ(text.count("Shift+Ins"), 1);
+    EXPECT_TRUE(text.contains("Activate alternative popup menu"));
+    EXPECT_TRUE(shortcuts().isVisible());
+    EXPECT_TRUE(messages.boxes().isEmpty());
+
+    // Nowhere to print to: nothing happens.
+    printDialog.defaultPrinterPdf.clear();
+    click(button(shortcuts(), "Button2"));
+    EXPECT_TRUE(messages.boxes().isEmpty());
+}
+
+TEST_F(Help, AboutShowsTheVersionAndItsBoxes)
+{
+    showAbout();
+    ASSERT_TRUE(about().isVisible());
+    EXPECT_EQ(about().findChild<QLabel*>("Label2")->text(), "Version 2.03");
+    EXPECT_EQ(QApplication::focusWidget(), &button(about(), "Button1"));
+
+    press(QKeySequence(Qt::CTRL | Qt::Key_I));
+    ASSERT_EQ(messages.boxes().size(), 1);
+    const QStringList details = messages.texts().first().split('\r');
+    ASSERT_EQ(details.size(), 5);
+    EXPECT_EQ(details[0], "Program location: \t" + QFileInfo(QP_BIN_DIR "/quillpress").absolutePath() + "/      ");
+    EXPECT_TRUE(details[1].startsWith("Settings folder:\t\t" + settingsFolder()));
+    EXPECT_TRUE(details[2].startsWith("Build:\t\t\t"));
+    EXPECT_GT(details[2].size(), 8) << "the program file's time";
+    EXPECT_TRUE(details[3].startsWith("System version:\t"));
+    EXPECT_EQ(details[4], "Qt version:\t" + QString::fromLatin1(qVersion()));
+
+    messages.clear();
+    click(*about().findChild<QLabel*>("Image1"));
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith("Hi there,\r\rDeveloping Quillpress was great fun.\r"));
+    EXPECT_TRUE(messages.texts().first().contains("two years of my life...      \r"));
+
+    click(*about().findChild<QLabel*>("Label7"));
+    ASSERT_EQ(shell.calls.size(), 1);
+    EXPECT_EQ(shell.calls.first().path, QString::fromLatin1(WebPage));
+
+    press(QKeySequence(Qt::Key_Escape));
+    EXPECT_FALSE(about().isVisible());
+}
+
+TEST_F(Help, CreditsOpenFromAboutAndGiveTheFocusBack)
+{
+    showAbout();
+    click(button(about(), "Button3"));
+    ASSERT_TRUE(credits().isVisible());
+    click(*credits().findChild<QLabel*>("Image1"));
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith("Quillpress is powered by:     \r"));
+    click(button(credits(), "Button1"));
+    EXPECT_FALSE(credits().isVisible());
+    EXPECT_TRUE(about().isVisible());
+}
+
+TEST_F(Help, DocumentationIsHiddenWithoutHelpFileYetItsKeyStillAsks)
+{
+    EXPECT_FALSE(app().action(Command::Help_Documentation)->isVisible());
+    press(QKeySequence(Qt::CTRL | Qt::Key_F1));
+    ASSERT_EQ(shell.calls.size(), 1);
+    EXPECT_EQ(shell.calls.first().path, programFolder() + "/Help.htm");
+    EXPECT_TRUE(messages.boxes().isEmpty());
+}
+
+TEST_F(Help, ShippedHelpPageIsShownAndOpened)
+{
+    QFile::copy(QP_BIN_DIR "/../share/quillpress/Help.htm", programFolder() + "/Help.htm");
+    ASSERT_TRUE(QFileInfo::exists(programFolder() + "/Help.htm")) << "the help page is shipped";
+    restart();
+    EXPECT_TRUE(app().action(Command::Help_Documentation)->isVisible());
+    editor().setFocus();
+    press(QKeySequence(Qt::CTRL | Qt::Key_F1));
+    ASSERT_EQ(shell.calls.size(), 1);
+    EXPECT_EQ(shell.calls.first().path, programFolder() + "/Help.htm");
+}
+
+}  // namespace
