@@ -76,7 +76,9 @@ MarkerLabel parseMarker(const QString& marker, ListKind kind)
     qsizetype start = end;
     while (start > 0 && isDigit(text[start - 1]))
         --start;
-    if (start == end || end - start > 9)
+    // Nine digits fit an int; letters count in base 26, so six of them do.
+    const bool letters = kind != ListKind::Decimal && kind != ListKind::UpperRoman && kind != ListKind::LowerRoman;
+    if (start == end || end - start > (letters ? 6 : 9))
         return label;
     const QStringView digits = QStringView(text).mid(start, end - start);
     switch (kind) {

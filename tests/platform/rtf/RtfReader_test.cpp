@@ -1,6 +1,7 @@
 #include "support/QtPrinters.h"
 
 #include "platform/DocumentText.h"
+#include "platform/rtf/RtfParser.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -646,3 +647,21 @@ TEST(RtfReader, ManyColoursAndFontsStayBounded)
 
 }  // namespace
 }  // namespace qp
+
+// A list marker's number as the reader takes it from the marker text; a run
+// of letters too long to be a list number is no number at all.
+TEST(RtfMarkerLabel, NumbersLettersAndRomanFromTheMarkerText)
+{
+    using qp::rtfread::ListKind;
+    const std::tuple<const char*, ListKind, int> cases[] = {
+        {"3.", ListKind::Decimal, 3},
+        {"c)", ListKind::LowerAlpha, 3},
+        {"AB.", ListKind::UpperAlpha, 28},
+        {"iv.", ListKind::LowerRoman, 4},
+        {"zzzzzz.", ListKind::LowerAlpha, 321272406},
+        {"zzzzzzzzz.", ListKind::LowerAlpha, 0},
+        {"1234567890.", ListKind::Decimal, 0},
+    };
+    for (const auto& [marker, kind, number] : cases)
+        EXPECT_EQ(qp::rtfread::parseMarker(QString::fromLatin1(marker), kind).number, number) << marker;
+}
