@@ -1,6 +1,7 @@
 #include "app/AppHosts.h"
 
 #include "app/Applic.h"
+#include "app/document/Tools_File.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/AutoWordList.h"
@@ -12,7 +13,10 @@
 #include "editing/Window_FindAndReplace.h"
 #include "format/Tools_Format.h"
 #include "platform/Services.h"
+#include "platform/Registry.h"
 #include "platform/SystemServices.h"
+#include "settings/FirstRun.h"
+#include "settings/Window_Settings.h"
 
 #include <QAction>
 #include <QDir>
@@ -211,7 +215,50 @@ private:
     TApp& m_app;
 };
 
+// The install's steps that belong to other windows.
+class AppSetupHost final : public SetupHost {
+public:
+    explicit AppSetupHost(TApp& app) : m_app(app) {}
+
+    void setInstallSettings() override { m_app.windows().settings->setInstallDefaults(); }
+
+    // Print Options keeps no margins of its own yet: the install's values are
+    // stored directly when the print options are saved.
+    void setInstallPrintOptions() override {}
+
+    void reloadAutoWords() override { loadAutoWords(m_app.autoWordsHost(), m_app.autoWordList()); }
+
+    // The Text Specifications window shows the selection's format; the
+    // install's format is the built-in default, stored in the later step.
+    void setInstallTextSpecifications() override {}
+
+    void savePrintOptions() override
+    {
+        RegKey key = RegKey::openSettingsWrite(m_app.registry(), QStringLiteral("PrintOptions"));
+        for (const char* name : {"Default_LeftMargin", "Default_RightMargin", "Default_TopMargin", "Default_BottomMargin"})
+            key.writeInteger(QString::fromLatin1(name), installMarginIndex);
+        key.writeFlag(QStringLiteral("Default_Header"), true);
+    }
+
+    void applyInstallSettings() override { m_app.windows().settings->applyOk(OkMode::Install); }
+
+    void saveDefaultFormat() override { writeDefaultFormat(m_app.registry(), DefaultFormat{}); }
+
+    void querySave() override { qp::querySave(m_app); }
+
+    void endProgram() override { m_app.requestEnd(); }
+
+private:
+    static constexpr int installMarginIndex = 2;  // "1,00 inch"
+    TApp& m_app;
+};
+
 }  // namespace
+
+std::unique_ptr<SetupHost> makeSetupHost(TApp& app)
+{
+    return std::make_unique<AppSetupHost>(app);
+}
 
 std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app)
 {

@@ -10,6 +10,7 @@ class EditingHost;
 class FilesHost;
 class FormatHost;
 class SearchHost;
+class SetupHost;
 class TApp;
 class ViewHost;
 
@@ -22,5 +23,6 @@ std::unique_ptr<FilesHost> makeFilesHost(TApp& app);
 std::unique_ptr<EditingDialogHost> makeEditingDialogHost(TApp& app);
 std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app);
 std::unique_ptr<FormatHost> makeFormatHost(TApp& app);
+std::unique_ptr<SetupHost> makeSetupHost(TApp& app);
 
 }  // namespace qp

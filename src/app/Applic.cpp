@@ -19,6 +19,8 @@
 #include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
+#include "settings/FirstRun.h"
+#include "settings/Window_FirstRun.h"
 #include "platform/WindowManagement.h"
 
 #include <QAction>
@@ -63,7 +65,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
       m_editingHost(makeEditingHost(*this)),
       m_viewHost(makeViewHost(*this)),
       m_autoWordsHost(makeAutoWordsHost(*this)),
-      m_formatHost(makeFormatHost(*this))
+      m_formatHost(makeFormatHost(*this)),
+      m_setupHost(makeSetupHost(*this))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));
@@ -437,7 +440,12 @@ bool TApp::eventFilter(QObject* watched, QEvent* event)
 
 // Steps of start-up whose features come later; each stays a named step so the order holds.
 void TApp::fillToolSlots() {}
-void TApp::versionCheck() {}
+void TApp::versionCheck()
+{
+    // "/u" has already ended the program; the Setup window would only flash.
+    if (!m_endRequested)
+        m_windows.firstRun->versionCheck();
+}
 void TApp::applyDefaultFormat()
 {
     qp::applyDefaultFormat(*RichEdit1, registry());
@@ -525,10 +533,25 @@ void TApp::addToRecentFiles(const QString& fileName)
     m_services.shell.addRecentDocument(fileName);
 }
 bool TApp::convertersAvailable() const { return false; }
-void TApp::associate(const QString&, const QString&) {}
-void TApp::removeAssociation(const QString&, const QString&) {}
-void TApp::addSendTo() {}
-void TApp::removeSendTo() {}
+void TApp::associate(const QString& extension, const QString& fileClass)
+{
+    qp::associate(m_services.registry, extension, fileClass, m_services.paths.programPath);
+}
+
+void TApp::removeAssociation(const QString& extension, const QString& fileClass)
+{
+    qp::removeAssociation(m_services.registry, extension, fileClass);
+}
+
+void TApp::addSendTo()
+{
+    qp::addSendTo(m_services.registry, m_services.paths.programPath);
+}
+
+void TApp::removeSendTo()
+{
+    qp::removeSendTo(m_services.registry);
+}
 
 void TApp::notifyAssociationsChanged()
 {
@@ -578,11 +601,11 @@ void TApp::newDocumentFromDefaultType()
     applyNewDocumentType(*this);
 }
 
-// The silent uninstall: the settings root goes; the desktop entries follow
-// once the shell integration lands.
+// The silent uninstall of "/u".
 void TApp::uninstallRegistry()
 {
-    m_services.registry.deleteKey(Hive::CurrentUser, settingsRoot());
+    registryUninstall(m_services.registry, *this, *m_setupHost, m_services.messages, true);
+    notifyAssociationsChanged();
 }
 
 }  // namespace qp

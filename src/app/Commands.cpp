@@ -14,6 +14,7 @@
 #include "files/Window_RecentFiles.h"
 #include "format/Tools_Format.h"
 #include "format/Window_TextSpecifications.h"
+#include "settings/Window_FirstRun.h"
 #include "settings/Window_Settings.h"
 
 namespace qp {
@@ -124,7 +125,7 @@ constexpr CommandRow Rows[] = {
     {C::Search_GoToLine, "Action_Search_GoToLine", "&Go to Line...", "Ctrl+G", NoFlags, [](TApp& a) { a.windows().goToLine->showDialog(); }},
     {C::Other_Run, "Action_Other_Run", "&Run", "F9", StartsDisabled, nullptr},
     {C::Tools_Settings, "Action_Tools_Settings", "&Settings...", "F4", NoFlags, [](TApp& a) { a.windows().settings->showSettings(); }},
-    {C::Tools_Setup, "Action_Tools_Setup", "Se&tup...", "", NoFlags, nullptr},
+    {C::Tools_Setup, "Action_Tools_Setup", "Se&tup...", "", NoFlags, [](TApp& a) { a.windows().firstRun->showSetup(); }},
     {C::View_WordwrapEnabled, "Action_View_WordwrapEnabled", "&Wordwrap", "Ctrl+W", StartsChecked, onView<viewWordWrap>},
     {C::View_StatusBarEnabled, "Action_View_StatusBarEnabled", "&Statusbar", "Ctrl+T", StartsChecked, onView<viewStatusBar>},
     {C::View_Stayontop, "Action_View_Stayontop", "Stay on &Top", "Ctrl+M", Checkable, viewStayOnTop},
