@@ -14,6 +14,7 @@
 #include "format/Tools_Format.h"
 #include "platform/Services.h"
 #include "platform/Registry.h"
+#include "platform/ShellService.h"
 #include "platform/SystemServices.h"
 #include "settings/FirstRun.h"
 #include "settings/Window_Settings.h"
@@ -245,6 +246,8 @@ public:
     void saveDefaultFormat() override { writeDefaultFormat(m_app.registry(), DefaultFormat{}); }
 
     void querySave() override { qp::querySave(m_app); }
+
+    void removeDesktopIntegration() override { m_app.services().shell.removeDesktopIntegration(); }
 
     void endProgram() override { m_app.requestEnd(); }
 

@@ -536,21 +536,25 @@ bool TApp::convertersAvailable() const { return false; }
 void TApp::associate(const QString& extension, const QString& fileClass)
 {
     qp::associate(m_services.registry, extension, fileClass, m_services.paths.programPath);
+    m_services.shell.setDefaultHandler(mimeTypeOfExtension(extension), true);
 }
 
 void TApp::removeAssociation(const QString& extension, const QString& fileClass)
 {
     qp::removeAssociation(m_services.registry, extension, fileClass);
+    m_services.shell.setDefaultHandler(mimeTypeOfExtension(extension), false);
 }
 
 void TApp::addSendTo()
 {
     qp::addSendTo(m_services.registry, m_services.paths.programPath);
+    m_services.shell.setSendToEntry(true);
 }
 
 void TApp::removeSendTo()
 {
     qp::removeSendTo(m_services.registry);
+    m_services.shell.setSendToEntry(false);
 }
 
 void TApp::notifyAssociationsChanged()
@@ -605,7 +609,6 @@ void TApp::newDocumentFromDefaultType()
 void TApp::uninstallRegistry()
 {
     registryUninstall(m_services.registry, *this, *m_setupHost, m_services.messages, true);
-    notifyAssociationsChanged();
 }
 
 }  // namespace qp

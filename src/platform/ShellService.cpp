@@ -1,5 +1,6 @@
 #include "platform/ShellService.h"
 
+#include "platform/DesktopIntegration.h"
 #include "platform/DesktopRecentFiles.h"
 
 #include <QDesktopServices>
@@ -34,7 +35,37 @@ public:
     {
         // Desktops read the association files again when their folders change;
         // refreshing the desktop database makes that immediate where the tool exists.
-        QProcess::startDetached(QStringLiteral("update-desktop-database"), {});
+        QProcess::startDetached(QStringLiteral("update-desktop-database"),
+                                {XdgFolders::fromEnvironment().applications});
+    }
+
+    void setDefaultHandler(const QString& mimeType, bool on) override
+    {
+        const XdgFolders folders = XdgFolders::fromEnvironment();
+        if (on) {
+            writeDesktopEntry(folders, m_programPath);
+            makeDefaultHandler(folders, mimeType);
+        } else {
+            restoreDefaultHandler(folders, mimeType);
+        }
+    }
+
+    void setSendToEntry(bool on) override
+    {
+        const XdgFolders folders = XdgFolders::fromEnvironment();
+        if (on)
+            writeSendToEntry(folders, m_programPath);
+        else
+            removeSendToEntry(folders);
+    }
+
+    void removeDesktopIntegration() override
+    {
+        const XdgFolders folders = XdgFolders::fromEnvironment();
+        for (const char* mimeType : {"text/rtf", "text/plain"})
+            restoreDefaultHandler(folders, QString::fromLatin1(mimeType));
+        removeSendToEntry(folders);
+        removeDesktopEntry(folders);
     }
 
     void addRecentDocument(const QString& path) override

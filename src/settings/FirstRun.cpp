@@ -41,6 +41,12 @@ const QString& sendToKey()
 
 }  // namespace
 
+QString mimeTypeOfExtension(const QString& extension)
+{
+    return extension.compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0 ? QStringLiteral("text/plain")
+                                                                              : QStringLiteral("text/rtf");
+}
+
 QString thisVersion() { return QStringLiteral("2.03"); }
 
 QString installedVersion(Registry& registry)
@@ -122,6 +128,8 @@ void registryUninstall(Registry& registry, SettingsHost& settings, SetupHost& ho
     settings.removeAssociation(QStringLiteral(".rtf"), rtfFileClass());
     settings.removeAssociation(QStringLiteral(".txt"), txtFileClass());
     settings.removeSendTo();
+    host.removeDesktopIntegration();
+    settings.notifyAssociationsChanged();
     if (!silent) {
         host.querySave();
         messages.information(QStringLiteral("Quillpress succesfully uninstalled!"));

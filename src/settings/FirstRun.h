@@ -22,6 +22,9 @@ void associate(Registry& registry, const QString& extension, const QString& file
 // Takes the association away and moves the backups back, but only while the
 // extension still points at one of this program's classes.
 void removeAssociation(Registry& registry, const QString& extension, const QString& fileClass);
+// The MIME type the desktop knows an associated extension by.
+QString mimeTypeOfExtension(const QString& extension);  // "text/plain" for ".txt", else "text/rtf"
+
 // The "Send to Quillpress" verb on every file's context menu.
 void addSendTo(Registry& registry, const QString& programPath);
 void removeSendTo(Registry& registry);
@@ -45,6 +48,8 @@ public:
     virtual void saveDefaultFormat() = 0;
     // The save query of the current document; its Cancel throws and so ends the caller.
     virtual void querySave() = 0;
+    // The desktop's last trace of the program once the associations are gone.
+    virtual void removeDesktopIntegration() = 0;
     // Ends the program without its close sequence, once start-up or the current command is done.
     virtual void endProgram() = 0;
 };

@@ -91,6 +91,12 @@ TEST_F(FirstRun, InstallWritesTheInitialValuesAndTheNextStartShowsNoSetup)
     EXPECT_EQ(classesDefault(".rtf"), "Quillpress RTF-File");
     EXPECT_EQ(classesDefault(".txt"), "Quillpress TXT-File");
     EXPECT_TRUE(registry().keyExists(Hive::ClassesRoot, "*\\Shell\\Send to Quillpress\\Command"));
+    QStringList desktop;
+    for (const auto& call : shell.calls)
+        desktop << call.what + " " + call.path + call.parameters;
+    EXPECT_TRUE(desktop.contains("default handler text/rtf")) << desktop.join(" | ").toStdString();
+    EXPECT_TRUE(desktop.contains("default handler text/plain"));
+    EXPECT_TRUE(desktop.contains("send to on"));
     EXPECT_EQ(app().options().linesPerPage, 58);
     EXPECT_TRUE(app().options().notesFileName);
 
@@ -132,6 +138,8 @@ TEST_F(FirstRun, UninstallRemovesTheRootAndTheIntegrationAndEndsTheProgram)
     EXPECT_FALSE(registry().keyExists(Hive::ClassesRoot, ".rtf"));
     EXPECT_FALSE(registry().keyExists(Hive::ClassesRoot, "Quillpress TXT-File"));
     EXPECT_FALSE(registry().keyExists(Hive::ClassesRoot, "*\\Shell\\Send to Quillpress"));
+    EXPECT_EQ(shell.calls.last().what, "associations");
+    EXPECT_EQ(shell.calls[shell.calls.size() - 2].what, "remove integration");
     EXPECT_TRUE(app().endRequested());
 }
 

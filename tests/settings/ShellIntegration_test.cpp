@@ -176,6 +176,7 @@ public:
             cancel();
     }
     void endProgram() override { steps << "end"; }
+    void removeDesktopIntegration() override { steps << "remove desktop integration"; }
 
     void setRunEnabled(bool) override {}
     void setEscToQuit(bool) override {}
@@ -217,7 +218,8 @@ TEST_F(Associations, UninstallRemovesEverythingThenAsksAndTellsUnlessSilent)
         bool cancel;
         QStringList tail;
     };
-    const QStringList removal{"remove .rtf Quillpress RTF-File", "remove .txt Quillpress TXT-File", "remove send to"};
+    const QStringList removal{"remove .rtf Quillpress RTF-File", "remove .txt Quillpress TXT-File", "remove send to",
+                                "remove desktop integration", "notify"};
     for (const Case& c : {Case{"silent", true, false, {}},
                           Case{"not silent", false, false, {"save query", "information: Quillpress succesfully uninstalled!"}},
                           Case{"cancelled", false, true, {"save query"}}}) {
