@@ -19,6 +19,7 @@
 #include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
+#include "app/Tools_Other.h"
 #include "settings/FirstRun.h"
 #include "settings/Window_FirstRun.h"
 #include "platform/WindowManagement.h"
@@ -439,7 +440,10 @@ bool TApp::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Steps of start-up whose features come later; each stays a named step so the order holds.
-void TApp::fillToolSlots() {}
+void TApp::fillToolSlots()
+{
+    qp::fillToolSlots(*this);
+}
 void TApp::versionCheck()
 {
     // "/u" has already ended the program; the Setup window would only flash.

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
@@ -103,6 +104,40 @@ void writeEntry(const QString& path, const QString& key, const std::optional<QSt
 }
 
 }  // namespace
+
+QStringList desktopEntryCommand(const QString& path)
+{
+    QStringList lines;
+    try {
+        lines = readLines(path);
+    } catch (const AppError&) {
+        return {};
+    }
+    bool inEntry = false;
+    QString exec;
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inEntry = line == QLatin1String("[Desktop Entry]");
+        else if (inEntry && line.section(QLatin1Char('='), 0, 0).trimmed() == QLatin1String("Exec"))
+            exec = line.section(QLatin1Char('='), 1).trimmed();
+    }
+    QStringList command;
+    for (QString argument : QProcess::splitCommand(exec)) {
+        QString out;
+        for (int i = 0; i < argument.size(); ++i) {
+            if (argument[i] == QLatin1Char('%') && i + 1 < argument.size()) {
+                if (argument[++i] == QLatin1Char('%'))
+                    out += QLatin1Char('%');
+                continue;  // a field code: no files, so nothing in its place
+            }
+            out += argument[i];
+        }
+        if (!out.isEmpty() || !argument.startsWith(QLatin1Char('%')))
+            command << out;
+    }
+    return command;
+}
 
 QString desktopEntryName() { return QStringLiteral("quillpress.desktop"); }
 

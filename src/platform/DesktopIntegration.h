@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace qp {
 
@@ -26,6 +27,11 @@ void restoreDefaultHandler(const XdgFolders& folders, const QString& mimeType);
 // "Send to Quillpress": an entry offered for every file type in the file manager's "Open With".
 void writeSendToEntry(const XdgFolders& folders, const QString& programPath);
 void removeSendToEntry(const XdgFolders& folders);
+
+// The command line a desktop entry starts with no files: its Exec split as
+// the entry format quotes it, field codes dropped ("%%" is a percent sign).
+// Empty when the file has no Exec in its [Desktop Entry] group or cannot be read.
+QStringList desktopEntryCommand(const QString& path);
 
 QString desktopEntryName();  // "quillpress.desktop"
 

@@ -20,6 +20,11 @@ public:
     bool open(const QString& path, const QString& parameters) override
     {
         const QFileInfo info(path);
+        // A desktop entry is started by its own Exec line, not opened as a document.
+        if (info.isFile() && info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0) {
+            const QStringList command = desktopEntryCommand(path);
+            return !command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1));
+        }
         if (info.isFile() && info.isExecutable())
             return QProcess::startDetached(path, QProcess::splitCommand(parameters), info.absolutePath());
         const QUrl url = QUrl::fromUserInput(path, QString(), QUrl::AssumeLocalFile);

@@ -94,3 +94,31 @@ TEST_F(DesktopIntegration, EntriesCarryTheQuotedProgramAndAreRemoved)
 
 }  // namespace
 }  // namespace qp
+
+namespace qp {
+namespace {
+
+TEST_F(DesktopIntegration, ToolEntryCommandFollowsTheExecRules)
+{
+    struct Case {
+        const char* file;
+        QStringList command;
+    };
+    const Case cases[] = {
+        {"[Desktop Entry]\nName=Spell\nExec=\"/opt/my tools/spell\" --check %F\n", {"/opt/my tools/spell", "--check"}},
+        {"[Desktop Entry]\nExec=printf 100%%\n[Desktop Action X]\nExec=other\n", {"printf", "100%"}},
+        {"[Desktop Action X]\nExec=other\n", {}},
+        {"", {}},
+    };
+    for (const Case& c : cases) {
+        const QString path = home.filePath("Tool.DESKTOP");
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.file);
+        file.close();
+        EXPECT_EQ(desktopEntryCommand(path), c.command) << c.file;
+    }
+}
+
+}  // namespace
+}  // namespace qp
