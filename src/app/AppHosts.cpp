@@ -1,20 +1,26 @@
 #include "app/AppHosts.h"
 
 #include "app/Applic.h"
+#include "app/document/Tools_File.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/AutoWordList.h"
 #include "editing/EditCommands.h"
 #include "editing/EditingDialogHost.h"
-#include "files/Tools_FileLists.h"
 #include "editing/Tools_Statusbar.h"
 #include "editing/ViewCommands.h"
 #include "editing/Window_FindAndReplace.h"
+#include "files/Tools_FileLists.h"
 #include "format/Tools_Format.h"
 #include "help/HelpCommands.h"
-#include "print/PrintCommands.h"
+#include "platform/Registry.h"
 #include "platform/Services.h"
+#include "platform/ShellService.h"
 #include "platform/SystemServices.h"
+#include "print/PrintCommands.h"
+#include "print/Window_PrintOptions.h"
+#include "settings/FirstRun.h"
+#include "settings/Window_Settings.h"
 
 #include <QAction>
 #include <QDir>
@@ -259,7 +265,43 @@ private:
     TApp& m_app;
 };
 
+// The install's steps that belong to other windows.
+class AppSetupHost final : public SetupHost {
+public:
+    explicit AppSetupHost(TApp& app) : m_app(app) {}
+
+    void setInstallSettings() override { m_app.windows().settings->setInstallDefaults(); }
+
+    void setInstallPrintOptions() override { m_app.windows().printOptions->setInstallChoices(); }
+
+    void reloadAutoWords() override { loadAutoWords(m_app.autoWordsHost(), m_app.autoWordList()); }
+
+    // The Text Specifications window shows the selection's format; the
+    // install's format is the built-in default, stored in the later step.
+    void setInstallTextSpecifications() override {}
+
+    void savePrintOptions() override { m_app.windows().printOptions->store(); }
+
+    void applyInstallSettings() override { m_app.windows().settings->applyOk(OkMode::Install); }
+
+    void saveDefaultFormat() override { writeDefaultFormat(m_app.registry(), DefaultFormat{}); }
+
+    void querySave() override { qp::querySave(m_app); }
+
+    void removeDesktopIntegration() override { m_app.services().shell.removeDesktopIntegration(); }
+
+    void endProgram() override { m_app.requestEnd(); }
+
+private:
+    TApp& m_app;
+};
+
 }  // namespace
+
+std::unique_ptr<SetupHost> makeSetupHost(TApp& app)
+{
+    return std::make_unique<AppSetupHost>(app);
+}
 
 std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app)
 {

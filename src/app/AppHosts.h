@@ -12,6 +12,7 @@ class FormatHost;
 class HelpHost;
 class PrintHost;
 class SearchHost;
+class SetupHost;
 class TApp;
 class ViewHost;
 
@@ -26,5 +27,6 @@ std::unique_ptr<AutoWordsHost> makeAutoWordsHost(TApp& app);
 std::unique_ptr<FormatHost> makeFormatHost(TApp& app);
 std::unique_ptr<PrintHost> makePrintHost(TApp& app);
 std::unique_ptr<HelpHost> makeHelpHost(TApp& app);
+std::unique_ptr<SetupHost> makeSetupHost(TApp& app);
 
 }  // namespace qp

@@ -19,6 +19,9 @@
 #include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
+#include "app/Tools_Other.h"
+#include "settings/FirstRun.h"
+#include "settings/Window_FirstRun.h"
 #include "platform/WindowManagement.h"
 
 #include <QAction>
@@ -64,7 +67,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
       m_editingHost(makeEditingHost(*this)),
       m_viewHost(makeViewHost(*this)),
       m_autoWordsHost(makeAutoWordsHost(*this)),
-      m_formatHost(makeFormatHost(*this))
+      m_formatHost(makeFormatHost(*this)),
+      m_setupHost(makeSetupHost(*this))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));
@@ -470,8 +474,16 @@ bool TApp::eventFilter(QObject* watched, QEvent* event)
 }
 
 // Steps of start-up whose features come later; each stays a named step so the order holds.
-void TApp::fillToolSlots() {}
-void TApp::versionCheck() {}
+void TApp::fillToolSlots()
+{
+    qp::fillToolSlots(*this);
+}
+void TApp::versionCheck()
+{
+    // "/u" has already ended the program; the Setup window would only flash.
+    if (!m_endRequested)
+        m_windows.firstRun->versionCheck();
+}
 void TApp::applyDefaultFormat()
 {
     qp::applyDefaultFormat(*RichEdit1, registry());
@@ -571,10 +583,30 @@ void TApp::addToRecentFiles(const QString& fileName)
 bool TApp::convertersAvailable() const { return false; }
 // No converter modules are built yet, so every import fails as without them.
 bool TApp::importThroughConverter(const QString&, const QString&) { return false; }
-void TApp::associate(const QString&, const QString&) {}
-void TApp::removeAssociation(const QString&, const QString&) {}
-void TApp::addSendTo() {}
-void TApp::removeSendTo() {}
+
+void TApp::associate(const QString& extension, const QString& fileClass)
+{
+    qp::associate(m_services.registry, extension, fileClass, m_services.paths.programPath);
+    m_services.shell.setDefaultHandler(mimeTypeOfExtension(extension), true);
+}
+
+void TApp::removeAssociation(const QString& extension, const QString& fileClass)
+{
+    qp::removeAssociation(m_services.registry, extension, fileClass);
+    m_services.shell.setDefaultHandler(mimeTypeOfExtension(extension), false);
+}
+
+void TApp::addSendTo()
+{
+    qp::addSendTo(m_services.registry, m_services.paths.programPath);
+    m_services.shell.setSendToEntry(true);
+}
+
+void TApp::removeSendTo()
+{
+    qp::removeSendTo(m_services.registry);
+    m_services.shell.setSendToEntry(false);
+}
 
 void TApp::notifyAssociationsChanged()
 {
@@ -624,11 +656,10 @@ void TApp::newDocumentFromDefaultType()
     applyNewDocumentType(*this);
 }
 
-// The silent uninstall: the settings root goes; the desktop entries follow
-// once the shell integration lands.
+// The silent uninstall of "/u".
 void TApp::uninstallRegistry()
 {
-    m_services.registry.deleteKey(Hive::CurrentUser, settingsRoot());
+    registryUninstall(m_services.registry, *this, *m_setupHost, m_services.messages, true);
 }
 
 }  // namespace qp

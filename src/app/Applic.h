@@ -29,6 +29,7 @@ class EditorColumn;
 class StatusBar;
 class RichEdit;
 class Registry;
+class SetupHost;
 struct Services;
 class TForm_About;
 class TForm_Credits;
@@ -97,6 +98,7 @@ public:
     // ComboBox1: the auto-word list at the caret.
     AutoWordList& autoWordList() const { return *ComboBox1; }
     FormatHost& formatHost() const { return *m_formatHost; }
+    SetupHost& setupHost() const { return *m_setupHost; }
     // The format painter's memory, kept while the program runs.
     FormatMemory& formatMemory() { return m_formatMemory; }
     // The command line without the program name; at most the first two count.
@@ -223,6 +225,7 @@ private:
     std::unique_ptr<AutoWordsHost> m_autoWordsHost;
     AutoWordList* ComboBox1 = nullptr;
     std::unique_ptr<FormatHost> m_formatHost;
+    std::unique_ptr<SetupHost> m_setupHost;
     FormatMemory m_formatMemory;
     bool m_shownOnce = false;
     bool m_endRequested = false;

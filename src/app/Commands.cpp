@@ -1,6 +1,7 @@
 #include "app/Commands.h"
 
 #include "app/Applic.h"
+#include "app/Tools_Other.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/AutoWordList.h"
 #include "editing/EditCommands.h"
@@ -19,6 +20,7 @@
 #include "app/AppHosts.h"
 #include "print/PrintCommands.h"
 #include "print/Window_PrintOptions.h"
+#include "settings/Window_FirstRun.h"
 #include "settings/Window_Settings.h"
 
 namespace qp {
@@ -36,6 +38,12 @@ void exitProgram(TApp& app)
 }
 
 // A command of a feature, handed the narrow part of the main window it works on.
+template <int Slot>
+void toolSlot(TApp& app)
+{
+    runToolSlot(app, Slot);
+}
+
 template <void (*Run)(RichEdit&)>
 void onEditor(TApp& app)
 {
@@ -137,9 +145,9 @@ constexpr CommandRow Rows[] = {
     {C::Search_FindAndReplace, "Action_Search_FindAndReplace", "&Find and Replace...", "Ctrl+F", NoFlags, onSearch<searchFindAndReplace>},
     {C::Search_MarkLine, "Action_Search_MarkLine", "&Mark Line", "Ctrl+Shift+G", NoFlags, [](TApp& a) { a.windows().goToLine->markLine(); }},
     {C::Search_GoToLine, "Action_Search_GoToLine", "&Go to Line...", "Ctrl+G", NoFlags, [](TApp& a) { a.windows().goToLine->showDialog(); }},
-    {C::Other_Run, "Action_Other_Run", "&Run", "F9", StartsDisabled, nullptr},
+    {C::Other_Run, "Action_Other_Run", "&Run", "F9", StartsDisabled, runDocument},
     {C::Tools_Settings, "Action_Tools_Settings", "&Settings...", "F4", NoFlags, [](TApp& a) { a.windows().settings->showSettings(); }},
-    {C::Tools_Setup, "Action_Tools_Setup", "Se&tup...", "", NoFlags, nullptr},
+    {C::Tools_Setup, "Action_Tools_Setup", "Se&tup...", "", NoFlags, [](TApp& a) { a.windows().firstRun->showSetup(); }},
     {C::View_WordwrapEnabled, "Action_View_WordwrapEnabled", "&Wordwrap", "Ctrl+W", StartsChecked, onView<viewWordWrap>},
     {C::View_StatusBarEnabled, "Action_View_StatusBarEnabled", "&Statusbar", "Ctrl+T", StartsChecked, onView<viewStatusBar>},
     {C::View_Stayontop, "Action_View_Stayontop", "Stay on &Top", "Ctrl+M", Checkable, viewStayOnTop},
@@ -177,16 +185,16 @@ constexpr CommandRow Rows[] = {
     {C::Other_InsertDoubleReturn, "Action_Other_InsertDoubleReturn", "", "Shift+Return", NoFlags, onEditor<insertDoubleReturn>},
     {C::Other_PopupAlternative, "Action_Other_PopupAlternative", "", "Ctrl+Space", NoFlags, onEditing<popupAlternative>},
     {C::Other_PopupStandard, "Action_Other_PopupStandard", "", "Ctrl+Alt+Space", NoFlags, onEditing<popupStandard>},
-    {C::Plugin00, "Plugin00", "&0", "", StartsHidden, nullptr},
-    {C::Plugin01, "Plugin01", "&1", "", StartsHidden, nullptr},
-    {C::Plugin02, "Plugin02", "&2", "", StartsHidden, nullptr},
-    {C::Plugin03, "Plugin03", "&3", "", StartsHidden, nullptr},
-    {C::Plugin04, "Plugin04", "&4", "", StartsHidden, nullptr},
-    {C::Plugin05, "Plugin05", "&5", "", StartsHidden, nullptr},
-    {C::Plugin06, "Plugin06", "&6", "", StartsHidden, nullptr},
-    {C::Plugin07, "Plugin07", "&7", "", StartsHidden, nullptr},
-    {C::Plugin08, "Plugin08", "&8", "", StartsHidden, nullptr},
-    {C::Plugin09, "Plugin09", "&9", "", StartsHidden, nullptr},
+    {C::Plugin00, "Plugin00", "&0", "", StartsHidden, toolSlot<0>},
+    {C::Plugin01, "Plugin01", "&1", "", StartsHidden, toolSlot<1>},
+    {C::Plugin02, "Plugin02", "&2", "", StartsHidden, toolSlot<2>},
+    {C::Plugin03, "Plugin03", "&3", "", StartsHidden, toolSlot<3>},
+    {C::Plugin04, "Plugin04", "&4", "", StartsHidden, toolSlot<4>},
+    {C::Plugin05, "Plugin05", "&5", "", StartsHidden, toolSlot<5>},
+    {C::Plugin06, "Plugin06", "&6", "", StartsHidden, toolSlot<6>},
+    {C::Plugin07, "Plugin07", "&7", "", StartsHidden, toolSlot<7>},
+    {C::Plugin08, "Plugin08", "&8", "", StartsHidden, toolSlot<8>},
+    {C::Plugin09, "Plugin09", "&9", "", StartsHidden, toolSlot<9>},
 };
 // clang-format on
 

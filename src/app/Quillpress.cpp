@@ -60,7 +60,7 @@ void createWindows(TApp& app)
     w.settings = new TForm_Settings(app.registry(), app.services().messages, app.services().fileDialogs,
                                     app.options(), app.settingsHost(), &app);
     w.credits = new TForm_Credits(makeHelpHost(app), &app);
-    w.firstRun = new TForm_FirstRun(&app);
+    w.firstRun = new TForm_FirstRun(app.registry(), app.services().messages, app.settingsHost(), app.setupHost(), &app);
     w.shortcuts = new TForm_Shortcuts(makeHelpHost(app), &app);
     w.about = new TForm_About(makeHelpHost(app), *w.credits, &app);
     app.completeStartup();

@@ -18,6 +18,12 @@ public:
     virtual bool startProgramCopy() = 0;
     // Tells the desktop that file associations changed.
     virtual void notifyAssociationsChanged() = 0;
+    // The desktop side of the file associations: the program's desktop entry
+    // and the default handler of a MIME type, the previous one kept and put
+    // back; the "Send to" entry; all of it away. Failures throw AppError.
+    virtual void setDefaultHandler(const QString& mimeType, bool on) = 0;
+    virtual void setSendToEntry(bool on) = 0;
+    virtual void removeDesktopIntegration() = 0;
     // Puts a document the program opened or saved on the desktop's list of
     // recently used files; a list that cannot be written is left alone.
     virtual void addRecentDocument(const QString& path) = 0;

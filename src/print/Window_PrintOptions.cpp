@@ -160,14 +160,28 @@ void TForm_PrintOptions::accept()
 {
     m_host->guarded([this] {
         convertMargins();
-        RegKey key = RegKey::openSettingsWrite(m_host->registry(), Subkey);
-        key.writeInteger(LeftValue, ComboBox1->currentIndex());
-        key.writeInteger(RightValue, ComboBox2->currentIndex());
-        key.writeInteger(TopValue, ComboBox3->currentIndex());
-        key.writeInteger(BottomValue, ComboBox4->currentIndex());
-        key.writeInteger(HeaderValue, CheckBox1->isChecked() ? 1 : 0);
+        store();
         QDialog::accept();
     });
+}
+
+void TForm_PrintOptions::store()
+{
+    RegKey key = RegKey::openSettingsWrite(m_host->registry(), Subkey);
+    key.writeInteger(LeftValue, ComboBox1->currentIndex());
+    key.writeInteger(RightValue, ComboBox2->currentIndex());
+    key.writeInteger(TopValue, ComboBox3->currentIndex());
+    key.writeInteger(BottomValue, ComboBox4->currentIndex());
+    key.writeInteger(HeaderValue, CheckBox1->isChecked() ? 1 : 0);
+}
+
+void TForm_PrintOptions::setInstallChoices()
+{
+    constexpr int OneInch = 2;
+    for (QComboBox* box : {ComboBox1, ComboBox2, ComboBox3, ComboBox4})
+        box->setCurrentIndex(OneInch);
+    CheckBox1->setChecked(true);
+    convertMargins();
 }
 
 void TForm_PrintOptions::showEvent(QShowEvent* event)

@@ -30,6 +30,11 @@ public:
     void convertMargins();
     // The OK button: convert, store all five values, close.
     void accept() override;
+    // The registry install's choices, taken into use: "1,00 inch" on every
+    // side and the header line.
+    void setInstallChoices();
+    // The five values as the boxes hold them.
+    void store();
 
     PrintMargins margins() const { return m_margins; }
     bool header() const;

@@ -5,6 +5,7 @@
 #include "app/Applic.h"
 #include "editing/AutoWordList.h"
 #include "editing/Window_EditAutoWords.h"
+#include "settings/Window_FirstRun.h"
 #include "platform/Registry.h"
 #include "platform/RichEdit.h"
 
@@ -111,6 +112,7 @@ TEST_F(AutoWords, WithoutTheFileAutoWordStaysDisabled)
 TEST_F(AutoWords, AFirstRunWithoutMiscellaneousLoadsNothing)
 {
     writeWords("alpha\r\nbeta\r\n");
+    registry().deleteKey(Hive::CurrentUser, settingsRoot());
     start();
     EXPECT_FALSE(app().commandEnabled(Command::Insert_AutoWords));
     EXPECT_TRUE(list().entries().isEmpty());
@@ -237,7 +239,12 @@ protected:
 
 TEST_F(EditAutoWords, OkCreatesTheFileAndEnablesAutoWord)
 {
+    // Nothing stored at all: the Setup window comes up and is closed.
+    registry().deleteKey(Hive::CurrentUser, settingsRoot());
     start();
+    app().windows().firstRun->hide();
+    QApplication::setActiveWindow(&app());
+    editor().setFocus();
     open();
     EXPECT_EQ(text().toPlainText(), "");
     EXPECT_TRUE(sorted().isChecked());

@@ -17,6 +17,10 @@ namespace qp::test {
 AppFixture::AppFixture()
 {
     m_registry = std::make_unique<Registry>(m_settingsDir.path());
+    // An installed program, so that no Setup window takes the keys; the
+    // first-run tests delete the version.
+    RegKey::openSettingsWrite(*m_registry, QStringLiteral("Miscellaneous"))
+        .writeString(QStringLiteral("Version"), QStringLiteral("2.03"));
     Paths paths;
     paths.settingsFolder = m_settingsDir.path();
     paths.programFolder = m_programDir.path();

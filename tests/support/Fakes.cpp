@@ -160,6 +160,21 @@ void FakeShellService::addRecentDocument(const QString& path)
     recentDocuments.append(path);
 }
 
+void FakeShellService::setDefaultHandler(const QString& mimeType, bool on)
+{
+    calls.append({on ? QStringLiteral("default handler") : QStringLiteral("restore handler"), mimeType, {}});
+}
+
+void FakeShellService::setSendToEntry(bool on)
+{
+    calls.append({QStringLiteral("send to"), {}, on ? QStringLiteral("on") : QStringLiteral("off")});
+}
+
+void FakeShellService::removeDesktopIntegration()
+{
+    calls.append({QStringLiteral("remove integration"), {}, {}});
+}
+
 void FakeShellService::notifyAssociationsChanged()
 {
     calls.append({QStringLiteral("associations"), {}, {}});

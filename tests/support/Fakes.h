@@ -104,6 +104,9 @@ public:
     bool startProgramCopy() override;
     void notifyAssociationsChanged() override;
     void addRecentDocument(const QString& path) override;
+    void setDefaultHandler(const QString& mimeType, bool on) override;
+    void setSendToEntry(bool on) override;
+    void removeDesktopIntegration() override;
     QList<Call> calls;
     // Kept apart from the calls: every load and save adds one.
     QStringList recentDocuments;
