@@ -19,6 +19,32 @@ const QString DefaultGroup = QStringLiteral("[Default Applications]");
 
 // A theme name: the desktop looks it up in the icon theme and falls back to its own.
 QString iconName() { return QStringLiteral("quillpress"); }
+// The icon theme's place in the same data folder as the applications.
+QString iconPath(const XdgFolders& folders)
+{
+    return QDir(folders.applications).filePath(QStringLiteral("../icons/hicolor/scalable/apps/quillpress.svg"));
+}
+
+// The program's icon, as data/icons/quillpress.svg holds it.
+QByteArray programIcon()
+{
+    return QByteArrayLiteral(
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"64\" height=\"64\" viewBox=\"0 0 64 64\">\n"
+        "  <rect x=\"10\" y=\"6\" width=\"40\" height=\"52\" rx=\"3\" fill=\"#fdfbf4\" stroke=\"#5a4a32\" "
+        "stroke-width=\"2\"/>\n"
+        "  <g stroke=\"#9a8c74\" stroke-width=\"2\" stroke-linecap=\"round\">\n"
+        "    <line x1=\"17\" y1=\"18\" x2=\"40\" y2=\"18\"/>\n"
+        "    <line x1=\"17\" y1=\"26\" x2=\"36\" y2=\"26\"/>\n"
+        "    <line x1=\"17\" y1=\"34\" x2=\"38\" y2=\"34\"/>\n"
+        "    <line x1=\"17\" y1=\"42\" x2=\"28\" y2=\"42\"/>\n"
+        "  </g>\n"
+        "  <path d=\"M56 6 C44 12 36 26 31 46 L34 47 C38 37 44 30 50 26 C46 26 43 27 41 28 C45 22 50 17 56 6 Z\"\n"
+        "        fill=\"#2f5d8a\" stroke=\"#1c3b5a\" stroke-width=\"1.2\" stroke-linejoin=\"round\"/>\n"
+        "  <line x1=\"31\" y1=\"46\" x2=\"29\" y2=\"52\" stroke=\"#1c3b5a\" stroke-width=\"1.6\" "
+        "stroke-linecap=\"round\"/>\n"
+        "</svg>\n");
+}
+
 QString sendToEntryName() { return QStringLiteral("quillpress-sendto.desktop"); }
 QString mimeAppsPath(const XdgFolders& folders) { return QDir(folders.config).filePath(QStringLiteral("mimeapps.list")); }
 QString backupPath(const XdgFolders& folders)
@@ -173,11 +199,13 @@ void writeDesktopEntry(const XdgFolders& folders, const QString& programPath)
                              "Exec=%1 %f -p\n")
                              .arg(program, iconName());
     writeAtomically(QDir(folders.applications).filePath(desktopEntryName()), text);
+    writeAtomically(iconPath(folders), QString::fromUtf8(programIcon()));
 }
 
 void removeDesktopEntry(const XdgFolders& folders)
 {
     QFile::remove(QDir(folders.applications).filePath(desktopEntryName()));
+    QFile::remove(iconPath(folders));
 }
 
 void makeDefaultHandler(const XdgFolders& folders, const QString& mimeType)

@@ -85,8 +85,17 @@ TEST_F(DesktopIntegration, EntriesCarryTheQuotedProgramAndAreRemoved)
     EXPECT_TRUE(main.contains("MimeType=text/rtf;text/plain;\n"));
     EXPECT_TRUE(main.contains("[Desktop Action Print]\nName=Print\nExec=\"/opt/my apps/quillpress\" %f -p\n"));
     EXPECT_TRUE(entry("quillpress-sendto.desktop").contains("MimeType=application/octet-stream;\n"));
+    EXPECT_TRUE(main.contains("Icon=quillpress\n"));
+    // The icon the entry names stands in the user's icon theme, as the program ships it.
+    const QString icon = home.filePath("share/icons/hicolor/scalable/apps/quillpress.svg");
+    QFile shipped(QStringLiteral(QP_TEST_DATA_DIR "/../../data/icons/quillpress.svg"));
+    QFile written(icon);
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), shipped.readAll());
 
     removeDesktopEntry(folders);
+    EXPECT_FALSE(QFile::exists(icon));
     removeSendToEntry(folders);
     EXPECT_EQ(entry("quillpress.desktop"), "<absent>");
     EXPECT_EQ(entry("quillpress-sendto.desktop"), "<absent>");
