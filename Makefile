@@ -23,6 +23,8 @@ run: build
 
 test: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+	# Built, not run: a benchmark that stops compiling is caught here.
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=$${QT_QPA_PLATFORM:-offscreen} ctest --output-on-failure -j $(JOBS)
 
 bench: configure

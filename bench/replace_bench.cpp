@@ -50,7 +50,9 @@ public:
 
 class NoPrintDialog : public PrintDialogService {
 public:
-    bool choosePrinter(QPrinter&, bool, PrintRange&) override { return false; }
+    PrintChoice choosePrinter(QPrinter&, bool, PrintRange&) override { return PrintChoice::Cancel; }
+    void preview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
+    bool useDefaultPrinter(QPrinter&) override { return false; }
 };
 
 class NoShell : public ShellService {
@@ -58,6 +60,9 @@ public:
     bool open(const QString&, const QString&) override { return false; }
     bool startProgramCopy() override { return false; }
     void notifyAssociationsChanged() override {}
+    void setDefaultHandler(const QString&, bool) override {}
+    void setSendToEntry(bool) override {}
+    void removeDesktopIntegration() override {}
     void addRecentDocument(const QString&) override {}
 };
 
