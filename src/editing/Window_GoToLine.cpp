@@ -53,6 +53,10 @@ TForm_GoToLine::TForm_GoToLine(std::unique_ptr<EditingDialogHost> host, QWidget*
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildControls();
+    m_position = keepDialogPosition(
+        *this, m_host->registry(), Subkey, [this] { return m_host->rememberDialogPosition(); },
+        [this] { return m_host->mainWindowFrame(); },
+        [this](const std::function<void()>& work) { return m_host->guarded(work); });
 }
 
 TForm_GoToLine::~TForm_GoToLine() = default;
@@ -164,10 +168,6 @@ void TForm_GoToLine::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    m_host->guarded([this] {
-        restoreDialogPosition(m_host->registry(), *this, Subkey, m_host->rememberDialogPosition(),
-                              m_host->mainWindowFrame());
-    });
     ComboBox1->setFocus();
     ComboBox1->lineEdit()->selectAll();
 }
@@ -175,22 +175,8 @@ void TForm_GoToLine::showEvent(QShowEvent* event)
 void TForm_GoToLine::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    if (event->spontaneous())
-        return;
-    savePosition();
-    addToHistory(ComboBox1->currentText());
-}
-
-void TForm_GoToLine::changeEvent(QEvent* event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
-        savePosition();
-}
-
-void TForm_GoToLine::savePosition()
-{
-    m_host->guarded([this] { saveDialogPosition(m_host->registry(), *this, Subkey); });
+    if (!event->spontaneous())
+        addToHistory(ComboBox1->currentText());
 }
 
 }  // namespace qp

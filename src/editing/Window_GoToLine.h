@@ -33,19 +33,19 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
     void addToHistory(const QString& text);
-    void savePosition();
 
     std::unique_ptr<EditingDialogHost> m_host;
     QComboBox* ComboBox1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     QPushButton* Button1 = nullptr;  // Go
     QPushButton* Button2 = nullptr;  // Mark Line
+    // Last, so it goes before the host its callbacks use.
+    std::unique_ptr<QObject> m_position;
 };
 
 // The line number a Go To Line field names: the text after "Mark: " (at most

@@ -38,6 +38,10 @@ TForm_InsertCharacter::TForm_InsertCharacter(std::unique_ptr<EditingDialogHost> 
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildControls();
+    m_position = keepDialogPosition(
+        *this, m_host->registry(), Subkey, [this] { return m_host->rememberDialogPosition(); },
+        [this] { return m_host->mainWindowFrame(); },
+        [this](const std::function<void()>& work) { return m_host->guarded(work); });
 }
 
 TForm_InsertCharacter::~TForm_InsertCharacter() = default;
@@ -109,10 +113,6 @@ void TForm_InsertCharacter::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    m_host->guarded([this] {
-        restoreDialogPosition(m_host->registry(), *this, Subkey, m_host->rememberDialogPosition(),
-                              m_host->mainWindowFrame());
-    });
     ListBox1->clear();
     for (int code = FirstCode; code <= LastCode; ++code)
         ListBox1->addItem(characterEntry(code));
@@ -123,33 +123,22 @@ void TForm_InsertCharacter::showEvent(QShowEvent* event)
 void TForm_InsertCharacter::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    if (event->spontaneous())
-        return;
-    savePosition();
-    ListBox1->clear();
+    if (!event->spontaneous())
+        ListBox1->clear();
 }
 
 void TForm_InsertCharacter::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || !isVisible())
+    if (event->type() != QEvent::ActivationChange || !isVisible() || !isActiveWindow())
         return;
-    if (isActiveWindow()) {
-        // The list shows the characters as they will look in the text at the caret.
-        QFont font = ListBox1->font();
-        const QString name = m_host->editor().selectionCharFormat().fontName;
-        if (!name.isEmpty())
-            font.setFamily(name);
-        font.setPointSize(m_pointSize);
-        ListBox1->setFont(font);
-    } else {
-        savePosition();
-    }
-}
-
-void TForm_InsertCharacter::savePosition()
-{
-    m_host->guarded([this] { saveDialogPosition(m_host->registry(), *this, Subkey); });
+    // The list shows the characters as they will look in the text at the caret.
+    QFont font = ListBox1->font();
+    const QString name = m_host->editor().selectionCharFormat().fontName;
+    if (!name.isEmpty())
+        font.setFamily(name);
+    font.setPointSize(m_pointSize);
+    ListBox1->setFont(font);
 }
 
 }  // namespace qp

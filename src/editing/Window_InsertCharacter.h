@@ -33,7 +33,6 @@ protected:
 
 private:
     void buildControls();
-    void savePosition();
 
     std::unique_ptr<EditingDialogHost> m_host;
     QListWidget* ListBox1 = nullptr;
@@ -41,6 +40,8 @@ private:
     QPushButton* Button2 = nullptr;  // Zoom
     // Kept for the whole run, across closing and opening.
     int m_pointSize = 8;
+    // Last, so it goes before the host its callbacks use.
+    std::unique_ptr<QObject> m_position;
 };
 
 // The list entry of an 8-bit code: the number, a colon, spaces and the

@@ -39,6 +39,10 @@ TForm_MyFiles::TForm_MyFiles(std::unique_ptr<FilesHost> host, QWidget* parent)
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildControls();
+    m_position = keepDialogPosition(
+        *this, m_host->registry(), Store.subkey, [this] { return m_host->rememberDialogPosition(); },
+        [this] { return m_host->mainWindowFrame(); },
+        [this](const std::function<void()>& work) { return m_host->guarded(work); });
     m_host->guarded([this] { readSlots(m_host->registry(), Store, m_slots); });
     fillDisplayList(*ListBox1, m_slots);
 }
@@ -188,8 +192,6 @@ void TForm_MyFiles::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     m_host->guarded([this] {
-        restoreDialogPosition(m_host->registry(), *this, Store.subkey, m_host->rememberDialogPosition(),
-                              m_host->mainWindowFrame());
         // Another running copy of the program may have changed the list.
         readSlots(m_host->registry(), Store, m_slots);
         m_addFilter = m_host->openFilter();
@@ -198,25 +200,6 @@ void TForm_MyFiles::showEvent(QShowEvent* event)
     ListBox1->setCurrentRow(0);
     updateButtons();
     ListBox1->setFocus();
-}
-
-void TForm_MyFiles::hideEvent(QHideEvent* event)
-{
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        savePosition();
-}
-
-void TForm_MyFiles::changeEvent(QEvent* event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
-        savePosition();
-}
-
-void TForm_MyFiles::savePosition()
-{
-    m_host->guarded([this] { saveDialogPosition(m_host->registry(), *this, Store.subkey); });
 }
 
 }  // namespace qp

@@ -33,8 +33,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
@@ -44,7 +42,6 @@ private:
     // Asks before a used slot is overwritten; No ends the command.
     void confirmOverwrite();
     void store();
-    void savePosition();
     void run(void (TForm_MyFiles::*command)());
 
     std::unique_ptr<FilesHost> m_host;
@@ -58,6 +55,8 @@ private:
     QMenu* PopupMenu1 = nullptr;
     QAction* m_showFullPath = nullptr;
     QAction* m_addCurrentFile = nullptr;
+    // Last, so it goes before the host its callbacks use.
+    std::unique_ptr<QObject> m_position;
 };
 
 }  // namespace qp

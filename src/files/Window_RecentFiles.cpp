@@ -29,6 +29,10 @@ TForm_RecentFiles::TForm_RecentFiles(std::unique_ptr<FilesHost> host, QWidget* p
     setModal(false);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildControls();
+    m_position = keepDialogPosition(
+        *this, m_host->registry(), Store.subkey, [this] { return m_host->rememberDialogPosition(); },
+        [this] { return m_host->mainWindowFrame(); },
+        [this](const std::function<void()>& work) { return m_host->guarded(work); });
     m_host->guarded([this] { readSlots(m_host->registry(), Store, m_slots); });
     fillDisplayList(*ListBox1, m_slots);
 }
@@ -140,8 +144,6 @@ void TForm_RecentFiles::showEvent(QShowEvent* event)
     if (event->spontaneous())
         return;
     m_host->guarded([this] {
-        restoreDialogPosition(m_host->registry(), *this, Store.subkey, m_host->rememberDialogPosition(),
-                              m_host->mainWindowFrame());
         // Another running copy of the program may have changed the list.
         readSlots(m_host->registry(), Store, m_slots);
     });
@@ -149,25 +151,6 @@ void TForm_RecentFiles::showEvent(QShowEvent* event)
     ListBox1->setFocus();
     ListBox1->setCurrentRow(0);
     updateButtons();
-}
-
-void TForm_RecentFiles::hideEvent(QHideEvent* event)
-{
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        savePosition();
-}
-
-void TForm_RecentFiles::changeEvent(QEvent* event)
-{
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow())
-        savePosition();
-}
-
-void TForm_RecentFiles::savePosition()
-{
-    m_host->guarded([this] { saveDialogPosition(m_host->registry(), *this, Store.subkey); });
 }
 
 }  // namespace qp

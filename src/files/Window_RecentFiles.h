@@ -33,14 +33,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void buildControls();
     void updateButtons();
     int currentSlot() const;
-    void savePosition();
     void run(void (TForm_RecentFiles::*command)());
 
     std::unique_ptr<FilesHost> m_host;
@@ -51,6 +48,8 @@ private:
     QPushButton* Button2 = nullptr;  // Clear List
     QMenu* PopupMenu1 = nullptr;
     QAction* m_showFullPath = nullptr;
+    // Last, so it goes before the host its callbacks use.
+    std::unique_ptr<QObject> m_position;
 };
 
 }  // namespace qp
