@@ -21,8 +21,6 @@ public:
     TForm_MyFiles(std::unique_ptr<FilesHost> host, QWidget* parent);
     ~TForm_MyFiles() override;
 
-    const FileSlots& slots() const { return m_slots; }
-
     // Action_File_MyFiles: shows the dialog, or brings it to the front.
     void showDialog();
     void openSlot();

@@ -23,7 +23,6 @@ public:
 
     // Every successful load of a document enters it here.
     void addDocument(const QString& path);
-    const FileSlots& slots() const { return m_slots; }
 
     // Action_File_RecentFiles: shows the dialog, or brings it to the front.
     void showDialog();
