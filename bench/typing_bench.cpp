@@ -8,6 +8,7 @@
 #include "platform/DocumentStatistics.h"
 #include "platform/RichEdit.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -102,12 +103,15 @@ Window& window()
     return *w;
 }
 
-// Display lines counted from every block's own layout.
+// Display lines counted from every block's own layout, each laid out for
+// real (paragraphs measured as one line have none until shown).
 int recountLines(qp::RichEdit& editor)
 {
     editor.completeLineLayout();
+    QAbstractTextDocumentLayout* documentLayout = editor.document()->documentLayout();
     int lines = 0;
     for (QTextBlock b = editor.document()->begin(); b.isValid(); b = b.next()) {
+        documentLayout->blockBoundingRect(b);
         const QTextLayout* layout = b.layout();
         lines += std::max(1, layout ? layout->lineCount() : 1);
     }

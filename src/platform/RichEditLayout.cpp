@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRawFont>
 #include <QStyle>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -73,6 +74,25 @@ void lineHeights(const QTextBlockFormat& format, const QTextLine& line, int* adj
         *adjustment = 0;
 }
 
+// Characters whose advance is their own width in a left-to-right run:
+// Latin, Greek and Cyrillic without combining marks, and the dashes, quotes
+// and ellipsis of prose. Soft hyphens, tabs and separators are left out.
+constexpr char16_t kSimpleEnd = 0x0530;
+constexpr char16_t kPunctuationFirst = 0x2010;
+constexpr char16_t kPunctuationEnd = 0x2028;
+constexpr int kTableSize = kSimpleEnd + (kPunctuationEnd - kPunctuationFirst);
+
+int simpleIndex(char16_t c)
+{
+    if (c < 0x20 || (c >= 0x7f && c < 0xa0) || c == 0xad || (c >= 0x300 && c < 0x370) || (c >= 0x483 && c < 0x48a))
+        return -1;
+    if (c < kSimpleEnd)
+        return c;
+    if (c >= kPunctuationFirst && c < kPunctuationEnd)
+        return kSimpleEnd + (c - kPunctuationFirst);
+    return -1;
+}
+
 bool plainBlockFormat(const QTextFormat& format)
 {
     return !format.hasProperty(QTextFormat::BackgroundBrush)
@@ -81,6 +101,35 @@ bool plainBlockFormat(const QTextFormat& format)
 }
 
 }  // namespace
+
+// The metrics of one character format, and the advances of its simple
+// characters as they are asked for (0 unknown, negative not in the font).
+struct RichEditLayout::FontMeasure {
+    explicit FontMeasure(const QFont& font)
+        : metrics(font), primary(QRawFont::fromFont(font)), advances(kTableSize, 0.0f)
+    {
+    }
+    QFontMetricsF metrics;
+    // A character missing from the font comes from a fallback font, whose
+    // metrics may make the line taller.
+    QRawFont primary;
+    bool usable = false;
+    qreal ascent = 0;
+    qreal descent = 0;
+    qreal leading = 0;
+    std::vector<float> advances;
+
+    float advance(char16_t c)
+    {
+        const int index = simpleIndex(c);
+        if (index < 0)
+            return -1;
+        float& a = advances[std::size_t(index)];
+        if (a == 0)
+            a = primary.supportsCharacter(QChar(c)) ? float(metrics.horizontalAdvance(QChar(c))) + 1e-6f : -1;
+        return a;
+    }
+};
 
 RichEditLayout::RichEditLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document)
 {
@@ -217,6 +266,97 @@ bool RichEditLayout::layBlock(const QTextBlock& block, int number) const
     return changed;
 }
 
+const RichEditLayout::FontMeasure& RichEditLayout::fontMeasure(int formatIndex, const QTextCharFormat& format) const
+{
+    std::shared_ptr<FontMeasure>& slot = m_measures[formatIndex];
+    if (!slot) {
+        const QFont font = format.font();
+        slot = std::make_shared<FontMeasure>(font);
+        const bool plainSpacing = font.letterSpacing() == 0
+                                  || (font.letterSpacingType() == QFont::PercentageSpacing && font.letterSpacing() == 100);
+        slot->usable = slot->primary.isValid() && plainSpacing && font.wordSpacing() == 0 && font.capitalization() == QFont::MixedCase
+                       && (font.stretch() == QFont::AnyStretch || font.stretch() == QFont::Unstretched)
+                       && format.verticalAlignment() == QTextCharFormat::AlignNormal;
+        slot->ascent = slot->metrics.ascent();
+        slot->descent = slot->metrics.descent();
+        slot->leading = slot->metrics.leading();
+    }
+    return *slot;
+}
+
+int RichEditLayout::singleLineHeight(const QTextBlock& block, int number) const
+{
+    const QTextDocument* doc = document();
+    if (paintDevice() || doc->pageSize().width() < 0 || !block.isVisible() || block.length() <= 1)
+        return -1;
+    const QTextBlockFormat format = block.blockFormat();
+    if (format.lineHeightType() != QTextBlockFormat::SingleHeight || format.nonBreakableLines())
+        return -1;
+    const FontMeasure* first = nullptr;
+    qreal width = 0;
+    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        auto& measure = const_cast<FontMeasure&>(fontMeasure(fragment.charFormatIndex(), fragment.charFormat()));
+        if (!measure.usable)
+            return -1;
+        if (!first)
+            first = &measure;
+        else if (measure.ascent != first->ascent || measure.descent != first->descent
+                 || measure.leading != first->leading)
+            return -1;
+        const QString text = fragment.text();
+        for (const QChar c : text) {
+            const float advance = measure.advance(c.unicode());
+            if (advance < 0)
+                return -1;
+            width += advance;
+        }
+    }
+    if (!first)
+        return -1;
+    // Kerning and rounding move a shaped width by far less than the margin
+    // kept here; a paragraph near the edge is laid out for real.
+    const Frame frame = rootFrame(doc);
+    const int indent = fixed(format.indent() * doc->indentWidth());
+    const int lineWidth = frame.right - frame.left - fixed(format.leftMargin()) - fixed(format.rightMargin()) - indent
+                          - std::max(0, fixed(format.textIndent()));
+    if (fixed(width * 1.0625) + fixed(4) >= lineWidth)
+        return -1;
+    int y = 0;
+    if (number > 0)
+        y += fixed(std::max(format.topMargin(), block.previous().blockFormat().bottomMargin()));
+    const qreal sum = first->ascent + first->descent;
+    const int raw = fixed(qCeil(sum + first->leading));
+    const int full = fixed(qCeil(sum + std::max<qreal>(first->leading, 0)));
+    return y + std::max(raw, full);
+}
+
+int RichEditLayout::displayLines(const QTextBlock& block) const
+{
+    const int number = block.blockNumber();
+    if (m_heights.paragraphCount() != document()->blockCount())
+        m_heights.reset(document()->blockCount());
+    const QTextLayout* layout = block.layout();
+    if (layout && layout->lineCount() > 0 && m_heights.isKnown(number))
+        return layout->lineCount();
+    if (!block.isVisible())
+        return 0;
+    if (m_heights.isKnown(number))
+        return 1;  // measured as one line, not laid out yet
+    const int height = singleLineHeight(block, number);
+    if (height >= 0) {
+        if (m_heights.lines(number) != height) {
+            m_heights.setLines(number, height);
+            reportSize(blockTop(number));
+        } else {
+            m_heights.setLines(number, height);
+        }
+        return 1;
+    }
+    ensureLaidOut(block);
+    return block.layout()->lineCount();
+}
+
 bool RichEditLayout::ensureLaidOut(const QTextBlock& block) const
 {
     const int number = block.blockNumber();
@@ -318,6 +458,7 @@ void RichEditLayout::documentChanged(int from, int /*charsRemoved*/, int charsAd
             m_heights.reset(blocks);
         for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
             b.clearLayout();
+        m_measures.clear();
         Q_EMIT documentSizeChanged(documentSize());
         Q_EMIT update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
         return;

@@ -3,7 +3,10 @@
 #include "platform/LineIndex.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QHash>
 #include <QTextBlock>
+
+#include <memory>
 
 class QTextDocument;
 
@@ -37,6 +40,11 @@ public:
     void beginBatch();
     void endBatch();
 
+    // The paragraph's display lines. A paragraph that surely fits on one line
+    // is measured from cached advances and left without a layout until it
+    // is shown; the others are laid out.
+    int displayLines(const QTextBlock& block) const;
+
     int cursorWidth() const { return m_cursorWidth; }
     void setCursorWidth(int width) { m_cursorWidth = width; }
 
@@ -52,12 +60,20 @@ private:
     bool ensureLaidOut(const QTextBlock& block) const;
     // Lays the paragraph out at the top of its slot and records its height.
     bool layBlock(const QTextBlock& block, int number) const;
+    // The paragraph's height in 1/64 pixels when it surely fits on one line
+    // of one font's metrics, or -1 when that cannot be told without a layout.
+    int singleLineHeight(const QTextBlock& block, int number) const;
+    struct FontMeasure;
+    const FontMeasure& fontMeasure(int formatIndex, const QTextCharFormat& format) const;
     QTextBlock blockAtY(qreal y) const;
     void reportSize(qreal changedTop) const;
     void flushReport() const;
 
     // Paragraph heights in 1/64 pixels, as the text engine counts them.
     mutable LineIndex m_heights{0, 0};
+    // By character format index; the formats of a document never change
+    // under their index, only the default font does (a full relayout).
+    mutable QHash<int, std::shared_ptr<FontMeasure>> m_measures;
     mutable bool m_reportNeeded = false;
     mutable bool m_flushQueued = false;
     mutable qreal m_changedTop = 1e12;

@@ -116,18 +116,25 @@ void RichEdit::layoutSlice()
             last = last.next();
             chars += last.length();
         }
-        // Qt's layout lays out everything up to `last` that is not laid out
-        // yet; the paragraph-index layout each paragraph asked for.
-        layout->blockBoundingRect(last);
-        for (int n = first;; ++n, block = block.next()) {
-            const QTextLayout* textLayout = block.layout();
-            if (!textLayout || textLayout->lineCount() == 0) {
-                layout->blockBoundingRect(block);
-                textLayout = block.layout();
+        if (own) {
+            for (int n = first;; ++n, block = block.next()) {
+                m_lines.setLines(n, own->displayLines(block));
+                if (block == last)
+                    break;
             }
-            m_lines.setLines(n, textLayout ? textLayout->lineCount() : 1);
-            if (block == last)
-                break;
+        } else {
+            // Qt's layout lays out everything up to `last` that is not laid out yet.
+            layout->blockBoundingRect(last);
+            for (int n = first;; ++n, block = block.next()) {
+                const QTextLayout* textLayout = block.layout();
+                if (!textLayout || textLayout->lineCount() == 0) {
+                    layout->blockBoundingRect(block);
+                    textLayout = block.layout();
+                }
+                m_lines.setLines(n, textLayout ? textLayout->lineCount() : 1);
+                if (block == last)
+                    break;
+            }
         }
         if (clock.elapsed() >= kSliceMillis)
             break;

@@ -15,6 +15,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextLayout>
 
 #include <gtest/gtest.h>
@@ -339,6 +340,83 @@ TEST(RichEditLayout, DeleteLineAndCaretPanelOnWrappedLines)
     edit->setSelection(edit->fromDocumentPosition(starts[1]) + 2, 0);
     refreshCaretPosition(*bar, *edit);
     EXPECT_EQ(bar->panelText(PanelCaret), QStringLiteral("2 : 3"));
+}
+
+// Paragraphs that fit on one line are counted from their characters'
+// advances without a layout; their heights and places must be what a real
+// layout gives, in every font, size and spacing, and near the edge.
+TEST(RichEditLayout, ParagraphsMeasuredWithoutLayoutTakeTheirLaidOutPlace)
+{
+    auto own = shownEditor();
+    auto qt = shownEditor();
+    const QString samples[] = {
+        QStringLiteral("short"),
+        QString::fromUtf8("\u201cQuoted,\u201d she said \u2014 and left\u2026"),
+        QString::fromUtf8("\u0413\u0440\u0435\u0447\u0435\u0441\u043a\u0438\u0439 \u03b1\u03b2\u03b3 caf\u00e9 na\u00efve"),
+        QString::fromUtf8("a click \u01c2 rare letter"),
+        QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"),
+        QStringLiteral("iiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiii"),
+        QStringLiteral("AVAVAVAVAVAVAVAVAVAVAVAVAV To Ty Yo kerning pairs"),
+    };
+    struct Style {
+        QString family;
+        qreal size;
+        bool bold;
+        qreal top, bottom;
+    };
+    const Style styles[] = {
+        {QString(), 0, false, 0, 0},
+        {QStringLiteral("Liberation Serif"), 12, false, 0, 6},
+        {QStringLiteral("Liberation Sans"), 14, true, 4, 0},
+        {QStringLiteral("Liberation Mono"), 9, false, 3, 3},
+        {QStringLiteral("DejaVu Sans"), 22, false, 0, 0},
+    };
+    QTextDocument scratch;
+    QTextCursor cursor(&scratch);
+    bool first = true;
+    for (int repeat = 0; repeat < 40; ++repeat) {
+        for (const Style& style : styles) {
+            for (const QString& sample : samples) {
+                QTextBlockFormat block;
+                block.setTopMargin(style.top);
+                block.setBottomMargin(style.bottom);
+                QTextCharFormat chars;
+                if (!style.family.isEmpty())
+                    chars.setFontFamilies({style.family});
+                if (style.size > 0)
+                    chars.setFontPointSize(style.size);
+                chars.setFontWeight(style.bold ? QFont::Bold : QFont::Normal);
+                if (first)
+                    cursor.setBlockFormat(block);
+                else
+                    cursor.insertBlock(block);
+                first = false;
+                // Growing texts cross the edge of the line somewhere.
+                cursor.insertText(sample.left(5 + repeat * 3), chars);
+            }
+        }
+    }
+    // Pasted in one piece, too much to lay out with the edit.
+    const QTextDocumentFragment content(&scratch);
+    for (RichEdit* edit : {own.get(), qt.get()})
+        QTextCursor(edit->document()).insertFragment(content);
+    ASSERT_TRUE(ownLayout(*own));
+    useQtLayout(*qt);
+    own->completeLineLayout();
+    QAbstractTextDocumentLayout* ownLayout = own->document()->documentLayout();
+    QAbstractTextDocumentLayout* qtLayout = qt->document()->documentLayout();
+    // Most paragraphs below the window were never laid out, yet the whole height is exact.
+    int unlaid = 0;
+    for (QTextBlock b = own->document()->begin(); b.isValid(); b = b.next())
+        unlaid += !b.layout() || b.layout()->lineCount() == 0;
+    EXPECT_GT(unlaid, own->document()->blockCount() / 2);
+    EXPECT_EQ(ownLayout->documentSize().height(), qtLayout->documentSize().height());
+    int qtLines = 0;
+    for (QTextBlock b = qt->document()->begin(); b.isValid(); b = b.next())
+        qtLines += qtLayout->blockBoundingRect(b).isValid() ? b.layout()->lineCount() : 0;
+    EXPECT_EQ(own->lineCount(), qtLines);
+    for (QTextBlock a = own->document()->begin(), b = qt->document()->begin(); a.isValid(); a = a.next(), b = b.next())
+        EXPECT_EQ(ownLayout->blockBoundingRect(a), qtLayout->blockBoundingRect(b)) << "block " << a.blockNumber();
 }
 
 }  // namespace
