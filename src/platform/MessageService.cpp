@@ -1,5 +1,7 @@
 #include "platform/MessageService.h"
 
+#include "platform/WindowManagement.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -17,7 +19,7 @@ QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& title, co
                                 QMessageBox::StandardButtons buttons,
                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
 {
-    QMessageBox box(icon, title, boxText(text), buttons, QApplication::activeWindow());
+    QMessageBox box(icon, title, boxText(text), buttons, dialogParent());
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     return QMessageBox::StandardButton(box.exec());

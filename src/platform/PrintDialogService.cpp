@@ -1,5 +1,7 @@
 #include "platform/PrintDialogService.h"
 
+#include "platform/WindowManagement.h"
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QPrintDialog>
@@ -19,7 +21,7 @@ class QtPrintDialogService final : public PrintDialogService {
 public:
     PrintChoice choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range) override
     {
-        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        QPrintDialog dialog(&printer, dialogParent());
         dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionAvailable);
         if (selectionAvailable)
             dialog.setPrintRange(QAbstractPrintDialog::Selection);
@@ -41,7 +43,7 @@ public:
 
     void preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override
     {
-        QPrintPreviewDialog dialog(&printer, QApplication::activeWindow());
+        QPrintPreviewDialog dialog(&printer, dialogParent());
         QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                          [&paint](QPrinter* target) { paint(*target); });
         dialog.exec();
@@ -54,7 +56,7 @@ public:
             printer.setPrinterName(info.printerName());
             return true;
         }
-        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        QPrintDialog dialog(&printer, dialogParent());
         return dialog.exec() == QDialog::Accepted;
     }
 };

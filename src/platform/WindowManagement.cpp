@@ -1,5 +1,7 @@
 #include "platform/WindowManagement.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QWindow>
@@ -64,6 +66,31 @@ void setMenuAttached(QMainWindow& window, bool attached)
 bool isMenuAttached(const QMainWindow& window)
 {
     return !window.menuBar()->isHidden();
+}
+
+QWidget* dialogParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    // Between a box closing and the window manager activating the next
+    // window nothing is active: a window kept on top goes first, or the box
+    // would open under it; then a dialog, then whatever is shown.
+    QWidget* best = nullptr;
+    int bestRank = -1;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (!window->isVisible() || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+            continue;
+        const int rank = (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) ? 2 : 0)
+                         + (qobject_cast<QDialog*>(window) ? 1 : 0);
+        if (rank > bestRank) {
+            best = window;
+            bestRank = rank;
+        }
+    }
+    return best;
 }
 
 }  // namespace qp

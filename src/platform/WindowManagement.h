@@ -23,4 +23,10 @@ void setTitleBar(QWidget& window, bool shown);
 void setMenuAttached(QMainWindow& window, bool attached);
 bool isMenuAttached(const QMainWindow& window);
 
+// The window a box or dialog opened now belongs over: the innermost modal
+// window, else the active one. The active window alone lags behind while the
+// window manager hands the focus back from a box just closed, and a box
+// parented to the main window then opens hidden under a modal dialog.
+QWidget* dialogParent();
+
 }  // namespace qp

@@ -4,6 +4,8 @@
 #include "app/Applic.h"
 #include "editing/Window_FindAndReplace.h"
 #include "platform/Registry.h"
+#include "settings/FirstRun.h"
+#include "settings/Window_FirstRun.h"
 #include "settings/Window_Settings.h"
 
 #include <QAbstractItemModel>
@@ -12,6 +14,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -112,6 +115,55 @@ TEST_F(DialogsOnDesktop, ARememberedDialogOpensWhereItWasAlsoTheFirstTime)
         ASSERT_TRUE(waitFor([&] { return !find.isVisible(); }));
         EXPECT_EQ(key.readInteger(QStringLiteral("Position_Top")), 150) << "stored as it closes, " << opening;
     }
+}
+
+// The Setup window is kept on top; the boxes of its install must still open
+// in front of it, also the last one, which shows while the window manager is
+// still handing the focus back from the question before it.
+TEST_F(DialogsOnDesktop, TheInstallsBoxesStandInFrontOfTheSetupWindow)
+{
+    registry().deleteKey(Hive::CurrentUser, settingsRoot());
+    useRealMessageBoxes();
+    startOnDesktop();
+    TForm_FirstRun* setup = app().windows().firstRun;
+    ASSERT_NE(setup, nullptr);
+    ASSERT_TRUE(waitFor([&] { return setup->isVisible(); }));
+    waitUntilPlaced(*setup);
+
+    struct Seen {
+        QString title;
+        bool frontmost = false;
+        quint64 transient = 0;
+    };
+    QList<Seen> seen;
+    QTimer look;
+    look.setInterval(100);
+    bool looking = false;  // waiting handles events, this timer's among them
+    QObject::connect(&look, &QTimer::timeout, &look, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (looking || !box || !box->isVisible() || (!seen.isEmpty() && seen.last().title == box->windowTitle()))
+            return;
+        looking = true;
+        waitUntilPlaced(*box);
+        const QList<quint64> stack = stackingOrder();
+        seen.append({box->windowTitle(), !stack.isEmpty() && stack.last() == quint64(box->winId()), transientFor(*box)});
+        screenshot(QStringLiteral("setup-") + box->windowTitle().toLower());
+        keys(QStringLiteral("Return"));
+        looking = false;
+    });
+    look.start();
+    keys(QStringLiteral("Return"));
+    ASSERT_TRUE(waitFor([&] { return seen.size() == 2 && !setup->isVisible(); }, 15000));
+    look.stop();
+
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0].title, QStringLiteral("Confirm"));
+    EXPECT_EQ(seen[1].title, QStringLiteral("Information"));
+    for (const Seen& box : seen) {
+        EXPECT_TRUE(box.frontmost) << qPrintable(box.title) << " is in front of every window";
+        EXPECT_EQ(box.transient, quint64(setup->winId())) << qPrintable(box.title) << " belongs to the Setup window";
+    }
+    EXPECT_EQ(installedVersion(registry()), QStringLiteral("2.03"));
 }
 
 }  // namespace

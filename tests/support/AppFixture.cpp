@@ -32,8 +32,15 @@ AppFixture::AppFixture()
 void AppFixture::useRealFileDialogs()
 {
     m_realFileDialogs = makeQtFileDialogService();
-    m_services.reset(new Services{messages, *m_realFileDialogs, printDialog, shell, clock, screen, *m_registry,
-                                  m_services->paths});
+    m_services.reset(new Services{m_services->messages, *m_realFileDialogs, printDialog, shell, clock, screen,
+                                  *m_registry, m_services->paths});
+}
+
+void AppFixture::useRealMessageBoxes()
+{
+    m_realMessages = makeQtMessageService();
+    m_services.reset(new Services{*m_realMessages, m_services->fileDialogs, printDialog, shell, clock, screen,
+                                  *m_registry, m_services->paths});
 }
 
 AppFixture::~AppFixture()

@@ -32,6 +32,8 @@ protected:
     // The platform's own file dialogs in place of the scripted ones, for the
     // next start (the desktop tests look at the real dialog).
     void useRealFileDialogs();
+    // The platform's own message boxes in place of the scripted answers, for the next start.
+    void useRealMessageBoxes();
     // Closes the window as the user would (close sequence included) and
     // starts the program again on the same folders.
     TApp& restart(const QStringList& arguments = {});
@@ -68,6 +70,7 @@ private:
     QTemporaryDir m_scratchDir;
     std::unique_ptr<Registry> m_registry;
     std::unique_ptr<FileDialogService> m_realFileDialogs;
+    std::unique_ptr<MessageService> m_realMessages;
     std::unique_ptr<Services> m_services;
     std::unique_ptr<TApp> m_app;
 };
