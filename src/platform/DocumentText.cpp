@@ -2,7 +2,9 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
+#include <QtGui/private/qtextdocument_p.h>
 
 #include <algorithm>
 
@@ -27,12 +29,69 @@ QString plainTextOf(const QTextDocument& doc)
     return plainTextOf(doc, 0, doc.characterCount() - 1);
 }
 
+namespace {
+
+bool isSeparator(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar(0xfdd0) || c == QChar(0xfdd1);
+}
+
+bool hasLists(const QTextDocument& doc)
+{
+    const QList<QTextFormat> formats = doc.allFormats();
+    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) { return f.isListFormat(); });
+}
+
+}  // namespace
+
+void forEachTextRun(const QTextDocument& doc, int from, int to,
+                    const std::function<void(int position, QStringView text, int formatIndex)>& visit)
+{
+    from = std::max(from, 0);
+    to = std::min(to, doc.characterCount());
+    if (from >= to)
+        return;
+    const QTextDocumentPrivate* p = QTextDocumentPrivate::get(&doc);
+    const QString buffer = p->buffer();
+    QTextDocumentPrivate::FragmentIterator it = p->find(from);
+    const QTextDocumentPrivate::FragmentIterator end = p->end();
+    for (int position = it.position(); it != end && position < to; ++it) {
+        const QTextFragmentData* fragment = it.value();
+        const int length = int(fragment->size_array[0]);
+        const int start = std::max(from, position);
+        const int stop = std::min(to, position + length);
+        if (start < stop)
+            visit(start, QStringView(buffer).mid(fragment->stringPosition + (start - position), stop - start),
+                  fragment->format);
+        position += length;
+    }
+}
+
 QString plainTextOf(const QTextDocument& doc, int from, int to)
 {
     QString text;
     if (from >= to)
         return text;
     text.reserve(to - from);
+    // Without lists or tables the stored text is the plain text but for the
+    // separators, and pictures are the only objects.
+    if (doc.rootFrame()->childFrames().isEmpty() && !hasLists(doc)) {
+        const int last = doc.characterCount() - 1;
+        forEachTextRun(doc, from, to, [&](int position, QStringView run, int formatIndex) {
+            if (run.contains(QChar::ObjectReplacementCharacter) && doc.allFormats().at(formatIndex).isImageFormat())
+                return;
+            const qsizetype at = text.size();
+            text += run;
+            for (qsizetype i = at; i < text.size(); ++i) {
+                if (isSeparator(text.at(i)))
+                    text[i] = QLatin1Char('\n');
+            }
+            if (position + run.size() > last && text.size() > at)
+                text.chop(1);  // the document's closing separator is no paragraph break
+        });
+        text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+        return text;
+    }
     for (QTextBlock block = doc.findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
         if (block.position() >= from) {
             const QString label = listLabel(block);

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
+
+#include <functional>
 
 class QTextBlock;
 class QTextDocument;
@@ -18,5 +21,12 @@ QString plainTextOf(const QTextDocument& doc);
 // The same for the document positions [from, to); a paragraph's label goes
 // with it when the paragraph's start is inside.
 QString plainTextOf(const QTextDocument& doc, int from, int to);
+
+// Visits the document's stored text in [from, to) run by run, in order: each
+// run has one character format (its index in the document's formats) and
+// may hold paragraph separators. The cost is that of the runs, not of
+// finding each paragraph, which matters with the whole of a long text.
+void forEachTextRun(const QTextDocument& doc, int from, int to,
+                    const std::function<void(int position, QStringView text, int formatIndex)>& visit);
 
 }  // namespace qp

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -631,11 +632,55 @@ void RichEdit::resizeEvent(QResizeEvent* event)
         checkLayoutWidth();
 }
 
+namespace {
+
+// Writing the HTML of a long selection takes far longer than copying it, and
+// only a paste of rich text asks for it: it is written then, from a copy of
+// the selection taken at once.
+class SelectionMimeData final : public QMimeData {
+public:
+    explicit SelectionMimeData(const QTextCursor& selection) : m_fragment(selection) {}
+
+    bool hasFormat(const QString& mimeType) const override
+    {
+        return mimeType == htmlType() || QMimeData::hasFormat(mimeType);
+    }
+
+    QStringList formats() const override
+    {
+        QStringList list = QMimeData::formats();
+        if (!list.contains(htmlType()))
+            list.prepend(htmlType());
+        return list;
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType != htmlType())
+            return QMimeData::retrieveData(mimeType, type);
+        if (!m_written) {
+            m_html = m_fragment.toHtml();
+            m_written = true;
+        }
+        return m_html;
+    }
+
+private:
+    static QString htmlType() { return QStringLiteral("text/html"); }
+
+    QTextDocumentFragment m_fragment;
+    mutable QString m_html;
+    mutable bool m_written = false;
+};
+
+}  // namespace
+
 QMimeData* RichEdit::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();
-    auto* data = new QMimeData;
-    data->setHtml(QTextDocumentFragment(cursor).toHtml());
+    // A plain-text document has nothing for HTML to carry.
+    auto* data = m_mode == TextMode::Rich ? new SelectionMimeData(cursor) : new QMimeData;
     // As the control's own copy does, no-break spaces go out as spaces.
     data->setText(plainTextOf(*document(), cursor.selectionStart(), cursor.selectionEnd()).replace(QChar::Nbsp, QLatin1Char(' ')));
     return data;
@@ -736,38 +781,38 @@ CharFormat RichEdit::selectionCharFormat() const
         return result;
     }
 
-    const int start = cursor.selectionStart();
-    const int end = cursor.selectionEnd();
     bool first = true;
-    for (QTextBlock block = document()->findBlock(start); block.isValid() && block.position() < end;
-         block = block.next()) {
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.position() + fragment.length() <= start)
-                continue;
-            if (fragment.position() >= end)
-                break;
-            const CharFormat f = describe(fragment.charFormat());
-            if (first) {
-                result.fontName = f.fontName;
-                result.sizePoints = f.sizePoints;
-                result.styles = f.styles;
-                result.color = f.color;
-                first = false;
-                continue;
-            }
-            result.uniform.setFlag(CharAttribute::Name, result.uniform.testFlag(CharAttribute::Name) && f.fontName == result.fontName);
-            result.uniform.setFlag(CharAttribute::Size, result.uniform.testFlag(CharAttribute::Size) && qFuzzyCompare(f.sizePoints, result.sizePoints));
-            for (const auto& [style, attribute] : {std::pair{FontStyle::Bold, CharAttribute::Bold},
-                                                  std::pair{FontStyle::Italic, CharAttribute::Italic},
-                                                  std::pair{FontStyle::Underline, CharAttribute::Underline},
-                                                  std::pair{FontStyle::StrikeOut, CharAttribute::StrikeOut}}) {
-                result.uniform.setFlag(attribute, result.uniform.testFlag(attribute) &&
-                                                      f.styles.testFlag(style) == result.styles.testFlag(style));
-            }
-            result.uniform.setFlag(CharAttribute::Color, result.uniform.testFlag(CharAttribute::Color) && f.color == result.color);
+    // Asked after every command, also with the whole of a long text
+    // selected: each format is looked at once.
+    const QList<QTextFormat> formats = document()->allFormats();
+    QSet<int> seen;
+    forEachTextRun(*document(), cursor.selectionStart(), cursor.selectionEnd(), [&](int, QStringView run, int index) {
+        if (seen.contains(index))
+            return;
+        // Paragraph breaks carry the paragraph's format, not the text's.
+        if (std::all_of(run.begin(), run.end(), [](QChar c) { return c == QChar::ParagraphSeparator; }))
+            return;
+        seen.insert(index);
+        const CharFormat f = describe(formats.at(index).toCharFormat());
+        if (first) {
+            result.fontName = f.fontName;
+            result.sizePoints = f.sizePoints;
+            result.styles = f.styles;
+            result.color = f.color;
+            first = false;
+            return;
         }
-    }
+        result.uniform.setFlag(CharAttribute::Name, result.uniform.testFlag(CharAttribute::Name) && f.fontName == result.fontName);
+        result.uniform.setFlag(CharAttribute::Size, result.uniform.testFlag(CharAttribute::Size) && qFuzzyCompare(f.sizePoints, result.sizePoints));
+        for (const auto& [style, attribute] : {std::pair{FontStyle::Bold, CharAttribute::Bold},
+                                              std::pair{FontStyle::Italic, CharAttribute::Italic},
+                                              std::pair{FontStyle::Underline, CharAttribute::Underline},
+                                              std::pair{FontStyle::StrikeOut, CharAttribute::StrikeOut}}) {
+            result.uniform.setFlag(attribute, result.uniform.testFlag(attribute) &&
+                                                  f.styles.testFlag(style) == result.styles.testFlag(style));
+        }
+        result.uniform.setFlag(CharAttribute::Color, result.uniform.testFlag(CharAttribute::Color) && f.color == result.color);
+    });
     if (first) {  // only paragraph breaks selected
         const CharFormat f = describe(cursor.charFormat());
         result.fontName = f.fontName;

@@ -66,5 +66,49 @@ TEST(DocumentText, APartTakesTheLabelsOfTheParagraphsThatStartInIt)
     EXPECT_EQ(plainTextOf(doc, two, two), QString());
 }
 
+// Without lists the text is read run by run; every part must read as the
+// document's characters one by one would: paragraph and line breaks as '\n',
+// pictures left out, typed object characters kept, and no break for the
+// document's end.
+TEST(DocumentText, EveryPartOfAListlessDocumentReadsCharacterByCharacter)
+{
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    c.insertText(QStringLiteral("one"));
+    c.insertText(QStringLiteral("two"), bold);
+    c.insertBlock();
+    c.insertText(QStringLiteral("th\u2028ree"));
+    doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("mem:p")), QImage(2, 2, QImage::Format_RGB32));
+    QTextImageFormat picture;
+    picture.setName(QStringLiteral("mem:p"));
+    c.insertImage(picture);
+    c.insertText(QStringLiteral("x\uFFFC"));
+    c.insertBlock();
+    c.insertBlock();
+    c.insertText(QStringLiteral("end"), bold);
+
+    const int last = doc.characterCount() - 1;
+    const auto expected = [&](int from, int to) {
+        QString text;
+        for (int p = from; p < to; ++p) {
+            const QChar ch = doc.characterAt(p);
+            QTextCursor at(&doc);
+            at.setPosition(p + 1);
+            if (ch == QChar::ObjectReplacementCharacter && at.charFormat().isImageFormat())
+                continue;
+            if (ch == QChar::ParagraphSeparator && p == last)
+                continue;
+            text += ch == QChar::ParagraphSeparator || ch == QChar::LineSeparator ? QChar(u'\n') : ch;
+        }
+        return text;
+    };
+    EXPECT_EQ(plainTextOf(doc), QStringLiteral("onetwo\nth\nreex\uFFFC\n\nend"));
+    for (int from = 0; from <= doc.characterCount(); ++from)
+        for (int to = from; to <= doc.characterCount(); ++to)
+            ASSERT_EQ(plainTextOf(doc, from, to), expected(from, std::min(to, doc.characterCount()))) << from << ".." << to;
+}
+
 }  // namespace
 }  // namespace qp
