@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -525,6 +526,54 @@ TEST_F(RichEditTest, CharacterAttributesAndUniformity)
     EXPECT_TRUE(read.uniform.testFlag(CharAttribute::Italic));
     EXPECT_EQ(read.fontName, QStringLiteral("Courier New"));  // the first character's
     EXPECT_FALSE(read.color.isValid());                        // automatic
+
+    // A paragraph break between bold texts keeps the paragraph's own format; it does not count.
+    edit.setText(QStringLiteral("plain bold\r\nnext"));
+    for (const int start : {6, 12}) {
+        edit.setSelection(start, 4);
+        edit.setSelectionCharFormat(bold, CharAttribute::Bold | CharAttribute::Name | CharAttribute::Size |
+                                              CharAttribute::Color);
+    }
+    QTextCursor paragraphBreak(edit.document());
+    paragraphBreak.setPosition(10);
+    paragraphBreak.setPosition(11, QTextCursor::KeepAnchor);
+    QTextCharFormat italic;
+    italic.setFontItalic(true);
+    paragraphBreak.mergeCharFormat(italic);
+    edit.setSelection(6, 10);  // "bold", the break, "next"
+    EXPECT_EQ(edit.selectionCharFormat().uniform, CharAttributes(0x7F));
+}
+
+TEST_F(RichEditTest, CopyAndPasteKeepTheFormattingOfRichTextOnly)
+{
+    edit.setText(QStringLiteral("plain bold"));
+    edit.setSelection(6, 4);
+    CharFormat bold;
+    bold.styles = FontStyle::Bold;
+    edit.setSelectionCharFormat(bold, CharAttribute::Bold);
+    edit.setSelection(4, 6);  // "n bold"
+    edit.copy();
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(data->hasHtml());
+    EXPECT_EQ(data->text(), QStringLiteral("n bold"));
+
+    RichEdit rich;
+    rich.paste();
+    EXPECT_EQ(rich.text(), QStringLiteral("n bold"));
+    rich.setSelection(2, 4);
+    EXPECT_TRUE(rich.selectionCharFormat().styles.testFlag(FontStyle::Bold));
+    EXPECT_EQ(rich.selectionCharFormat().uniform & CharAttribute::Bold, CharAttribute::Bold);
+
+    RichEdit plain;
+    plain.setTextMode(TextMode::Plain);
+    plain.paste();
+    plain.setSelection(2, 4);
+    EXPECT_FALSE(plain.selectionCharFormat().styles.testFlag(FontStyle::Bold)) << "a text file takes the text only";
+    plain.setSelection(0, 6);
+    plain.copy();
+    EXPECT_FALSE(QApplication::clipboard()->mimeData()->hasHtml()) << "nothing for HTML to carry";
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("n bold"));
 }
 
 TEST_F(RichEditTest, ParagraphAttributes)
