@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLibrary>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -357,7 +358,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "echo 'Error: source file could not be loaded' > \"$out/document.rtf\"\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-bool isRunning(pid_t pid)
+bool isRunningNow(pid_t pid)
 {
     if (::kill(pid, 0) != 0)
         return false;
@@ -365,6 +366,17 @@ bool isRunning(pid_t pid)
     const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
     const qsizetype close = stat.lastIndexOf(')');
     return close >= 0 && stat.size() > close + 2 && stat[close + 2] != 'Z';
+}
+
+bool isRunning(pid_t pid)
+{
+    // A killed process goes once the system has delivered the signal, a moment later.
+    for (int tries = 0; tries < 500; ++tries) {
+        if (!isRunningNow(pid))
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
 }
 
 class HangingTool : public ConverterModules, public ::testing::WithParamInterface<const char*> {};
