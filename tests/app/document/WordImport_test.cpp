@@ -123,11 +123,15 @@ protected:
     }
 };
 
-TEST_F(WordImport, ThroughLibreOfficeWithItsFormatting)
+class ThroughLibreOffice : public WordImport, public ::testing::WithParamInterface<const char*> {};
+
+// Word 97-2003, and a Word 2007 file that carries a .doc name.
+TEST_P(ThroughLibreOffice, WithItsFormatting)
 {
     if (!installed("soffice"))
         GTEST_SKIP() << "LibreOffice (soffice) is not installed: the formatting converter is not tested here";
-    const QByteArray bytes = wordFixture();
+    const QByteArray bytes = readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/") + QLatin1String(GetParam()));
+    ASSERT_FALSE(bytes.isEmpty());
     const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
 
     open(path);
@@ -143,6 +147,9 @@ TEST_F(WordImport, ThroughLibreOfficeWithItsFormatting)
     EXPECT_TRUE(stylesOf(Heading, Heading) & FontStyle::Bold);
     expectSavedAsRichText(path);
 }
+
+INSTANTIATE_TEST_SUITE_P(, ThroughLibreOffice, ::testing::Values("formatted.doc", "formatted.docx"),
+                         [](const auto& info) { return std::string(info.param == std::string("formatted.doc") ? "Word97" : "Word2007"); });
 
 TEST_F(WordImport, ThroughAntiwordWithAllItsText)
 {
@@ -177,6 +184,26 @@ TEST_F(WordImport, StartUpFileFromTheCommandLine)
     EXPECT_EQ(doc().fileName, path);
     EXPECT_EQ(doc().state, DocState::Saved);
     EXPECT_TRUE(editor().text().contains(SecondParagraph));
+}
+
+// A tool that never finishes is stopped at the time limit, and the file
+// counts as unreadable.
+TEST_F(WordImport, AConverterPastItsTimeLimitIsStopped)
+{
+    const QString hanging = writeFile(QStringLiteral("antiword"), "#!/bin/sh\nsleep 300\n");
+    QFile::setPermissions(hanging, QFile::permissions(hanging) | QFileDevice::ExeOwner);
+    const ScopedEnv noLibreOffice("QUILLPRESS_SOFFICE", "/nonexistent/soffice");
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", hanging.toUtf8());
+    const ScopedEnv limit("QUILLPRESS_CONVERTER_TIMEOUT", "0.3");
+    const QByteArray bytes = wordFixture();
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
+
+    open(path);
+
+    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+    EXPECT_EQ(editor().text(), QString());
+    EXPECT_EQ(doc().fileName, QString());
+    EXPECT_EQ(readAll(path), bytes);
 }
 
 struct DamageCase {

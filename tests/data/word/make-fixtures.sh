@@ -7,3 +7,4 @@ cd "$(dirname "$0")"
 profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT
 soffice -env:UserInstallation="file://$profile" --headless --convert-to doc:"MS Word 97" --outdir . formatted.rtf
+soffice -env:UserInstallation="file://$profile" --headless --convert-to docx:"MS Word 2007 XML" --outdir . formatted.rtf
