@@ -81,7 +81,7 @@ public:
 struct Program {
     Program()
         : registry(settings.path()),
-          services{messages, fileDialogs, printDialog, shell, clock, screen, registry, Paths{settings.path(), programDir.path(), {}, {}}}
+          services{messages, fileDialogs, printDialog, shell, clock, screen, registry, Paths{settings.path(), programDir.path(), {}, {}, {}}}
     {
         app = startQuillpress(services, {});
         app->resize(1000, 700);

@@ -9,9 +9,18 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation poppler-utils
+  # Word files: the text of a .doc through the second converter.
+  antiword
   # The desktop tests: a real X server, a window manager, keyboard layouts and input.
   xvfb openbox x11-xkb-utils x11-utils xdotool
 )
+
+# Word files with their formatting go through LibreOffice (about 260 MB
+# installed), which the program does without; QP_WITH_LIBREOFFICE=1 brings it,
+# and with it the tests of that converter, which otherwise skip.
+if [ "${QP_WITH_LIBREOFFICE:-0}" = 1 ]; then
+  packages+=(libreoffice-writer-nogui)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "app/AppHosts.h"
 #include "app/CommandDispatch.h"
+#include "app/document/Converters.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/AutoWordList.h"
@@ -68,7 +69,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
       m_viewHost(makeViewHost(*this)),
       m_autoWordsHost(makeAutoWordsHost(*this)),
       m_formatHost(makeFormatHost(*this)),
-      m_setupHost(makeSetupHost(*this))
+      m_setupHost(makeSetupHost(*this)),
+      m_converters(std::make_unique<Converters>(services.paths.converterFolder))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));
@@ -580,9 +582,19 @@ void TApp::addToRecentFiles(const QString& fileName)
         m_windows.recentFiles->addDocument(fileName);
     m_services.shell.addRecentDocument(fileName);
 }
-bool TApp::convertersAvailable() const { return false; }
-// No converter modules are built yet, so every import fails as without them.
-bool TApp::importThroughConverter(const QString&, const QString&) { return false; }
+bool TApp::convertersAvailable() const
+{
+    return m_converters->available();
+}
+
+bool TApp::importThroughConverter(const QString& fileName, const QString& converter)
+{
+    const Converters::Caller caller{m_services.messages, quintptr(winId()), m_services.paths.programPath};
+    const std::optional<QByteArray> rtf = m_converters->convert(fileName, converter, caller);
+    // The converter's RTF goes through the editor's own reader; what it cannot
+    // read fails the import as a whole, so no partial document is shown.
+    return rtf && RichEdit1->loadRichText(*rtf);
+}
 
 void TApp::associate(const QString& extension, const QString& fileClass)
 {

@@ -20,6 +20,7 @@ class QMenu;
 namespace qp {
 
 class CommandDispatch;
+class Converters;
 class DocumentStatistics;
 class AutoWordList;
 class AutoWordsHost;
@@ -147,6 +148,7 @@ public:
     void refreshFileTypePanel();
     void printFromCommandLine();
     void addToRecentFiles(const QString& fileName);
+    // Whether the Open dialog offers Word files: a converter file is installed.
     bool convertersAvailable() const;
     // Reads a binary Word file into the editor through the named converter;
     // false when the converter is missing or does not know the file.
@@ -229,6 +231,7 @@ private:
     FormatMemory m_formatMemory;
     bool m_shownOnce = false;
     bool m_endRequested = false;
+    std::unique_ptr<Converters> m_converters;
 };
 
 }  // namespace qp

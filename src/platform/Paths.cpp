@@ -28,6 +28,8 @@ Paths Paths::fromEnvironment(const QString& programPath)
     // bin/quillpress -> share/quillpress, in the build tree as when installed.
     const QDir binDir = QFileInfo(programPath).absoluteDir();
     paths.sharedFolder = QDir::cleanPath(binDir.absoluteFilePath(QStringLiteral("../share/quillpress")));
+    paths.converterFolder = environmentFolder(
+        "QUILLPRESS_CONVERTERS", QDir::cleanPath(binDir.absoluteFilePath(QStringLiteral("../lib/quillpress/converters"))));
     return paths;
 }
 

@@ -10,9 +10,11 @@ struct Paths {
     QString programFolder;   // Autowords.txt, Help.htm, tool-slot entries (written by the user)
     QString sharedFolder;    // files the program ships, used when the program folder lacks them
     QString programPath;     // this executable, for a second copy
+    QString converterFolder; // the text converters for Word files
 
     // $XDG_CONFIG_HOME/Quillpress, $QUILLPRESS_HOME or $XDG_DATA_HOME/Quillpress,
-    // and share/quillpress beside the binary's tree.
+    // share/quillpress beside the binary's tree, and $QUILLPRESS_CONVERTERS or
+    // lib/quillpress/converters beside it.
     static Paths fromEnvironment(const QString& programPath);
 
     // The program folder's copy of a file if it has one, else the shipped one,

@@ -26,6 +26,7 @@ AppFixture::AppFixture()
     paths.programFolder = m_programDir.path();
     paths.sharedFolder = QString();
     paths.programPath = QStringLiteral(QP_BIN_DIR "/quillpress");
+    paths.converterFolder = m_converterDir.path();
     m_services.reset(new Services{messages, fileDialogs, printDialog, shell, clock, screen, *m_registry, paths});
 }
 
@@ -46,6 +47,16 @@ void AppFixture::useRealMessageBoxes()
 AppFixture::~AppFixture()
 {
     stop();
+}
+
+void AppFixture::useConverterFolder(const QString& folder)
+{
+    m_services->paths.converterFolder = folder;
+}
+
+QString AppFixture::converterFolder() const
+{
+    return m_services->paths.converterFolder;
 }
 
 TApp& AppFixture::start(const QStringList& arguments)

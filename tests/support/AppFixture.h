@@ -37,6 +37,10 @@ protected:
     // Closes the window as the user would (close sequence included) and
     // starts the program again on the same folders.
     TApp& restart(const QStringList& arguments = {});
+    // The folder the program takes its Word converters from, for the next
+    // start; by default an empty folder of the test's own.
+    void useConverterFolder(const QString& folder);
+    QString converterFolder() const;
     // Ends the program without the close sequence.
     void stop();
 
@@ -68,6 +72,7 @@ private:
     QTemporaryDir m_settingsDir;
     QTemporaryDir m_programDir;
     QTemporaryDir m_scratchDir;
+    QTemporaryDir m_converterDir;
     std::unique_ptr<Registry> m_registry;
     std::unique_ptr<FileDialogService> m_realFileDialogs;
     std::unique_ptr<MessageService> m_realMessages;

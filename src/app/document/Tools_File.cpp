@@ -1,6 +1,7 @@
 #include "app/document/Tools_File.h"
 
 #include "app/Applic.h"
+#include "app/document/Converters.h"
 #include "format/Tools_Format.h"
 #include "platform/Errors.h"
 #include "platform/FileDialogService.h"
@@ -26,9 +27,6 @@ const QString ConverterMessage = QStringLiteral(
     "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
 const QString ForeignFileMessage = QStringLiteral(
     "\"%1\" is a binary file of a kind Quillpress can not write.\rIt is left as it is; save the document under another name.");
-
-// The converters for binary Word files, in the order they are tried.
-const char* const WordConverters[] = {"MSWRD832.CNV", "MSWRD632.WPC"};
 
 QString lowerExtension(const QString& fileName)
 {
@@ -88,6 +86,11 @@ bool cannotWriteBack(const QString& fileName)
     } catch (const AppError&) {
         return false;  // an unreadable file fails the write itself, with its reason
     }
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    return !a.isEmpty() && !b.isEmpty() && QFileInfo(a) == QFileInfo(b);
 }
 
 // What a load or save may change before it is sure to succeed, so that a
@@ -170,7 +173,9 @@ void saveToName(TApp& app, const QString& fileName)
         app.services().messages.information(BinaryMessage);
         return;
     }
-    if (cannotWriteBack(fileName)) {
+    // The document's own Word file, once a converter has read it, is saved as
+    // rich text under its name; any other such file is not written over.
+    if (!sameFile(fileName, doc.fileName) && cannotWriteBack(fileName)) {
         app.services().messages.information(ForeignFileMessage.arg(QFileInfo(fileName).fileName()));
         cancel();
     }

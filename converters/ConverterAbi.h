@@ -1,0 +1,58 @@
+/* The calling convention between Quillpress and its text converters.
+ *
+ * A converter is a shared library with three C entry points, looked up by
+ * name: InitConverter32, IsFormatCorrect32 and ForeignToRtf32. The program
+ * owns every block it hands over; a converter reads the text blocks and
+ * writes into the transfer block, never keeping a pointer past the call.
+ *
+ * Text blocks hold a zero-terminated file name (the system's 8-bit encoding
+ * of the name) in a zero-filled block of 2 x length + 1 bytes; an empty text
+ * is a block of 1 byte. The transfer block has QP_TRANSFER_SIZE + 1 bytes: the
+ * converter puts at most QP_TRANSFER_SIZE bytes of RTF into it and then calls
+ * the output callback with their count; the callback answers 0 to go on, and
+ * anything else asks the converter to stop with an error. ForeignToRtf32
+ * answers 0 when the whole document went through the callback.
+ *
+ * This header is plain C so that a converter needs nothing of the program.
+ */
+#ifndef QUILLPRESS_CONVERTER_ABI_H
+#define QUILLPRESS_CONVERTER_ABI_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* A block of memory that the program allocates, zero-fills and frees. */
+typedef struct QpBlock {
+    unsigned char* bytes;
+    size_t size;
+} QpBlock;
+
+#define QP_TRANSFER_SIZE 4096
+
+/* count: bytes waiting in the transfer block; percent: progress, 0 to 100. */
+typedef int32_t (*QpOutputCallback)(int32_t count, int32_t percent);
+
+/* window: the program's main window (an X11 window id, or 0); programPath:
+ * the program's full path in capital letters. 0 means the converter cannot work. */
+typedef int32_t (*QpInitConverter32)(uintptr_t window, const char* programPath);
+
+/* Non-zero when the converter reads the named file. */
+typedef int32_t (*QpIsFormatCorrect32)(QpBlock* fileName, QpBlock* className);
+
+/* storage is always null here: files are read by name. */
+typedef int32_t (*QpForeignToRtf32)(QpBlock* fileName, void* storage, QpBlock* transfer, QpBlock* className,
+                                    QpBlock* subset, QpOutputCallback output);
+
+#define QP_INIT_CONVERTER "InitConverter32"
+#define QP_IS_FORMAT_CORRECT "IsFormatCorrect32"
+#define QP_FOREIGN_TO_RTF "ForeignToRtf32"
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

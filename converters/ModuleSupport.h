@@ -1,0 +1,83 @@
+#pragma once
+
+// What both converter modules share: reading the program's blocks, telling
+// a file by its content, finding and running an outside tool under a time
+// limit, and handing RTF back through the transfer block.
+
+#include "ConverterAbi.h"
+
+#include <string>
+#include <vector>
+
+namespace qpconv {
+
+// Result codes of ForeignToRtf32; 0 is success.
+enum Result : int32_t {
+    Ok = 0,
+    CannotOpen = -1,
+    ToolFailed = -2,
+    TimedOut = -3,
+    NothingWritten = -4,
+    Cancelled = -5,
+    WrongFileType = -6,
+    Internal = -7,
+};
+
+// The zero-terminated text of a block the program handed in.
+std::string blockText(const QpBlock* block);
+
+enum class FileKind { Unknown, WordBinary, WordXml, OpenDocumentText };
+
+// By content, never by name: a Word 97-2003 compound file holds a
+// "WordDocument" stream; .docx and .odt are zip files with their own marks.
+FileKind fileKind(const std::string& path);
+
+// The tool named by the environment variable when it is set (and nothing
+// when that is not an executable file), else the first of `name` on PATH
+// and the fallbacks that is executable.
+std::string findTool(const char* variable, const char* name, const std::vector<std::string>& fallbacks = {});
+
+// Seconds from QUILLPRESS_CONVERTER_TIMEOUT when it holds a positive number, else the fallback.
+double timeLimit(double fallbackSeconds);
+
+struct ToolRun {
+    enum class Status { Exited, CouldNotStart, TimedOut } status = Status::CouldNotStart;
+    int exitCode = -1;
+    std::string output;  // standard output, when asked for
+};
+
+enum class Output { Capture, Discard };
+
+// Runs the tool in a process group of its own, without a terminal, input or
+// error output. Past the limit the whole group is killed; whatever the group
+// left running after the tool ended is killed too.
+ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, Output output);
+
+// A private folder under $TMPDIR (or /tmp), removed with all it holds.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    bool ok() const { return !m_path.empty(); }
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// The folder as a file:// URL, for tools that take one.
+std::string fileUrl(const std::string& path);
+
+std::string readFile(const std::string& path, bool* ok);
+
+// Hands the RTF to the program in pieces of at most QP_TRANSFER_SIZE bytes.
+int32_t deliver(const std::string& rtf, QpBlock* transfer, QpOutputCallback output);
+
+// Plain text (UTF-8, one paragraph a line) as RTF paragraphs.
+std::string textToRtf(const std::string& utf8);
+
+}  // namespace qpconv
+
+#define QP_CONVERTER_EXPORT extern "C" __attribute__((visibility("default")))

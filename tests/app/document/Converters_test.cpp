@@ -1,0 +1,257 @@
+// Word files through the converter folder: which converter reads a file,
+// what the program hands it and receives, the messages, the Open dialog's
+// Word entry and the library's release, with converters that misbehave on
+// purpose standing in for real ones.
+#include "support/AppFixture.h"
+
+#include "app/Applic.h"
+#include "app/document/Tools_File.h"
+#include "platform/RichEdit.h"
+#include "platform/Services.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+const QString ConverterMessage = QStringLiteral(
+    "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
+const QString InitFailedMessage = QStringLiteral("Please report: InitConverter failed");
+const char* const First = "MSWRD832.CNV";
+const char* const Second = "MSWRD632.WPC";
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QByteArray wordFixture()
+{
+    return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/formatted.doc"));
+}
+
+// Whether this process has the library mapped.
+bool isMapped(const QString& path)
+{
+    return readAll(QStringLiteral("/proc/self/maps")).contains(QFileInfo(path).canonicalFilePath().toUtf8());
+}
+
+class ConverterFolder : public AppFixture {
+protected:
+    void SetUp() override { useConverterFolder(m_converters.path()); }
+    // The fake converter `kind` under the file name `name`; no kind, no file.
+    void install(const char* kind, const char* name)
+    {
+        if (!kind)
+            return;
+        if (QByteArray(kind) == "garbage") {
+            QFile file(converterPath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("not a library at all");
+            return;
+        }
+        const QString source = QStringLiteral(QP_FAKE_CONVERTER_DIR "/%1.fake").arg(QLatin1String(kind));
+        ASSERT_TRUE(QFile::copy(source, converterPath(name))) << qPrintable(source);
+    }
+    DocumentState& doc() { return app().document(); }
+    QString converterPath(const char* name) const { return QDir(m_converters.path()).filePath(QLatin1String(name)); }
+    QString wordFile(const QString& name = QStringLiteral("report.doc")) { return writeFile(name, wordFixture()); }
+    void open(const QString& path)
+    {
+        fileDialogs.choose(path);
+        app().runCommand(Command::File_Open);
+    }
+    // What the echoing converter shows: the program path it was given, then the file name.
+    QString echoed(const QString& path) const
+    {
+        return app().services().paths.programPath.toUpper() + QStringLiteral("\r\n") + path;
+    }
+
+    QTemporaryDir m_converters;
+};
+
+struct ImportCase {
+    const char* name;
+    const char* first;   // the fake installed as the first converter, or none
+    const char* second;  // likewise the second
+    bool opens;          // with the echoing converter's text
+    int initMessages;    // "Please report" boxes before the outcome
+};
+
+void PrintTo(const ImportCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ImportTest : public ConverterFolder, public ::testing::WithParamInterface<ImportCase> {};
+
+// The first converter that recognises the file and converts it without error
+// wins; any failure passes the file on; when none succeeds the user hears so
+// and gets an empty, unnamed document, and the file is left as it was.
+TEST_P(ImportTest, ConvertersInTurn)
+{
+    const ImportCase& c = GetParam();
+    install(c.first, First);
+    install(c.second, Second);
+    start();
+    const QString before = writeFile("before.txt", "the document before");
+    loadNamedFile(app(), before);
+    const QString path = wordFile();
+    const QByteArray bytes = readAll(path);
+
+    open(path);
+
+    const QStringList initBoxes(c.initMessages, InitFailedMessage);
+    EXPECT_EQ(readAll(path), bytes) << "the Word file is never written";
+    EXPECT_FALSE(editor().isReadOnly());
+    EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
+    if (c.opens) {
+        EXPECT_EQ(messages.texts(), initBoxes);
+        EXPECT_EQ(editor().text(), echoed(path));
+        EXPECT_EQ(doc().state, DocState::Saved);
+        EXPECT_EQ(doc().fileName, path);
+        EXPECT_EQ(app().windowTitle(), "report.doc - Quillpress");
+        return;
+    }
+    EXPECT_EQ(messages.texts(), initBoxes + QStringList{ConverterMessage});
+    EXPECT_EQ(editor().text(), QString());
+    EXPECT_EQ(doc().state, DocState::New);
+    EXPECT_EQ(doc().fileName, QString());
+    EXPECT_EQ(app().windowTitle(), "Quillpress");
+    EXPECT_FALSE(app().revertEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ImportTest,
+    ::testing::Values(ImportCase{"FirstConvertsBeforeTheSecond", "Echo", "Big", true, 0},
+                      ImportCase{"OnlySecondInstalled", nullptr, "Echo", true, 0},
+                      ImportCase{"FirstDoesNotRecogniseIt", "Unknown", "Echo", true, 0},
+                      ImportCase{"FirstReportsAnError", "Error", "Echo", true, 0},
+                      ImportCase{"FirstCannotStart", "InitFails", "Echo", true, 1},
+                      ImportCase{"FirstHasNoEntryPoints", "NoEntries", "Echo", true, 1},
+                      ImportCase{"FirstWritesNothing", "Empty", "Echo", true, 0},
+                      ImportCase{"FirstWritesNoRtf", "NotRtf", "Echo", true, 0},
+                      ImportCase{"FirstOverrunsTheTransferBlock", "Overrun", "Echo", true, 0},
+                      ImportCase{"NeitherInstalled", nullptr, nullptr, false, 0},
+                      ImportCase{"NeitherRecognisesIt", "Unknown", "Unknown", false, 0},
+                      ImportCase{"BothCannotStart", "InitFails", "InitFails", false, 2},
+                      ImportCase{"NoConversionEntryPoint", "NoConversion", nullptr, false, 0},
+                      ImportCase{"SecondReportsAnError", nullptr, "Error", false, 0},
+                      ImportCase{"NotALibrary", "garbage", nullptr, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Output far past the stream's preset size arrives whole, in order.
+TEST_F(ConverterFolder, OutputPastThePresetSizeArrivesWhole)
+{
+    install("Big", First);
+    start();
+    open(wordFile());
+
+    ASSERT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+    const QString text = editor().text();
+    const QStringList paragraphs = text.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(paragraphs.size(), 8001);
+    for (int i = 0; i < 8000; ++i) {
+        if (!paragraphs[i].startsWith(QStringLiteral("P%1 ").arg(i, 5, 10, QLatin1Char('0'))))
+            FAIL() << "paragraph " << i << " is " << qPrintable(paragraphs[i].left(20));
+    }
+    EXPECT_EQ(paragraphs.last(), "END");
+    EXPECT_GT(text.toUtf8().size(), 512 * 1024);
+}
+
+// A converted document is saved as rich text under its own name.
+TEST_F(ConverterFolder, SaveWritesRichTextUnderTheSameName)
+{
+    install("Echo", First);
+    start();
+    const QString path = wordFile();
+    open(path);
+    ASSERT_EQ(doc().state, DocState::Saved);
+    type("Edited ");
+    const auto dialogsBefore = fileDialogs.requests().size();
+    app().runCommand(Command::File_Save);
+
+    EXPECT_EQ(fileDialogs.requests().size(), dialogsBefore) << "no name asked for";
+    EXPECT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+    EXPECT_TRUE(readAll(path).startsWith("{\\rtf1"));
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_EQ(doc().state, DocState::Saved);
+    // Read back as the rich text it now is, no converter involved.
+    loadNamedFile(app(), path);
+    EXPECT_EQ(editor().text(), QStringLiteral("Edited ") + echoed(path));
+}
+
+// Save As onto another Word file is still refused after a conversion.
+TEST_F(ConverterFolder, SaveAsOverAnotherWordFileIsRefused)
+{
+    install("Echo", First);
+    start();
+    open(wordFile());
+    const QString other = wordFile(QStringLiteral("other.doc"));
+    fileDialogs.choose(other, int(SaveFormat::RichText));
+    app().runCommand(Command::File_SaveAs);
+
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().first().contains("other.doc"));
+    EXPECT_EQ(readAll(other), wordFixture());
+}
+
+struct FilterCase {
+    const char* name;
+    const char* first;
+    const char* second;
+    bool offersWord;
+};
+
+void PrintTo(const FilterCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class OpenFilterTest : public ConverterFolder, public ::testing::WithParamInterface<FilterCase> {};
+
+// The Word entry follows the files in the folder, whether they load or not.
+TEST_P(OpenFilterTest, WordEntryWhenAConverterFileExists)
+{
+    const FilterCase& c = GetParam();
+    install(c.first, First);
+    install(c.second, Second);
+    start();
+    EXPECT_EQ(app().convertersAvailable(), c.offersWord);
+    EXPECT_EQ(doc().openFilter.contains("Word Files (*.doc)|*.doc"), c.offersWord);
+
+    fileDialogs.cancelNext();
+    app().runCommand(Command::File_Open);
+    ASSERT_EQ(fileDialogs.requests().size(), 1);
+    EXPECT_EQ(fileDialogs.requests().first().filter.startsWith(QString::fromLatin1(OpenFilterWithWord)), c.offersWord);
+}
+
+INSTANTIATE_TEST_SUITE_P(, OpenFilterTest,
+                         ::testing::Values(FilterCase{"Neither", nullptr, nullptr, false},
+                                           FilterCase{"FirstOnly", "Echo", nullptr, true},
+                                           FilterCase{"SecondOnly", nullptr, "Echo", true},
+                                           FilterCase{"FileThatIsNoLibrary", "garbage", nullptr, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// One converter is loaded at a time, and the last one stays until the program ends.
+TEST_F(ConverterFolder, OneLibraryAtATimeReleasedAtExit)
+{
+    install("Unknown", First);
+    install("Echo", Second);
+    start();
+    open(wordFile());
+    ASSERT_TRUE(messages.texts().isEmpty());
+    EXPECT_FALSE(isMapped(converterPath(First)));
+    EXPECT_TRUE(isMapped(converterPath(Second)));
+
+    stop();
+    EXPECT_FALSE(isMapped(converterPath(Second)));
+}
+
+}  // namespace

@@ -1,0 +1,245 @@
+// Word files opened through the program's own converter modules and the
+// real tools behind them: LibreOffice for the formatting, antiword for the
+// text. A test whose tool is not installed skips and says which.
+#include "support/AppFixture.h"
+
+#include "app/Applic.h"
+#include "app/document/Tools_File.h"
+#include "platform/RichEdit.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+using namespace qp;
+using namespace qp::test;
+
+namespace {
+
+const QString ConverterMessage = QStringLiteral(
+    "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
+
+const QString Heading = QStringLiteral("Chapter One");
+const QString FirstParagraph = QStringLiteral("The first paragraph has a bold word and an italic word.");
+const QString SecondParagraph = QStringLiteral("Second paragraph: café, naïve, Grüße, Ελληνικά — done.");
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QByteArray wordFixture()
+{
+    return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/formatted.doc"));
+}
+
+// The fixture with the head of its text stream overwritten: still a Word
+// compound file by its directory, but neither tool can read it.
+QByteArray damagedWordFile()
+{
+    QByteArray bytes = wordFixture();
+    bytes.replace(512, 4096 - 512, QByteArray(4096 - 512, '\xff'));
+    return bytes;
+}
+
+// Only the first half: the directory, at the end, is gone.
+QByteArray truncatedWordFile()
+{
+    const QByteArray bytes = wordFixture();
+    return bytes.left(bytes.size() / 2);
+}
+
+bool installed(const char* tool)
+{
+    return !QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty();
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)),
+                                                           m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+class WordImport : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        useConverterFolder(QStringLiteral(QP_CONVERTER_DIR));
+        start();
+    }
+    DocumentState& doc() { return app().document(); }
+    void open(const QString& path)
+    {
+        fileDialogs.choose(path);
+        app().runCommand(Command::File_Open);
+    }
+    QStringList paragraphs() const { return editor().text().split(QStringLiteral("\r\n")); }
+    FontStyles stylesOf(const QString& word, const QString& inParagraph)
+    {
+        const int paragraphStart = editor().text().indexOf(inParagraph);
+        const int at = editor().text().indexOf(word, paragraphStart);
+        EXPECT_GE(paragraphStart, 0);
+        EXPECT_GE(at, 0) << qPrintable(word);
+        editor().setSelection(at, int(word.size()));
+        return editor().selectionCharFormat().styles;
+    }
+    // What stays the same whichever converter read the file.
+    void expectOpened(const QString& path, const QByteArray& bytes)
+    {
+        EXPECT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+        EXPECT_EQ(doc().state, DocState::Saved);
+        EXPECT_EQ(doc().fileName, path);
+        EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
+        EXPECT_EQ(app().windowTitle(), "Chapter.doc - Quillpress");
+        EXPECT_EQ(readAll(path), bytes);
+        EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList{"Chapter.doc"})
+            << "nothing left beside the document";
+    }
+    void expectSavedAsRichText(const QString& path)
+    {
+        type("Draft: ");
+        app().runCommand(Command::File_Save);
+        EXPECT_TRUE(readAll(path).startsWith("{\\rtf1"));
+        EXPECT_EQ(doc().state, DocState::Saved);
+        const QString shown = editor().text();
+        loadNamedFile(app(), path);
+        EXPECT_EQ(editor().text(), shown);
+    }
+};
+
+class ThroughLibreOffice : public WordImport, public ::testing::WithParamInterface<const char*> {};
+
+// Word 97-2003, and a Word 2007 file that carries a .doc name.
+TEST_P(ThroughLibreOffice, WithItsFormatting)
+{
+    if (!installed("soffice"))
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed: the formatting converter is not tested here";
+    const QByteArray bytes = readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/") + QLatin1String(GetParam()));
+    ASSERT_FALSE(bytes.isEmpty());
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
+
+    open(path);
+
+    expectOpened(path, bytes);
+    const QStringList shown = paragraphs();
+    ASSERT_GE(shown.size(), 4) << qPrintable(editor().text().left(300));
+    EXPECT_EQ(shown.mid(0, 3), (QStringList{Heading, FirstParagraph, SecondParagraph}));
+    EXPECT_TRUE(shown[3].startsWith("The quick brown fox"));
+    EXPECT_EQ(stylesOf(QStringLiteral("bold"), FirstParagraph), FontStyle::Bold);
+    EXPECT_EQ(stylesOf(QStringLiteral("italic"), FirstParagraph), FontStyle::Italic);
+    EXPECT_EQ(stylesOf(QStringLiteral("first"), FirstParagraph), FontStyles());
+    EXPECT_TRUE(stylesOf(Heading, Heading) & FontStyle::Bold);
+    expectSavedAsRichText(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(, ThroughLibreOffice, ::testing::Values("formatted.doc", "formatted.docx"),
+                         [](const auto& info) { return std::string(info.param == std::string("formatted.doc") ? "Word97" : "Word2007"); });
+
+TEST_F(WordImport, ThroughAntiwordWithAllItsText)
+{
+    if (!installed("antiword"))
+        GTEST_SKIP() << "antiword is not installed (scripts/setup.sh installs it)";
+    // No LibreOffice, as on a machine without it: the first converter declines.
+    const ScopedEnv noLibreOffice("QUILLPRESS_SOFFICE", "/nonexistent/soffice");
+    const QByteArray bytes = wordFixture();
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
+
+    open(path);
+
+    expectOpened(path, bytes);
+    QStringList shown = paragraphs();
+    shown.removeAll(QString());  // antiword's spacing around the heading
+    ASSERT_GE(shown.size(), 4) << qPrintable(editor().text().left(300));
+    EXPECT_EQ(shown.mid(0, 3), (QStringList{Heading, FirstParagraph, SecondParagraph}));
+    EXPECT_TRUE(shown[3].startsWith("The quick brown fox"));
+    EXPECT_EQ(stylesOf(QStringLiteral("bold"), FirstParagraph), FontStyles());
+    expectSavedAsRichText(path);
+}
+
+// A Word file named on the command line opens through the converters too.
+TEST_F(WordImport, StartUpFileFromTheCommandLine)
+{
+    if (!installed("antiword") && !installed("soffice"))
+        GTEST_SKIP() << "neither antiword nor LibreOffice (soffice) is installed";
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), wordFixture());
+    restart({path});
+
+    EXPECT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_EQ(doc().state, DocState::Saved);
+    EXPECT_TRUE(editor().text().contains(SecondParagraph));
+}
+
+// A tool that never finishes is stopped at the time limit, and the file
+// counts as unreadable.
+TEST_F(WordImport, AConverterPastItsTimeLimitIsStopped)
+{
+    const QString hanging = writeFile(QStringLiteral("antiword"), "#!/bin/sh\nsleep 300\n");
+    QFile::setPermissions(hanging, QFile::permissions(hanging) | QFileDevice::ExeOwner);
+    const ScopedEnv noLibreOffice("QUILLPRESS_SOFFICE", "/nonexistent/soffice");
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", hanging.toUtf8());
+    const ScopedEnv limit("QUILLPRESS_CONVERTER_TIMEOUT", "0.3");
+    const QByteArray bytes = wordFixture();
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
+
+    open(path);
+
+    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+    EXPECT_EQ(editor().text(), QString());
+    EXPECT_EQ(doc().fileName, QString());
+    EXPECT_EQ(readAll(path), bytes);
+}
+
+struct DamageCase {
+    const char* name;
+    QByteArray (*bytes)();
+};
+
+void PrintTo(const DamageCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class DamagedWordFile : public WordImport, public ::testing::WithParamInterface<DamageCase> {};
+
+// Neither converter reads it: the message, an empty unnamed document, the file as it was.
+TEST_P(DamagedWordFile, GivesTheMessageAndAnEmptyDocument)
+{
+    const QByteArray bytes = GetParam().bytes();
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
+    loadNamedFile(app(), writeFile(QStringLiteral("before.txt"), "the document before"));
+
+    open(path);
+
+    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+    EXPECT_EQ(editor().text(), QString());
+    EXPECT_EQ(doc().state, DocState::New);
+    EXPECT_EQ(doc().fileName, QString());
+    EXPECT_EQ(app().windowTitle(), "Quillpress");
+    EXPECT_EQ(readAll(path), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(, DamagedWordFile,
+                         ::testing::Values(DamageCase{"TextStreamOverwritten", &damagedWordFile},
+                                           DamageCase{"Truncated", &truncatedWordFile},
+                                           DamageCase{"CompoundFileOfAnotherKind",
+                                                      [] { return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/binary.doc")); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
