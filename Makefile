@@ -22,6 +22,8 @@ run: build
 	$(BUILD_DIR)/bin/quillpress
 
 test: configure
+	@# The tests also cover the Word converter that works through LibreOffice.
+	@QP_WITH_LIBREOFFICE=1 bash scripts/setup.sh
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 	# Built, not run: a benchmark that stops compiling is caught here.
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
