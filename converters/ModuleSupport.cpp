@@ -41,18 +41,22 @@ bool startsWith(const std::string& bytes, const void* prefix, size_t size)
     return bytes.size() >= size && std::memcmp(bytes.data(), prefix, size) == 0;
 }
 
-// "WordDocument" as a compound file's directory spells it: UTF-16, little end first.
-const std::string& wordDocumentStreamName()
+// Whether a compound file's directory names a "WordDocument" stream. Names
+// are UTF-16, little end first, and compared without regard to case, so some
+// writers spell it in other capitals.
+bool hasWordDocumentStream(const std::string& bytes)
 {
-    static const std::string name = [] {
-        std::string utf16;
-        for (const char c : std::string("WordDocument")) {
-            utf16 += c;
-            utf16 += '\0';
-        }
-        return utf16;
-    }();
-    return name;
+    static const char name[] = "worddocument";
+    const size_t length = sizeof name - 1;
+    for (size_t at = 0; at + 2 * length <= bytes.size(); ++at) {
+        size_t i = 0;
+        while (i < length && bytes[at + 2 * i + 1] == '\0'
+               && std::tolower(static_cast<unsigned char>(bytes[at + 2 * i])) == name[i])
+            ++i;
+        if (i == length)
+            return true;
+    }
+    return false;
 }
 
 int remainingMilliseconds(Clock::time_point deadline)
@@ -146,7 +150,7 @@ FileKind fileKind(const std::string& path)
     if (!ok)
         return FileKind::Unknown;
     if (startsWith(bytes, CompoundSignature, sizeof CompoundSignature))
-        return bytes.find(wordDocumentStreamName()) != std::string::npos ? FileKind::WordBinary : FileKind::Unknown;
+        return hasWordDocumentStream(bytes) ? FileKind::WordBinary : FileKind::Unknown;
     if (!startsWith(bytes, "PK\x03\x04", 4))
         return FileKind::Unknown;
     // An OpenDocument file names its type first, stored as it is.

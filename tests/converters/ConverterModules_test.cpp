@@ -131,6 +131,21 @@ QByteArray wordFixture()
     return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/formatted.doc"));
 }
 
+// The fixture with its Word stream named in other capitals, as some writers
+// name it; compound-file names compare without regard to case.
+QByteArray wordFixtureNamingItsStream(const char* name)
+{
+    const auto utf16 = [](const char* text) {
+        QByteArray bytes;
+        for (const char* c = text; *c; ++c)
+            bytes += *c, bytes += '\0';
+        return bytes;
+    };
+    QByteArray bytes = wordFixture();
+    bytes.replace(utf16("WordDocument"), utf16(name));
+    return bytes;
+}
+
 // A zip whose first entry is stored as it is, as OpenDocument and Office files begin.
 QByteArray zipWithFirstEntry(const QByteArray& name, const QByteArray& data)
 {
@@ -202,6 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
     , Recognition,
     ::testing::Values(
         RecogniseCase{"LibreOfficeWord", LibreOffice, wordFixture(), true, true},
+        RecogniseCase{"LibreOfficeWordStreamInSmallLetters", LibreOffice, wordFixtureNamingItsStream("worddocument"),
+                      true, true},
         RecogniseCase{"LibreOfficeDocx", LibreOffice, zipWithFirstEntry("[Content_Types].xml", "word/document.xml"), true, true},
         RecogniseCase{"LibreOfficeOdt", LibreOffice,
                       zipWithFirstEntry("mimetype", "application/vnd.oasis.opendocument.text"), true, true},
@@ -211,6 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecogniseCase{"LibreOfficeEmpty", LibreOffice, "", true, false},
         RecogniseCase{"LibreOfficeMissing", LibreOffice, wordFixture(), false, false},
         RecogniseCase{"AntiwordWord", Antiword, wordFixture(), true, true},
+        RecogniseCase{"AntiwordWordStreamInCapitals", Antiword, wordFixtureNamingItsStream("WORDDOCUMENT"), true, true},
         RecogniseCase{"AntiwordDocx", Antiword, zipWithFirstEntry("[Content_Types].xml", "word/document.xml"), true, false},
         RecogniseCase{"AntiwordOtherCompoundFile", Antiword, compoundFileWithoutWordStream(), true, false},
         RecogniseCase{"AntiwordText", Antiword, "{\\rtf1 rich text named .doc}", true, false},
