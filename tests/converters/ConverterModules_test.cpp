@@ -2,6 +2,7 @@
 // tools in place of LibreOffice and antiword: what they recognise, what they
 // run, what they hand back, and how they fail.
 #include "ConverterAbi.h"
+#include "support/ScopedEnv.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -19,6 +20,8 @@
 
 #include <signal.h>
 
+using qp::test::ScopedEnv;
+
 namespace {
 
 const char* const LibreOffice = "MSWRD832.CNV";
@@ -29,28 +32,6 @@ QByteArray readAll(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)),
-                                                           m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 // The pieces the converter passed out, as the program's callback receives them.
 struct Received {

@@ -2,6 +2,8 @@
 // beside its own bin folder, where the build puts them and the install too.
 #include "platform/Paths.h"
 
+#include "support/ScopedEnv.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,25 +15,12 @@ namespace {
 
 class ConverterFolderVariable : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_had = qEnvironmentVariableIsSet("QUILLPRESS_CONVERTERS");
-        m_old = qgetenv("QUILLPRESS_CONVERTERS");
-    }
-    void TearDown() override
-    {
-        if (m_had)
-            qputenv("QUILLPRESS_CONVERTERS", m_old);
-        else
-            qunsetenv("QUILLPRESS_CONVERTERS");
-    }
-    bool m_had = false;
-    QByteArray m_old;
+    // Unset for each test, and as it was afterwards.
+    test::ScopedEnv m_variable{"QUILLPRESS_CONVERTERS", QByteArray()};
 };
 
 TEST_F(ConverterFolderVariable, BesideTheProgramsBinFolder)
 {
-    qunsetenv("QUILLPRESS_CONVERTERS");
     const Paths paths = Paths::fromEnvironment(QStringLiteral("/opt/qp/bin/quillpress"));
     EXPECT_EQ(paths.converterFolder, "/opt/qp/lib/quillpress/converters");
 

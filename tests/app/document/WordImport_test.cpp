@@ -2,6 +2,7 @@
 // real tools behind them: LibreOffice for the formatting, antiword for the
 // text. A test whose tool is not installed skips and says which.
 #include "support/AppFixture.h"
+#include "support/ScopedEnv.h"
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
@@ -54,27 +55,6 @@ bool installed(const char* tool)
 {
     return !QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty();
 }
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)),
-                                                           m_old(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 class WordImport : public AppFixture {
 protected:
