@@ -57,26 +57,12 @@ int32_t convert(const std::string& fileName, QpBlock* transfer, QpOutputCallback
 
 }  // namespace
 
-QP_CONVERTER_EXPORT int32_t InitConverter32(uintptr_t, const char*)
+bool qpconv::moduleRecognises(const std::string& fileName)
 {
-    return 1;
+    return fileKind(fileName) == FileKind::WordBinary && !antiword().empty();
 }
 
-QP_CONVERTER_EXPORT int32_t IsFormatCorrect32(QpBlock* fileName, QpBlock*)
+int32_t qpconv::moduleConvert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output)
 {
-    try {
-        return fileKind(blockText(fileName)) == FileKind::WordBinary && !antiword().empty() ? 1 : 0;
-    } catch (...) {
-        return 0;
-    }
-}
-
-QP_CONVERTER_EXPORT int32_t ForeignToRtf32(QpBlock* fileName, void*, QpBlock* transfer, QpBlock*, QpBlock*,
-                                           QpOutputCallback output)
-{
-    try {
-        return convert(blockText(fileName), transfer, output);
-    } catch (...) {
-        return Internal;
-    }
+    return convert(fileName, transfer, output);
 }

@@ -78,27 +78,13 @@ int32_t convert(const std::string& fileName, QpBlock* transfer, QpOutputCallback
 
 }  // namespace
 
-QP_CONVERTER_EXPORT int32_t InitConverter32(uintptr_t, const char*)
-{
-    return 1;
-}
-
 // Only when LibreOffice is there to do the work; otherwise the next converter gets the file.
-QP_CONVERTER_EXPORT int32_t IsFormatCorrect32(QpBlock* fileName, QpBlock*)
+bool qpconv::moduleRecognises(const std::string& fileName)
 {
-    try {
-        return fileKind(blockText(fileName)) != FileKind::Unknown && !soffice().empty() ? 1 : 0;
-    } catch (...) {
-        return 0;
-    }
+    return fileKind(fileName) != FileKind::Unknown && !soffice().empty();
 }
 
-QP_CONVERTER_EXPORT int32_t ForeignToRtf32(QpBlock* fileName, void*, QpBlock* transfer, QpBlock*, QpBlock*,
-                                           QpOutputCallback output)
+int32_t qpconv::moduleConvert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output)
 {
-    try {
-        return convert(blockText(fileName), transfer, output);
-    } catch (...) {
-        return Internal;
-    }
+    return convert(fileName, transfer, output);
 }

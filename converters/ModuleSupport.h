@@ -78,6 +78,11 @@ int32_t deliver(const std::string& rtf, QpBlock* transfer, QpOutputCallback outp
 // Plain text (UTF-8, one paragraph a line) as RTF paragraphs.
 std::string textToRtf(const std::string& utf8);
 
-}  // namespace qpconv
+// What each module supplies; the entry points (EntryPoints.cpp, built into
+// every module) call them and keep exceptions inside the module.
+// Whether the module reads the file, with the tool it needs at hand.
+bool moduleRecognises(const std::string& fileName);
+// Converts the file and hands the RTF on; a Result.
+int32_t moduleConvert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output);
 
-#define QP_CONVERTER_EXPORT extern "C" __attribute__((visibility("default")))
+}  // namespace qpconv
