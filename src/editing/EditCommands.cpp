@@ -38,18 +38,14 @@ void convertSelection(RichEdit& editor, const std::function<QString(const QStrin
     const QString result = conversion(text);
     if (result == text)
         return;
-    if (result.size() == text.size() && text.size() == length) {
-        qsizetype head = 0;
-        while (text.at(head) == result.at(head))
-            ++head;
-        qsizetype tail = 0;
-        while (text.at(text.size() - 1 - tail) == result.at(result.size() - 1 - tail))
-            ++tail;
-        editor.setSelection(start + int(head), int(text.size() - head - tail));
-        insertText(editor, result.mid(head, result.size() - head - tail));
-    } else {
-        insertText(editor, result);
+    // Character for character where it can, so that the formatting of the
+    // words and paragraphs stays; a conversion that changes the length
+    // (German sharp s to SS) replaces the text as a whole.
+    if (result.size() == text.size() && text.size() == length && editor.changeSelectedCharacters(result)) {
+        editor.ensureCursorVisible();
+        return;
     }
+    insertText(editor, result);
     editor.setSelection(start, length);
 }
 

@@ -25,6 +25,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <vector>
 
 namespace qp {
 
@@ -39,9 +40,24 @@ constexpr int kSyncRefreshBlocks = 2000;
 // Paragraph lengths: the document keeps them in 1/96 inch, the program in points.
 constexpr qreal kPixelsPerPoint = 96.0 / 72.0;
 
-QString toProgramBreaks(QString text)
+// The document's characters in [from, to) with CR LF for each paragraph
+// break, read run by run: a long selection costs its length only.
+QString programTextOf(const QTextDocument& doc, int from, int to)
 {
-    return text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+    QString text;
+    if (from >= to)
+        return text;
+    text.reserve(qsizetype(to - from) + (to - from) / 16);
+    forEachTextRun(doc, from, to, [&](int, QStringView run, int) {
+        for (qsizetype next = run.indexOf(QChar::ParagraphSeparator); next >= 0;
+             next = run.indexOf(QChar::ParagraphSeparator)) {
+            text += run.first(next);
+            text += QLatin1String("\r\n");
+            run = run.sliced(next + 1);
+        }
+        text += run;
+    });
+    return text;
 }
 
 bool isWordCharacter(QChar c)
@@ -275,10 +291,7 @@ QString RichEdit::programText(int from, int to, int* textStart) const
         *textStart = fromDocumentPosition(a);
     if (a >= b)
         return {};
-    QTextCursor cursor(document());
-    cursor.setPosition(a);
-    cursor.setPosition(b, QTextCursor::KeepAnchor);
-    return toProgramBreaks(cursor.selectedText());
+    return programTextOf(*document(), a, b);
 }
 
 // ---------------------------------------------------------------- selection
@@ -318,7 +331,8 @@ void RichEdit::setSelection(int start, int length)
 
 QString RichEdit::selText() const
 {
-    return toProgramBreaks(textCursor().selectedText());
+    const QTextCursor cursor = textCursor();
+    return programTextOf(*document(), cursor.selectionStart(), cursor.selectionEnd());
 }
 
 void RichEdit::replaceSelection(const QString& text)
@@ -331,6 +345,71 @@ void RichEdit::replaceSelection(const QString& text)
             document()->appendUndoItem(new UndoBarrier);
     }
     setTextCursor(cursor);
+}
+
+bool RichEdit::changeSelectedCharacters(const QString& text)
+{
+    QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    const int end = cursor.selectionEnd();
+    struct Change {
+        int position;
+        QString text;
+        int format;
+    };
+    std::vector<Change> changes;
+    qsizetype at = 0;  // in `text`, where paragraph breaks are CR LF
+    bool shaped = true;
+    forEachTextRun(*document(), start, end, [&](int position, QStringView run, int format) {
+        if (!shaped)
+            return;
+        qsizetype first = -1;
+        qsizetype last = -1;
+        for (qsizetype i = 0; i < run.size(); ++i) {
+            if (run[i] == QChar::ParagraphSeparator) {
+                if (at + 1 >= text.size() || text[at] != u'\r' || text[at + 1] != u'\n') {
+                    shaped = false;
+                    return;
+                }
+                at += 2;
+                continue;
+            }
+            if (at >= text.size() || text[at] == u'\r' || text[at] == u'\n' || text[at] == QChar::ParagraphSeparator) {
+                shaped = false;
+                return;
+            }
+            if (text[at] != run[i]) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+            ++at;
+        }
+        if (first >= 0) {
+            const qsizetype from = at - (run.size() - first);
+            changes.push_back({position + int(first), text.mid(from, last - first + 1), format});
+        }
+    });
+    if (!shaped || at != text.size())
+        return false;
+    if (changes.empty())
+        return true;
+    const QList<QTextFormat> formats = document()->allFormats();
+    {
+        EditBlock block(cursor);
+        // From the end, so that the places still to change stay where they were.
+        QTextCursor edit(document());
+        for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
+            edit.setPosition(change->position);
+            edit.setPosition(change->position + int(change->text.size()), QTextCursor::KeepAnchor);
+            edit.insertText(change->text, formats.at(change->format).toCharFormat());
+        }
+        document()->appendUndoItem(new UndoBarrier);
+    }
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    return true;
 }
 
 void RichEdit::selectAllText()

@@ -108,6 +108,12 @@ public:
     void setSelection(int start, int length);
     QString selText() const;  // "\r\n" between paragraphs
     void replaceSelection(const QString& text);  // one undo step, caret after the text
+    // Puts `text`, the selection's text as selText() gives it with some
+    // characters changed but none added or removed, in place of the selection,
+    // changing only what differs: every piece keeps its character format and
+    // every paragraph its own format. One undo step; the selection stays. False,
+    // and nothing changed, when the text does not have the selection's shape.
+    bool changeSelectedCharacters(const QString& text);
     void selectAllText();
     void deleteSelection();
     int findText(const QString& what, int start, int length, FindOptions options) const;

@@ -250,6 +250,48 @@ TEST_F(EditCommands, ChangeCaseKeepsTheFormattingOfUnchangedText)
     EXPECT_FALSE(editor().selectionCharFormat().styles.testFlag(FontStyle::Bold));
 }
 
+// Changed characters keep their own formatting too, and every paragraph keeps
+// its own; a letter whose capital would be two letters stays as it is.
+TEST_F(EditCommands, UpperCaseKeepsTheFormattingOfWordsAndParagraphs)
+{
+    setText("plain bold italic\r\ncentred line\r\nstra\u00dfe", 6, 4);
+    CharFormat bold;
+    bold.styles = FontStyle::Bold;
+    editor().setSelectionCharFormat(bold, CharAttribute::Bold);
+    editor().setSelection(11, 6);
+    CharFormat italic;
+    italic.styles = FontStyle::Italic;
+    editor().setSelectionCharFormat(italic, CharAttribute::Italic);
+    editor().setSelection(19, 4);
+    ParagraphFormat centred;
+    centred.alignment = ParagraphAlignment::Center;
+    editor().setSelectionParagraphFormat(centred, ParagraphAttribute::Alignment);
+
+    editor().setSelection(0, 31);
+    press(QKeySequence("Ctrl+]"));
+    ASSERT_EQ(editor().text(), "PLAIN BOLD ITALIC\r\nCENTRED LINE\r\nstra\u00dfe");
+    EXPECT_EQ(selection(), std::make_pair(0, 31));
+    const auto stylesAt = [&](int start, int length) {
+        editor().setSelection(start, length);
+        return editor().selectionCharFormat().styles;
+    };
+    EXPECT_EQ(stylesAt(6, 4), FontStyles(FontStyle::Bold));
+    EXPECT_EQ(stylesAt(11, 6), FontStyles(FontStyle::Italic));
+    EXPECT_EQ(stylesAt(0, 5), FontStyles());
+    editor().setSelection(19, 0);
+    EXPECT_EQ(editor().selectionParagraphFormat().alignment, ParagraphAlignment::Center);
+    editor().setSelection(0, 0);
+    EXPECT_EQ(editor().selectionParagraphFormat().alignment, ParagraphAlignment::Left);
+
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(editor().text(), "plain bold italic\r\ncentred line\r\nstra\u00dfe") << "one undo step";
+    EXPECT_EQ(stylesAt(6, 4), FontStyles(FontStyle::Bold));
+
+    editor().setSelection(33, 6);
+    press(QKeySequence("Ctrl+]"));
+    EXPECT_EQ(editor().text(), "plain bold italic\r\ncentred line\r\nSTRA\u00dfE");
+}
+
 TEST_F(EditCommands, CaseCommandsLeaveAReadOnlyDocumentAlone)
 {
     setText("binary", 0, 6);
