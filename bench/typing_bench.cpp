@@ -68,10 +68,10 @@ void settle(int quietMillis = 50)
 }
 
 struct Window {
-    Window()
+    explicit Window(bool wrap = true)
     {
         editor.resize(560, 700);
-        editor.setWordWrap(true);
+        editor.setWordWrap(wrap);
         editor.setText(bigText());
         editor.show();
         bar->resize(1000, 24);
@@ -100,6 +100,13 @@ Window& window()
 {
     // Left for the process exit: widgets must not outlive the application.
     static Window* w = new Window;
+    return *w;
+}
+
+// The same text with word wrap off: one line a paragraph, run on past the window.
+Window& unwrappedWindow()
+{
+    static Window* w = new Window(false);
     return *w;
 }
 
@@ -132,9 +139,8 @@ void checkCounts(benchmark::State& state, Window& w)
 
 // Types one key at `fraction` of the text per iteration, the events it
 // causes (paint, status bar) processed; the time is the process CPU time.
-void typeAt(benchmark::State& state, double fraction)
+void typeAt(benchmark::State& state, double fraction, Window& w = window())
 {
-    Window& w = window();
     const int pos = fraction >= 1 ? w.editor.textLength() : int(w.editor.textLength() * fraction);
     w.editor.setSelection(pos, 0);
     w.editor.ensureCursorVisible();
@@ -162,9 +168,11 @@ void typeAt(benchmark::State& state, double fraction)
 void BM_TypeAtTop(benchmark::State& state) { typeAt(state, 0); }
 void BM_TypeInMiddle(benchmark::State& state) { typeAt(state, 0.5); }
 void BM_TypeAtEnd(benchmark::State& state) { typeAt(state, 1); }
+void BM_TypeAtTopUnwrapped(benchmark::State& state) { typeAt(state, 0, unwrappedWindow()); }
 BENCHMARK(BM_TypeAtTop)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeInMiddle)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAtEnd)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeAtTopUnwrapped)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 
 // Enter at the top: a new paragraph moves every line below it.
 void BM_EnterAtTop(benchmark::State& state)

@@ -176,7 +176,7 @@ bool RichEdit::usesOwnLayout() const
 void RichEdit::chooseLayout()
 {
     QTextDocument* doc = document();
-    const bool own = tracksLines() && RichEditLayout::suits(doc);
+    const bool own = RichEditLayout::suits(doc);
     if (own == usesOwnLayout())
         return;
     const bool pending = m_textChangePending;

@@ -157,6 +157,12 @@ qreal RichEditLayout::width() const
     return document()->pageSize().width();
 }
 
+bool RichEditLayout::unwrapped() const
+{
+    const QTextOption::WrapMode mode = document()->defaultTextOption().wrapMode();
+    return mode == QTextOption::NoWrap || mode == QTextOption::ManualWrap || document()->pageSize().width() < 0;
+}
+
 qreal RichEditLayout::top() const
 {
     return real(rootFrame(document()).top);
@@ -260,6 +266,13 @@ bool RichEditLayout::layBlock(const QTextBlock& block, int number) const
     y = std::max(y, bottom);
     layout->endLayout();
     layout->setPosition(QPointF(real(frame.left), real(slotTop + blockY)));
+    if (unwrapped()) {
+        const qreal right = real(frame.left) + layout->boundingRect().right() + real(totalRight);
+        if (right > m_widest) {
+            m_widest = right;
+            reportSize(kNoChange);
+        }
+    }
 
     const bool changed = m_heights.lines(number) != y;
     m_heights.setLines(number, y);
@@ -287,7 +300,7 @@ const RichEditLayout::FontMeasure& RichEditLayout::fontMeasure(int formatIndex, 
 int RichEditLayout::singleLineHeight(const QTextBlock& block, int number) const
 {
     const QTextDocument* doc = document();
-    if (paintDevice() || doc->pageSize().width() < 0 || !block.isVisible() || block.length() <= 1)
+    if (paintDevice() || !block.isVisible() || block.length() <= 1)
         return -1;
     const QTextBlockFormat format = block.blockFormat();
     if (format.lineHeightType() != QTextBlockFormat::SingleHeight || format.nonBreakableLines())
@@ -320,7 +333,7 @@ int RichEditLayout::singleLineHeight(const QTextBlock& block, int number) const
     const int indent = fixed(format.indent() * doc->indentWidth());
     const int lineWidth = frame.right - frame.left - fixed(format.leftMargin()) - fixed(format.rightMargin()) - indent
                           - std::max(0, fixed(format.textIndent()));
-    if (fixed(width * 1.0625) + fixed(4) >= lineWidth)
+    if (!unwrapped() && fixed(width * 1.0625) + fixed(4) >= lineWidth)
         return -1;
     int y = 0;
     if (number > 0)
@@ -459,6 +472,7 @@ void RichEditLayout::documentChanged(int from, int /*charsRemoved*/, int charsAd
         for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
             b.clearLayout();
         m_measures.clear();
+        m_widest = 0;
         Q_EMIT documentSizeChanged(documentSize());
         Q_EMIT update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
         return;
@@ -501,7 +515,10 @@ void RichEditLayout::documentChanged(int from, int /*charsRemoved*/, int charsAd
 QSizeF RichEditLayout::documentSize() const
 {
     const Frame frame = rootFrame(document());
-    return QSizeF(std::max<qreal>(0, width()), real(qint64(frame.top) + m_heights.lineCount() + frame.bottom));
+    qreal right = std::max<qreal>(0, width());
+    if (unwrapped())
+        right = std::max(right, m_widest + real(frame.bottom));  // the frame's margin on the right as below
+    return QSizeF(right, real(qint64(frame.top) + m_heights.lineCount() + frame.bottom));
 }
 
 QRectF RichEditLayout::frameBoundingRect(QTextFrame* frame) const

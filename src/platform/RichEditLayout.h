@@ -53,6 +53,9 @@ protected:
 
 private:
     qreal width() const;
+    // Lines run on past the width (no word wrap): the widest paragraph seen
+    // so far sets the width of the document.
+    bool unwrapped() const;
     qreal top() const;
     // The top of the paragraph's slot (margins included).
     qreal blockTop(int number) const;
@@ -74,6 +77,7 @@ private:
     // By character format index; the formats of a document never change
     // under their index, only the default font does (a full relayout).
     mutable QHash<int, std::shared_ptr<FontMeasure>> m_measures;
+    mutable qreal m_widest = 0;
     mutable bool m_reportNeeded = false;
     mutable bool m_flushQueued = false;
     mutable qreal m_changedTop = 1e12;

@@ -37,6 +37,8 @@ void RichEdit::restartLineTracking()
     if (!tracksLines()) {
         m_lines.reset(0);
         m_layoutComplete = true;
+        // Without wrapping the lines are the paragraphs, known at once.
+        Q_EMIT lineLayoutCompleted();
         return;
     }
     if (m_lines.paragraphCount() == document()->blockCount())

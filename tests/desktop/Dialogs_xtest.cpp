@@ -144,9 +144,14 @@ TEST_F(DialogsOnDesktop, TheInstallsBoxesStandInFrontOfTheSetupWindow)
         if (looking || !box || !box->isVisible() || (!seen.isEmpty() && seen.last().title == box->windowTitle()))
             return;
         looking = true;
-        waitUntilPlaced(*box);
-        const QList<quint64> stack = stackingOrder();
-        seen.append({box->windowTitle(), !stack.isEmpty() && stack.last() == quint64(box->winId()), transientFor(*box)});
+        // Managed by the window manager: in its stacking list.
+        const quint64 id = box->winId();
+        QList<quint64> stack;
+        waitFor([&] {
+            stack = stackingOrder();
+            return stack.contains(id);
+        });
+        seen.append({box->windowTitle(), !stack.isEmpty() && stack.last() == id, transientFor(*box)});
         screenshot(QStringLiteral("setup-") + box->windowTitle().toLower());
         keys(QStringLiteral("Return"));
         looking = false;

@@ -69,6 +69,26 @@ TEST_F(ViewToggles, ScrollBarToggleLeavesTheCaretAtTheFormerSelectionStart)
     EXPECT_EQ(stored("ScrollBar_Enabled"), 0);
 }
 
+// The Lines panel counts display lines: a word-wrap toggle changes them at once.
+TEST_F(ViewToggles, WordWrapToggleRecountsTheLines)
+{
+    app().resize(400, 300);
+    editor().setText(QString("a paragraph long enough to wrap in a narrow window, and wrap again, and once more ")
+                         .repeated(3)
+                     + "\r\nshort");
+    editor().completeLineLayout();
+    processEvents();
+    const QString wrapped = app().statusBar1().panelText(PanelLines);
+    ASSERT_NE(wrapped, "Lines: 2");
+    press(QKeySequence("Ctrl+W"));
+    processEvents();
+    EXPECT_EQ(app().statusBar1().panelText(PanelLines), "Lines: 2");
+    press(QKeySequence("Ctrl+W"));
+    editor().completeLineLayout();
+    processEvents();
+    EXPECT_EQ(app().statusBar1().panelText(PanelLines), wrapped);
+}
+
 TEST_F(ViewToggles, StoredValuesComeBackAtStartUp)
 {
     press(QKeySequence("Ctrl+W"));

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -116,9 +117,9 @@ TEST(RichEditLayout, PlainAndSimplyFormattedTextsUseIt)
     edit->setText(QStringLiteral("plain again"));
     EXPECT_TRUE(ownLayout(*edit));
 
-    // No word wrap, no paragraph index.
+    // Without word wrap as well.
     edit->setWordWrap(false);
-    EXPECT_FALSE(ownLayout(*edit));
+    EXPECT_TRUE(ownLayout(*edit));
     edit->setWordWrap(true);
     EXPECT_TRUE(ownLayout(*edit));
 
@@ -222,6 +223,45 @@ TEST(RichEditLayout, DrawsAndPlacesAsQtsLayout)
             inked += image.pixel(x, y) != image.pixel(0, 0);
     EXPECT_GT(inked, 2000);
     EXPECT_TRUE(image == qt->grab().toImage());
+}
+
+// Without word wrap lines run on past the window: the same places, the same
+// document width for the horizontal scroll bar, the same hits and carets.
+TEST(RichEditLayout, WithoutWordWrapPlacesAsQtsLayout)
+{
+    auto own = shownEditor();
+    auto qt = shownEditor();
+    for (RichEdit* edit : {own.get(), qt.get()}) {
+        edit->setWordWrap(false);
+        fillFormatted(edit->document());
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(ownLayout(*own));
+    useQtLayout(*qt);
+
+    QAbstractTextDocumentLayout* ownLayout = own->document()->documentLayout();
+    QAbstractTextDocumentLayout* qtLayout = qt->document()->documentLayout();
+    EXPECT_EQ(lineStarts(*own), lineStarts(*qt));
+    for (QTextBlock a = own->document()->begin(), b = qt->document()->begin(); a.isValid(); a = a.next(), b = b.next())
+        EXPECT_EQ(ownLayout->blockBoundingRect(a), qtLayout->blockBoundingRect(b)) << "block " << a.blockNumber();
+    EXPECT_GT(qtLayout->documentSize().width(), kWidth) << "the fixture has lines longer than the window";
+    EXPECT_EQ(ownLayout->documentSize(), qtLayout->documentSize());
+    EXPECT_EQ(own->horizontalScrollBar()->maximum(), qt->horizontalScrollBar()->maximum());
+    for (int y = 0; y < kHeight; y += 9) {
+        for (int x = 0; x < 3 * kWidth; x += 37) {
+            const QPointF point(x, y);
+            EXPECT_EQ(ownLayout->hitTest(point, Qt::FuzzyHit), qtLayout->hitTest(point, Qt::FuzzyHit)) << x << "," << y;
+        }
+    }
+    for (int pos = 0; pos < own->document()->characterCount(); pos += 13) {
+        QTextCursor a(own->document());
+        QTextCursor b(qt->document());
+        a.setPosition(pos);
+        b.setPosition(pos);
+        own->setTextCursor(a);
+        qt->setTextCursor(b);
+        EXPECT_EQ(own->cursorRect(), qt->cursorRect()) << "position " << pos;
+    }
 }
 
 TEST(RichEditLayout, RightToLeftParagraphsStayRightToLeft)
