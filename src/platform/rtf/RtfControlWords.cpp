@@ -41,6 +41,10 @@ constexpr Entry kWords[] = {
     {"shppict", RtfWord::ShpPict, D},
     {"nesttableprops", RtfWord::NestTableProps, D},
     {"footnote", RtfWord::Footnote, D},
+    {"shp", RtfWord::Shp, D},
+    {"shpinst", RtfWord::ShpInst, D},
+    {"shptxt", RtfWord::ShpTxt, D},
+    {"shprslt", RtfWord::ShpRslt, D},
 
     {"info", RtfWord::Skipped, D},
     {"stylesheet", RtfWord::Skipped, D},

@@ -11,6 +11,7 @@ enum class RtfWord {
     // Destinations.
     Rtf, FontTable, ColorTable, Pict, Field, FldInst, FldRslt, PnText, Pn, ListText,
     ListTable, List, ListLevel, ListOverrideTable, ListOverride, Upr, Ud, ShpPict, NestTableProps, Footnote, Skipped,
+    Shp, ShpInst, ShpTxt, ShpRslt,
     // Document and encoding.
     Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
     // Font and colour tables.

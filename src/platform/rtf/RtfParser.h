@@ -38,7 +38,9 @@ constexpr int kMaxHalfPoints = 3276;  // 1638 points, the largest size word proc
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-enum class Dest { Body, Skip, FontTable, ColorTable, Pict, FieldInst, Marker, Pn, ListTable, ListOverride };
+// Shape: a drawing object's properties; no text of its own, but a text box
+// inside it is read.
+enum class Dest { Body, Skip, FontTable, ColorTable, Pict, FieldInst, Marker, Pn, ListTable, ListOverride, Shape };
 enum class VAlign : quint8 { Normal, Sub, Super };
 enum class ListKind : quint8 { None, Bullet, Decimal, UpperAlpha, LowerAlpha, UpperRoman, LowerRoman };
 
@@ -222,6 +224,7 @@ private:
     bool m_ended = false;
     bool m_readsPastEnd = false;
     bool m_inNote = false;
+    bool m_shapeText = false;  // the current drawing object has a text box
     std::vector<GroupState> m_stack;
     int m_overflowDepth = 0;
     bool m_star = false;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <utility>
 
 namespace qp::rtfread {
 
@@ -72,7 +73,7 @@ void RtfParser::readTokens()
         case RtfToken::Type::ControlSymbol: handleSymbol(token.symbol); break;
         case RtfToken::Type::HexByte:
             // Picture data is bare hex digits; an escape there means nothing.
-            if (state().dest != Dest::Skip && state().dest != Dest::Pict)
+            if (state().dest != Dest::Skip && state().dest != Dest::Pict && state().dest != Dest::Shape)
                 m_bytes.append(static_cast<char>(token.symbol));
             break;
         case RtfToken::Type::Text: handleText(token.text); break;
@@ -101,6 +102,7 @@ void RtfParser::handleText(std::string_view text)
 {
     switch (state().dest) {
     case Dest::Skip:
+    case Dest::Shape:
     case Dest::Pn:
     case Dest::ListTable:
     case Dest::ListOverride:
@@ -499,6 +501,26 @@ void RtfParser::handleControlWord(const RtfToken& token)
         if (s.dest == Dest::Body && !m_inNote && m_openNote < 0)
             beginNote();
         setDest(Dest::Skip);
+        break;
+    // A text box's text follows the body with the notes, where the editor,
+    // which places no drawing objects, can show it; what the file offers
+    // instead of the drawing for older readers then goes.
+    case RtfWord::Shp:
+        m_shapeText = false;
+        break;
+    case RtfWord::ShpInst: setDest(s.dest == Dest::Body ? Dest::Shape : Dest::Skip); break;
+    case RtfWord::ShpTxt:
+        if (s.dest == Dest::Shape && !m_inNote && m_openNote < 0) {
+            m_shapeText = true;
+            QString anchor = std::exchange(m_anchorNumber, QString());
+            beginNote();
+            m_anchorNumber = std::move(anchor);
+        }
+        setDest(Dest::Skip);
+        break;
+    case RtfWord::ShpRslt:
+        if (m_shapeText)
+            setDest(Dest::Skip);
         break;
     case RtfWord::Chftn:
         if (s.dest == Dest::Body)
