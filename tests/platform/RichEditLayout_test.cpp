@@ -177,6 +177,20 @@ void fillFormatted(QTextDocument* doc)
     cursor.mergeBlockFormat(spaced);
 }
 
+// The caret at every `step`-th position, placed by both editors.
+void expectSameCarets(RichEdit& own, RichEdit& qt, int step)
+{
+    for (int pos = 0; pos < own.document()->characterCount(); pos += step) {
+        QTextCursor a(own.document());
+        QTextCursor b(qt.document());
+        a.setPosition(pos);
+        b.setPosition(pos);
+        own.setTextCursor(a);
+        qt.setTextCursor(b);
+        EXPECT_EQ(own.cursorRect(), qt.cursorRect()) << "position " << pos;
+    }
+}
+
 TEST(RichEditLayout, DrawsAndPlacesAsQtsLayout)
 {
     auto own = shownEditor();
@@ -204,15 +218,7 @@ TEST(RichEditLayout, DrawsAndPlacesAsQtsLayout)
             EXPECT_EQ(ownLayout->hitTest(point, Qt::ExactHit), qtLayout->hitTest(point, Qt::ExactHit)) << x << "," << y;
         }
     }
-    for (int pos = 0; pos < own->document()->characterCount(); pos += 17) {
-        QTextCursor a(own->document());
-        QTextCursor b(qt->document());
-        a.setPosition(pos);
-        b.setPosition(pos);
-        own->setTextCursor(a);
-        qt->setTextCursor(b);
-        EXPECT_EQ(own->cursorRect(), qt->cursorRect()) << "position " << pos;
-    }
+    expectSameCarets(*own, *qt, 17);
     own->setSelection(20, 150);
     qt->setSelection(20, 150);
     QCoreApplication::processEvents();
@@ -253,15 +259,7 @@ TEST(RichEditLayout, WithoutWordWrapPlacesAsQtsLayout)
             EXPECT_EQ(ownLayout->hitTest(point, Qt::FuzzyHit), qtLayout->hitTest(point, Qt::FuzzyHit)) << x << "," << y;
         }
     }
-    for (int pos = 0; pos < own->document()->characterCount(); pos += 13) {
-        QTextCursor a(own->document());
-        QTextCursor b(qt->document());
-        a.setPosition(pos);
-        b.setPosition(pos);
-        own->setTextCursor(a);
-        qt->setTextCursor(b);
-        EXPECT_EQ(own->cursorRect(), qt->cursorRect()) << "position " << pos;
-    }
+    expectSameCarets(*own, *qt, 13);
 }
 
 TEST(RichEditLayout, RightToLeftParagraphsStayRightToLeft)
