@@ -1,5 +1,7 @@
 #include "platform/FileDialogService.h"
 
+#include "platform/WindowManagement.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -73,6 +75,7 @@ private:
 FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(request.parent, request.title);
+    keepAboveKeptOnTop(dialog);
     // Qt's own dialog, so that the name box can be rewritten on a type change.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(mode);

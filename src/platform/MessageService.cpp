@@ -20,6 +20,7 @@ QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& title, co
                                 QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
 {
     QMessageBox box(icon, title, boxText(text), buttons, dialogParent());
+    keepAboveKeptOnTop(box);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     return QMessageBox::StandardButton(box.exec());

@@ -22,6 +22,7 @@ public:
     PrintChoice choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range) override
     {
         QPrintDialog dialog(&printer, dialogParent());
+        keepAboveKeptOnTop(dialog);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionAvailable);
         if (selectionAvailable)
             dialog.setPrintRange(QAbstractPrintDialog::Selection);
@@ -44,6 +45,7 @@ public:
     void preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override
     {
         QPrintPreviewDialog dialog(&printer, dialogParent());
+        keepAboveKeptOnTop(dialog);
         QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                          [&paint](QPrinter* target) { paint(*target); });
         dialog.exec();
@@ -57,6 +59,7 @@ public:
             return true;
         }
         QPrintDialog dialog(&printer, dialogParent());
+        keepAboveKeptOnTop(dialog);
         return dialog.exec() == QDialog::Accepted;
     }
 };

@@ -6,6 +6,8 @@
 #include <QMenuBar>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace qp {
 
 namespace {
@@ -91,6 +93,16 @@ QWidget* dialogParent()
         }
     }
     return best;
+}
+
+void keepAboveKeptOnTop(QWidget& dialog)
+{
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool keptOnTop = std::any_of(windows.begin(), windows.end(), [&](const QWidget* window) {
+        return window != &dialog && window->isVisible() && window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    });
+    if (keptOnTop)
+        dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
 }
 
 }  // namespace qp

@@ -29,4 +29,9 @@ bool isMenuAttached(const QMainWindow& window);
 // parented to the main window then opens hidden under a modal dialog.
 QWidget* dialogParent();
 
+// A modal dialog opened while another of the program's windows is kept on
+// top (the Setup window at first start) would open under that window, half
+// hidden and blocking it: such a dialog is kept on top as well.
+void keepAboveKeptOnTop(QWidget& dialog);
+
 }  // namespace qp

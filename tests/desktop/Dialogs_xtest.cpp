@@ -4,6 +4,7 @@
 #include "app/Applic.h"
 #include "editing/Window_FindAndReplace.h"
 #include "platform/Registry.h"
+#include "platform/RichEdit.h"
 #include "settings/FirstRun.h"
 #include "settings/Window_FirstRun.h"
 #include "settings/Window_Settings.h"
@@ -169,6 +170,49 @@ TEST_F(DialogsOnDesktop, TheInstallsBoxesStandInFrontOfTheSetupWindow)
         EXPECT_EQ(box.transient, quint64(setup->winId())) << qPrintable(box.title) << " belongs to the Setup window";
     }
     EXPECT_EQ(installedVersion(registry()), QStringLiteral("2.03"));
+}
+
+// The Setup window stays on top while the program is used under it; a box
+// the main window asks for meanwhile must still come in front of it.
+TEST_F(DialogsOnDesktop, ABoxOfTheMainWindowStandsInFrontOfTheSetupWindow)
+{
+    registry().deleteKey(Hive::CurrentUser, settingsRoot());
+    useRealMessageBoxes();
+    startOnDesktop();
+    TForm_FirstRun* setup = app().windows().firstRun;
+    ASSERT_TRUE(waitFor([&] { return setup->isVisible(); }));
+    waitUntilPlaced(*setup);
+    // Into the editor, clear of the Setup window, and a change to ask about.
+    clickAt(editor().viewport()->mapToGlobal(QPoint(8, 8)));
+    ASSERT_TRUE(waitFor([&] { return app().isActiveWindow(); }));
+    keys(QStringLiteral("x"));
+    ASSERT_TRUE(waitFor([&] { return editor().text() == QStringLiteral("x"); }));
+
+    bool seen = false;
+    bool frontmost = false;
+    QTimer look;
+    look.setInterval(100);
+    QObject::connect(&look, &QTimer::timeout, &look, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (seen || !box || !box->isVisible())
+            return;
+        seen = true;
+        const quint64 id = box->winId();
+        QList<quint64> stack;
+        waitFor([&] {
+            stack = stackingOrder();
+            return stack.contains(id);
+        });
+        frontmost = !stack.isEmpty() && stack.last() == id;
+        screenshot(QStringLiteral("save-question-with-setup"));
+        box->reject();
+    });
+    look.start();
+    keys(QStringLiteral("ctrl+n"));
+    ASSERT_TRUE(waitFor([&] { return seen; }, 15000)) << "the save question shows";
+    look.stop();
+    EXPECT_TRUE(frontmost) << "in front of the Setup window";
+    EXPECT_TRUE(setup->isVisible());
 }
 
 }  // namespace
