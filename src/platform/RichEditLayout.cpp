@@ -4,9 +4,11 @@
 #include <QPainter>
 #include <QRawFont>
 #include <QStyle>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QTextList>
 #include <QTimer>
 #include <QtMath>
 
@@ -93,6 +95,15 @@ int simpleIndex(char16_t c)
     return -1;
 }
 
+// A paragraph's indent: its own steps and, in a list, the list's.
+qreal indentSteps(const QTextBlock& block, const QTextBlockFormat& format)
+{
+    qreal steps = format.indent();
+    if (const QTextList* list = block.textList())
+        steps += list->format().indent();
+    return steps;
+}
+
 bool plainBlockFormat(const QTextFormat& format)
 {
     return !format.hasProperty(QTextFormat::BackgroundBrush)
@@ -143,7 +154,7 @@ bool RichEditLayout::suits(const QTextDocument* document)
     const QList<QTextFormat> formats = document->allFormats();
     for (const QTextFormat& format : formats) {
         // The root frame's own format is a frame format; other frames show in childFrames().
-        if (format.isListFormat() || format.isImageFormat() || format.isTableFormat() || format.isTableCellFormat()
+        if (format.isImageFormat() || format.isTableFormat() || format.isTableCellFormat()
             || (format.isCharFormat() && format.objectType() != QTextFormat::NoObject))
             return false;
         if (format.isBlockFormat() && !plainBlockFormat(format))
@@ -205,7 +216,7 @@ bool RichEditLayout::layBlock(const QTextBlock& block, int number) const
         y += fixed(std::max(format.topMargin(), previous.bottomMargin()));
     }
     const Qt::LayoutDirection direction = block.textDirection();
-    const int indent = fixed(format.indent() * doc->indentWidth());
+    const int indent = fixed(indentSteps(block, format) * doc->indentWidth());
     const int totalLeft = fixed(format.leftMargin()) + (direction == Qt::RightToLeft ? 0 : indent);
     const int totalRight = fixed(format.rightMargin()) + (direction == Qt::RightToLeft ? indent : 0);
 
@@ -303,7 +314,7 @@ int RichEditLayout::singleLineHeight(const QTextBlock& block, int number) const
     if (paintDevice() || !block.isVisible() || block.length() <= 1)
         return -1;
     const QTextBlockFormat format = block.blockFormat();
-    if (format.lineHeightType() != QTextBlockFormat::SingleHeight || format.nonBreakableLines())
+    if (format.lineHeightType() != QTextBlockFormat::SingleHeight || format.nonBreakableLines() || block.textList())
         return -1;
     const FontMeasure* first = nullptr;
     qreal width = 0;
@@ -579,6 +590,103 @@ Hit hitBlock(const QTextBlock& block, const QPointF& point, int* position, Qt::H
 
 }  // namespace
 
+namespace {
+
+// A list paragraph's bullet or number, left of its first line (right of it
+// in right-to-left text), in the font at the paragraph's start, as Qt's
+// layout draws it; `selection` when the selection runs through the marker.
+void drawListMarker(QPainter* painter, const QAbstractTextDocumentLayout::PaintContext& context,
+                    const QTextBlock& block, const QTextCharFormat* selection, const QPaintDevice* device)
+{
+    QTextList* list = block.textList();
+    const QTextLayout* layout = block.layout();
+    if (!list || !layout || layout->lineCount() == 0)
+        return;
+    const QTextBlockFormat blockFormat = block.blockFormat();
+    int style = list->format().style();
+    if (blockFormat.hasProperty(QTextFormat::ListStyle))
+        style = blockFormat.intProperty(QTextFormat::ListStyle);
+    const QTextCharFormat charFormat = QTextCursor(block).charFormat();
+    QFont font = charFormat.font();
+    if (device)
+        font = QFont(font, device);
+    const QFontMetrics metrics(font);
+
+    const Qt::LayoutDirection direction = block.textDirection();
+    QPointF at = layout->position().toPoint();
+    const QRectF first = layout->lineAt(0).naturalTextRect();
+    at += first.topLeft().toPoint();
+    if (direction == Qt::RightToLeft)
+        at.rx() += first.width();
+
+    QString label;
+    QSizeF size;
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+    case QTextListFormat::ListLowerAlpha:
+    case QTextListFormat::ListUpperAlpha:
+    case QTextListFormat::ListLowerRoman:
+    case QTextListFormat::ListUpperRoman:
+        label = list->itemText(block);
+        size = QSizeF(metrics.horizontalAdvance(label), metrics.height());
+        break;
+    case QTextListFormat::ListSquare:
+    case QTextListFormat::ListCircle:
+    case QTextListFormat::ListDisc:
+        size = QSizeF(metrics.lineSpacing() / 3, metrics.lineSpacing() / 3);
+        break;
+    default:
+        return;
+    }
+    QRectF box(at, size);
+    qreal gap = metrics.horizontalAdvance(QLatin1Char(' '));
+    if (direction == Qt::LeftToRight)
+        gap = -gap - size.width();
+    box.translate(gap, metrics.height() / 2 - size.height() / 2);
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    if (selection) {
+        painter->setPen(QPen(selection->foreground(), 0));
+        painter->fillRect(box, selection->background());
+    } else {
+        QBrush ink = charFormat.foreground();
+        if (ink == Qt::NoBrush)
+            ink = context.palette.text();
+        painter->setPen(QPen(ink, 0));
+    }
+    const QBrush text = context.palette.brush(QPalette::Text);
+    switch (style) {
+    case QTextListFormat::ListSquare: painter->fillRect(box, text); break;
+    case QTextListFormat::ListCircle:
+        painter->setPen(QPen(text, 0));
+        painter->drawEllipse(box.translated(0.5, 0.5));
+        break;
+    case QTextListFormat::ListDisc:
+        painter->setBrush(text);
+        painter->setPen(Qt::NoPen);
+        painter->drawEllipse(box);
+        break;
+    default: {
+        QTextLayout number(label, font, const_cast<QPaintDevice*>(device));
+        number.setCacheEnabled(true);
+        QTextOption option(Qt::AlignLeft | Qt::AlignAbsolute);
+        option.setTextDirection(direction);
+        number.setTextOption(option);
+        number.beginLayout();
+        QTextLine line = number.createLine();
+        if (line.isValid())
+            line.setLeadingIncluded(true);
+        number.endLayout();
+        number.draw(painter, QPointF(box.left(), at.y()));
+        break;
+    }
+    }
+    painter->restore();
+}
+
+}  // namespace
+
 int RichEditLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
 {
     const QTextDocument* doc = document();
@@ -638,9 +746,12 @@ void RichEditLayout::draw(QPainter* painter, const PaintContext& context)
         const int start = block.position();
         const int length = block.length();
         QList<QTextLayout::FormatRange> selections;
+        const QTextCharFormat* markerSelection = nullptr;
         for (const Selection& range : context.selections) {
             const int selStart = range.cursor.selectionStart() - start;
             const int selEnd = range.cursor.selectionEnd() - start;
+            if (selStart < 0 && selEnd >= 1)
+                markerSelection = &range.format;
             if (selStart < length && selEnd > 0 && selEnd > selStart) {
                 selections.append({selStart, selEnd - selStart, range.format});
             } else if (!range.cursor.hasSelection() && range.format.hasProperty(QTextFormat::FullWidthSelection)
@@ -652,6 +763,8 @@ void RichEditLayout::draw(QPainter* painter, const PaintContext& context)
                 selections.append(o);
             }
         }
+        if (block.textList())
+            drawListMarker(painter, context, block, markerSelection, paintDevice());
         layout->draw(painter, QPointF(), selections, clip);
         int cursor = context.cursorPosition;
         const bool preedit = cursor < -1 && !layout->preeditAreaText().isEmpty();

@@ -18,6 +18,7 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextLayout>
+#include <QTextList>
 
 #include <gtest/gtest.h>
 
@@ -109,13 +110,11 @@ TEST(RichEditLayout, PlainAndSimplyFormattedTextsUseIt)
     edit->setText(QStringLiteral("one\r\ntwo"));
     EXPECT_TRUE(ownLayout(*edit));
 
-    // A list needs Qt's layout, which stays until the document is replaced.
+    // Lists too; a table needs Qt's layout, which stays until the document is replaced.
     QTextCursor cursor(edit->document());
     cursor.createList(QTextListFormat::ListDisc);
-    EXPECT_FALSE(ownLayout(*edit));
-    EXPECT_EQ(edit->lineCount(), 2);
-    edit->setText(QStringLiteral("plain again"));
     EXPECT_TRUE(ownLayout(*edit));
+    EXPECT_EQ(edit->lineCount(), 2);
 
     // Without word wrap as well.
     edit->setWordWrap(false);
@@ -126,6 +125,8 @@ TEST(RichEditLayout, PlainAndSimplyFormattedTextsUseIt)
     cursor = QTextCursor(edit->document());
     cursor.insertTable(2, 2);
     EXPECT_FALSE(ownLayout(*edit));
+    edit->setText(QStringLiteral("plain again"));
+    EXPECT_TRUE(ownLayout(*edit));
 }
 
 // Formats this layout draws itself, each compared with Qt's layout pixel by
@@ -229,6 +230,61 @@ TEST(RichEditLayout, DrawsAndPlacesAsQtsLayout)
             inked += image.pixel(x, y) != image.pixel(0, 0);
     EXPECT_GT(inked, 2000);
     EXPECT_TRUE(image == qt->grab().toImage());
+}
+
+// Bullets and numbers of every style, nested and in a bigger font, drawn and
+// placed as Qt's layout does, also under a selection that runs through them.
+TEST(RichEditLayout, ListsDrawAndPlaceAsQtsLayout)
+{
+    auto own = shownEditor();
+    auto qt = shownEditor();
+    for (RichEdit* edit : {own.get(), qt.get()}) {
+        QTextCursor cursor(edit->document());
+        cursor.insertText(QStringLiteral("Before the lists"));
+        const QTextListFormat::Style styles[] = {QTextListFormat::ListDisc,       QTextListFormat::ListCircle,
+                                                 QTextListFormat::ListSquare,     QTextListFormat::ListDecimal,
+                                                 QTextListFormat::ListLowerAlpha, QTextListFormat::ListUpperRoman};
+        int level = 1;
+        for (const QTextListFormat::Style style : styles) {
+            QTextListFormat format;
+            format.setStyle(style);
+            format.setIndent(level);
+            level = level % 3 + 1;
+            cursor.insertBlock();
+            QTextList* list = cursor.createList(format);
+            for (int item = 0; item < 3; ++item) {
+                if (item > 0) {
+                    cursor.insertBlock();
+                    list->add(cursor.block());
+                }
+                cursor.insertText(QStringLiteral("item %1 of a list that runs long enough to wrap over the edge").arg(item));
+            }
+        }
+        QTextCharFormat big;
+        big.setFontPointSize(18);
+        cursor.setPosition(edit->document()->findBlockByNumber(4).position());
+        cursor.setPosition(edit->document()->findBlockByNumber(4).position() + 4, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(big);
+        cursor.insertBlock(QTextBlockFormat());
+        cursor.insertText(QStringLiteral("After the lists"));
+        edit->setSelection(10, 200);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(ownLayout(*own));
+    useQtLayout(*qt);
+
+    EXPECT_EQ(lineStarts(*own), lineStarts(*qt));
+    QAbstractTextDocumentLayout* ownLayout = own->document()->documentLayout();
+    QAbstractTextDocumentLayout* qtLayout = qt->document()->documentLayout();
+    for (QTextBlock a = own->document()->begin(), b = qt->document()->begin(); a.isValid(); a = a.next(), b = b.next())
+        EXPECT_EQ(ownLayout->blockBoundingRect(a), qtLayout->blockBoundingRect(b)) << "block " << a.blockNumber();
+    expectSameCarets(*own, *qt, 11);
+    for (const int scroll : {0, 150}) {
+        for (RichEdit* edit : {own.get(), qt.get()})
+            edit->verticalScrollBar()->setValue(scroll);
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(own->grab().toImage() == qt->grab().toImage()) << "scrolled " << scroll;
+    }
 }
 
 // Without word wrap lines run on past the window: the same places, the same
