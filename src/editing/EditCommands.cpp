@@ -38,9 +38,9 @@ void convertSelection(RichEdit& editor, const std::function<QString(const QStrin
     const QString result = conversion(text);
     if (result == text)
         return;
-    // Character for character where it can, so that the formatting of the
-    // words and paragraphs stays; a conversion that changes the length
-    // (German sharp s to SS) replaces the text as a whole.
+    // Character for character, so that the formatting of the words and
+    // paragraphs stays; a result that does not line up with the selection
+    // replaces it as a whole.
     if (result.size() == text.size() && text.size() == length && editor.changeSelectedCharacters(result)) {
         editor.ensureCursorVisible();
         return;

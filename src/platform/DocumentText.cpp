@@ -36,9 +36,8 @@ bool isSeparator(QChar c)
     return c == QChar::ParagraphSeparator || c == QChar(0xfdd0) || c == QChar(0xfdd1);
 }
 
-bool hasLists(const QTextDocument& doc)
+bool hasLists(const QList<QTextFormat>& formats)
 {
-    const QList<QTextFormat> formats = doc.allFormats();
     return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) { return f.isListFormat(); });
 }
 
@@ -75,10 +74,11 @@ QString plainTextOf(const QTextDocument& doc, int from, int to)
     text.reserve(to - from);
     // Without lists or tables the stored text is the plain text but for the
     // separators, and pictures are the only objects.
-    if (doc.rootFrame()->childFrames().isEmpty() && !hasLists(doc)) {
+    const QList<QTextFormat> formats = doc.allFormats();
+    if (doc.rootFrame()->childFrames().isEmpty() && !hasLists(formats)) {
         const int last = doc.characterCount() - 1;
         forEachTextRun(doc, from, to, [&](int position, QStringView run, int formatIndex) {
-            if (run.contains(QChar::ObjectReplacementCharacter) && doc.allFormats().at(formatIndex).isImageFormat())
+            if (run.contains(QChar::ObjectReplacementCharacter) && formats.at(formatIndex).isImageFormat())
                 return;
             const qsizetype at = text.size();
             text += run;

@@ -290,7 +290,7 @@ bool RichEditLayout::layBlock(const QTextBlock& block, int number) const
     return changed;
 }
 
-const RichEditLayout::FontMeasure& RichEditLayout::fontMeasure(int formatIndex, const QTextCharFormat& format) const
+RichEditLayout::FontMeasure& RichEditLayout::fontMeasure(int formatIndex, const QTextCharFormat& format) const
 {
     std::shared_ptr<FontMeasure>& slot = m_measures[formatIndex];
     if (!slot) {
@@ -320,7 +320,7 @@ int RichEditLayout::singleLineHeight(const QTextBlock& block, int number) const
     qreal width = 0;
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        auto& measure = const_cast<FontMeasure&>(fontMeasure(fragment.charFormatIndex(), fragment.charFormat()));
+        FontMeasure& measure = fontMeasure(fragment.charFormatIndex(), fragment.charFormat());
         if (!measure.usable)
             return -1;
         if (!first)
@@ -341,7 +341,7 @@ int RichEditLayout::singleLineHeight(const QTextBlock& block, int number) const
     // Kerning and rounding move a shaped width by far less than the margin
     // kept here; a paragraph near the edge is laid out for real.
     const Frame frame = rootFrame(doc);
-    const int indent = fixed(format.indent() * doc->indentWidth());
+    const int indent = fixed(indentSteps(block, format) * doc->indentWidth());
     const int lineWidth = frame.right - frame.left - fixed(format.leftMargin()) - fixed(format.rightMargin()) - indent
                           - std::max(0, fixed(format.textIndent()));
     if (!unwrapped() && fixed(width * 1.0625) + fixed(4) >= lineWidth)
@@ -369,12 +369,10 @@ int RichEditLayout::displayLines(const QTextBlock& block) const
         return 1;  // measured as one line, not laid out yet
     const int height = singleLineHeight(block, number);
     if (height >= 0) {
-        if (m_heights.lines(number) != height) {
-            m_heights.setLines(number, height);
+        const bool changed = m_heights.lines(number) != height;
+        m_heights.setLines(number, height);
+        if (changed)
             reportSize(blockTop(number));
-        } else {
-            m_heights.setLines(number, height);
-        }
         return 1;
     }
     ensureLaidOut(block);
@@ -587,10 +585,6 @@ Hit hitBlock(const QTextBlock& block, const QPointF& point, int* position, Qt::H
     *position += offset;
     return hit;
 }
-
-}  // namespace
-
-namespace {
 
 // A list paragraph's bullet or number, left of its first line (right of it
 // in right-to-left text), in the font at the paragraph's start, as Qt's

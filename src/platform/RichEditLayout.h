@@ -67,7 +67,7 @@ private:
     // of one font's metrics, or -1 when that cannot be told without a layout.
     int singleLineHeight(const QTextBlock& block, int number) const;
     struct FontMeasure;
-    const FontMeasure& fontMeasure(int formatIndex, const QTextCharFormat& format) const;
+    FontMeasure& fontMeasure(int formatIndex, const QTextCharFormat& format) const;
     QTextBlock blockAtY(qreal y) const;
     void reportSize(qreal changedTop) const;
     void flushReport() const;

@@ -23,6 +23,16 @@ constexpr int kSliceMillis = 8;
 constexpr int kSliceBlocks = 256;
 constexpr int kSliceChars = 32 * 1024;
 
+int laidOutLines(QAbstractTextDocumentLayout& layout, const QTextBlock& block)
+{
+    const QTextLayout* textLayout = block.layout();
+    if (!textLayout || textLayout->lineCount() == 0) {
+        layout.blockBoundingRect(block);
+        textLayout = block.layout();
+    }
+    return textLayout ? textLayout->lineCount() : 1;
+}
+
 }  // namespace
 
 bool RichEdit::tracksLines() const
@@ -118,25 +128,14 @@ void RichEdit::layoutSlice()
             last = last.next();
             chars += last.length();
         }
-        if (own) {
-            for (int n = first;; ++n, block = block.next()) {
-                m_lines.setLines(n, own->displayLines(block));
-                if (block == last)
-                    break;
-            }
-        } else {
-            // Qt's layout lays out everything up to `last` that is not laid out yet.
+        // Qt's layout lays out everything up to `last` that is not laid out
+        // yet; the paragraph-index layout measures or lays out each one asked for.
+        if (!own)
             layout->blockBoundingRect(last);
-            for (int n = first;; ++n, block = block.next()) {
-                const QTextLayout* textLayout = block.layout();
-                if (!textLayout || textLayout->lineCount() == 0) {
-                    layout->blockBoundingRect(block);
-                    textLayout = block.layout();
-                }
-                m_lines.setLines(n, textLayout ? textLayout->lineCount() : 1);
-                if (block == last)
-                    break;
-            }
+        for (int n = first;; ++n, block = block.next()) {
+            m_lines.setLines(n, own ? own->displayLines(block) : laidOutLines(*layout, block));
+            if (block == last)
+                break;
         }
         if (clock.elapsed() >= kSliceMillis)
             break;

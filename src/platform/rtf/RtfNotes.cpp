@@ -5,7 +5,8 @@
 #include <QTextList>
 
 // Footnotes and endnotes: each anchor shows its number, and the notes follow
-// the body, after an empty paragraph, each starting with its number.
+// the body, after an empty paragraph, each starting with its number. Text
+// boxes' text goes the same way, in its place among the notes, unnumbered.
 
 namespace qp::rtfread {
 
