@@ -8,8 +8,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace qp {
 
@@ -99,6 +102,22 @@ FileListControls buildFileListDialog(QDialog& dialog, std::initializer_list<QPus
     main->activate();
     dialog.setFixedSize(dialog.sizeHint().expandedTo(QSize(225, 269)));
     return controls;
+}
+
+int currentSlotOf(const QListWidget& list)
+{
+    return std::clamp(list.currentRow() + 1, 1, FileListSlotCount);
+}
+
+void connectSlotMenu(QListWidget& list, QMenu& menu, QAction& showFullPath, const FileSlots& slots)
+{
+    QObject::connect(&list, &QWidget::customContextMenuRequested, &list, [&](const QPoint& at) {
+        if (QListWidgetItem* item = list.itemAt(at))
+            list.setCurrentItem(item);
+        showFullPath.setEnabled(slotUsed(slots[currentSlotOf(list) - 1]));
+        menu.popup(list.viewport()->mapToGlobal(at));
+    });
+    QObject::connect(&menu, &QMenu::aboutToHide, &list, [&showFullPath] { showFullPath.setEnabled(true); });
 }
 
 void fillDisplayList(QListWidget& list, const FileSlots& slots)

@@ -6,9 +6,11 @@
 #include <array>
 #include <functional>
 
+class QAction;
 class QCheckBox;
 class QDialog;
 class QListWidget;
+class QMenu;
 class QPushButton;
 
 namespace qp {
@@ -81,6 +83,13 @@ FileListControls buildFileListDialog(QDialog& dialog, std::initializer_list<QPus
 
 // The display list: line i shows the file-name part of slot i.
 void fillDisplayList(QListWidget& list, const FileSlots& slots);
+
+// The slot (1 to 12) of the display list's current line; the first when none is.
+int currentSlotOf(const QListWidget& list);
+
+// The display list's pop-up menu: a right click first selects the line under
+// it, and Show Full Path is offered only while that line's slot is used.
+void connectSlotMenu(QListWidget& list, QMenu& menu, QAction& showFullPath, const FileSlots& slots);
 
 inline const QString CannotOpenMessage =
     QStringLiteral("This file can not be opened. Possible reasons are:\rThe file is renamed, deleted or moved.");

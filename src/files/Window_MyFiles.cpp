@@ -86,13 +86,7 @@ void TForm_MyFiles::buildControls()
         if (slotUsed(current()))
             run(&TForm_MyFiles::openSlot);
     });
-    connect(ListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (QListWidgetItem* item = ListBox1->itemAt(at))
-            ListBox1->setCurrentItem(item);
-        m_showFullPath->setEnabled(slotUsed(current()));
-        PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(at));
-    });
-    connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { m_showFullPath->setEnabled(true); });
+    connectSlotMenu(*ListBox1, *PopupMenu1, *m_showFullPath, m_slots);
 }
 
 void TForm_MyFiles::run(void (TForm_MyFiles::*command)())
@@ -102,7 +96,7 @@ void TForm_MyFiles::run(void (TForm_MyFiles::*command)())
 
 int TForm_MyFiles::currentSlot() const
 {
-    return std::clamp(ListBox1->currentRow() + 1, 1, FileListSlotCount);
+    return currentSlotOf(*ListBox1);
 }
 
 void TForm_MyFiles::updateButtons()

@@ -70,13 +70,7 @@ void TForm_RecentFiles::buildControls()
         if (slotUsed(m_slots[currentSlot() - 1]))
             run(&TForm_RecentFiles::openSlot);
     });
-    connect(ListBox1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (QListWidgetItem* item = ListBox1->itemAt(at))
-            ListBox1->setCurrentItem(item);
-        m_showFullPath->setEnabled(slotUsed(m_slots[currentSlot() - 1]));
-        PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(at));
-    });
-    connect(PopupMenu1, &QMenu::aboutToHide, this, [this] { m_showFullPath->setEnabled(true); });
+    connectSlotMenu(*ListBox1, *PopupMenu1, *m_showFullPath, m_slots);
 }
 
 void TForm_RecentFiles::run(void (TForm_RecentFiles::*command)())
@@ -86,7 +80,7 @@ void TForm_RecentFiles::run(void (TForm_RecentFiles::*command)())
 
 int TForm_RecentFiles::currentSlot() const
 {
-    return std::clamp(ListBox1->currentRow() + 1, 1, FileListSlotCount);
+    return currentSlotOf(*ListBox1);
 }
 
 void TForm_RecentFiles::updateButtons()
