@@ -1,5 +1,5 @@
 // Saving a 10 MB document and loading it again, in both file formats.
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include "BenchText.h"
 

@@ -3,7 +3,7 @@
 #include "BenchText.h"
 
 #include "editing/Window_GoToLine.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QCoreApplication>
 

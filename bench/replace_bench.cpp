@@ -3,14 +3,14 @@
 #include "app/Applic.h"
 #include "app/Quillpress.h"
 #include "editing/Window_FindAndReplace.h"
+#include "editor/RichEdit.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
 #include "platform/PrintDialogService.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
 #include "platform/SystemServices.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The editor control on big documents: loading 10 MB of plain text, and the
 // position and line look-ups every status-bar refresh and search makes.
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Reading and writing a 5 MB RTF document of mixed formatting, against
 // loading the same text as plain text and against inserting the same
 // formatted runs with no parsing.
-#include "platform/rtf/RtfReader.h"
-#include "platform/rtf/RtfWriter.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 // and the panel refresh add to each keystroke, and that the kept counts stay
 // equal to a full count.
 #include "editing/Tools_Statusbar.h"
-#include "platform/DocumentStatistics.h"
-#include "platform/RichEdit.h"
+#include "editor/DocumentStatistics.h"
+#include "editor/RichEdit.h"
 
 #include "BenchText.h"
 

@@ -5,8 +5,8 @@
 // against a full recount.
 #include "editing/EditCommands.h"
 #include "editing/Tools_Statusbar.h"
-#include "platform/DocumentStatistics.h"
-#include "platform/RichEdit.h"
+#include "editor/DocumentStatistics.h"
+#include "editor/RichEdit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>

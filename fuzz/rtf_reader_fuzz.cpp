@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the RTF reader, and what it read to the writer:
 // neither may crash, hang, leak or touch memory it does not own.
-#include "platform/rtf/RtfReader.h"
-#include "platform/rtf/RtfWriter.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -4,10 +4,10 @@
 #include "platform/MessageService.h"
 #include "platform/Paths.h"
 #include "platform/PrintDialogService.h"
-#include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
 #include "platform/SystemServices.h"
+#include "store/Registry.h"
 
 #include <QApplication>
 

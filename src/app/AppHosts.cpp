@@ -13,7 +13,6 @@
 #include "files/Tools_FileLists.h"
 #include "format/Tools_Format.h"
 #include "help/HelpCommands.h"
-#include "platform/Registry.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
 #include "platform/SystemServices.h"
@@ -21,6 +20,7 @@
 #include "print/Window_PrintOptions.h"
 #include "settings/FirstRun.h"
 #include "settings/Window_Settings.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QDir>

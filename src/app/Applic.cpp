@@ -2,6 +2,7 @@
 
 #include "app/AppHosts.h"
 #include "app/CommandDispatch.h"
+#include "app/Tools_Other.h"
 #include "app/document/Converters.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
@@ -10,20 +11,19 @@
 #include "editing/StandardCommands.h"
 #include "editing/Tools_Statusbar.h"
 #include "editing/ViewCommands.h"
+#include "editor/DocumentStatistics.h"
+#include "editor/RichEdit.h"
 #include "files/Window_RecentFiles.h"
 #include "help/Window_About.h"
-#include "platform/DocumentStatistics.h"
-#include "settings/Window_Settings.h"
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
-#include "app/Tools_Other.h"
+#include "platform/WindowManagement.h"
 #include "settings/FirstRun.h"
 #include "settings/Window_FirstRun.h"
-#include "platform/WindowManagement.h"
+#include "settings/Window_Settings.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "app/CommandDispatch.h"
 
 #include "app/Applic.h"
+#include "editor/RichEdit.h"
 #include "platform/KeyboardLayout.h"
-#include "platform/RichEdit.h"
 
 #include <QAbstractButton>
 #include <QAction>

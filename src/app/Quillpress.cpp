@@ -1,8 +1,8 @@
 #include "app/Quillpress.h"
 
+#include "app/AppHosts.h"
 #include "app/Applic.h"
 #include "app/Global.h"
-#include "app/AppHosts.h"
 #include "editing/Window_EditAutoWords.h"
 #include "editing/Window_FindAndReplace.h"
 #include "editing/Window_GoToLine.h"
@@ -15,11 +15,11 @@
 #include "help/Window_Shortcuts.h"
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
-#include "platform/Registry.h"
 #include "platform/Services.h"
 #include "print/Window_PrintOptions.h"
 #include "settings/Window_FirstRun.h"
 #include "settings/Window_Settings.h"
+#include "store/Registry.h"
 
 #include <QGuiApplication>
 

@@ -1,10 +1,10 @@
 #include "editing/AutoWordList.h"
 
 #include "editing/EditCommands.h"
+#include "editor/PlainText.h"
+#include "editor/RichEdit.h"
 #include "platform/Errors.h"
-#include "platform/PlainText.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>

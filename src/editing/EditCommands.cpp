@@ -1,7 +1,7 @@
 #include "editing/EditCommands.h"
 
 #include "editing/Tools_Editor.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "settings/DateTimePatterns.h"
 #include "settings/Settings.h"
 

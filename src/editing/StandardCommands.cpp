@@ -1,6 +1,6 @@
 #include "editing/StandardCommands.h"
 
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QApplication>
 #include <QClipboard>

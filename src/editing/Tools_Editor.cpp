@@ -1,6 +1,6 @@
 #include "editing/Tools_Editor.h"
 
-#include "platform/PlainText.h"
+#include "editor/PlainText.h"
 
 #include <QLocale>
 

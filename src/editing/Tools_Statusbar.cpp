@@ -1,7 +1,7 @@
 #include "editing/Tools_Statusbar.h"
 
-#include "platform/DocumentStatistics.h"
-#include "platform/RichEdit.h"
+#include "editor/DocumentStatistics.h"
+#include "editor/RichEdit.h"
 
 #include <QLabel>
 #include <QMouseEvent>

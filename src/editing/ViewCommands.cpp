@@ -1,8 +1,8 @@
 #include "editing/ViewCommands.h"
 
 #include "editing/Tools_Statusbar.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
+#include "store/Registry.h"
 
 namespace qp {
 

@@ -1,7 +1,7 @@
 #include "editing/Window_EditAutoWords.h"
 
+#include "editor/PlainText.h"
 #include "platform/Errors.h"
-#include "platform/PlainText.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,9 +1,9 @@
 #include "editing/Window_FindAndReplace.h"
 
 #include "editing/Tools_Search.h"
-#include "platform/DialogPosition.h"
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
+#include "store/DialogPosition.h"
 
 #include <QApplication>
 #include <QCheckBox>

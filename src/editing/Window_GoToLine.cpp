@@ -1,9 +1,9 @@
 #include "editing/Window_GoToLine.h"
 
 #include "editing/EditingDialogHost.h"
-#include "platform/DialogPosition.h"
+#include "editor/RichEdit.h"
 #include "platform/Errors.h"
-#include "platform/RichEdit.h"
+#include "store/DialogPosition.h"
 
 #include <QCheckBox>
 #include <QComboBox>

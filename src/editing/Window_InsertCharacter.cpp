@@ -2,9 +2,9 @@
 
 #include "editing/EditCommands.h"
 #include "editing/EditingDialogHost.h"
-#include "platform/DialogPosition.h"
-#include "platform/PlainText.h"
-#include "platform/RichEdit.h"
+#include "editor/PlainText.h"
+#include "editor/RichEdit.h"
+#include "store/DialogPosition.h"
 
 #include <QHBoxLayout>
 #include <QListWidget>

@@ -1,7 +1,7 @@
 #include "files/Tools_FileLists.h"
 
 #include "platform/Errors.h"
-#include "platform/Registry.h"
+#include "store/Registry.h"
 
 #include <QCheckBox>
 #include <QDialog>

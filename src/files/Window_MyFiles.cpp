@@ -1,9 +1,9 @@
 #include "files/Window_MyFiles.h"
 
-#include "platform/DialogPosition.h"
 #include "platform/Errors.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
+#include "store/DialogPosition.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "files/Window_RecentFiles.h"
 
-#include "platform/DialogPosition.h"
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
+#include "store/DialogPosition.h"
 
 #include <QAction>
 #include <QCheckBox>

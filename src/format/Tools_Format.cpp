@@ -2,7 +2,7 @@
 
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
-#include "platform/Registry.h"
+#include "store/Registry.h"
 
 #include <QGuiApplication>
 #include <QPalette>

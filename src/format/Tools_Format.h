@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QRect>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "format/Window_TextSpecifications.h"
 
-#include "platform/DialogPosition.h"
 #include "platform/Fonts.h"
 #include "platform/MessageService.h"
+#include "store/DialogPosition.h"
 
 #include <QApplication>
 #include <QCheckBox>

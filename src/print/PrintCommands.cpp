@@ -1,9 +1,9 @@
 #include "print/PrintCommands.h"
 
+#include "editor/RichEdit.h"
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
 #include "platform/PrintDialogService.h"
-#include "platform/RichEdit.h"
 #include "print/Window_PrintOptions.h"
 #include "settings/DateTimePatterns.h"
 #include "settings/Settings.h"

@@ -1,6 +1,6 @@
 #include "print/Window_PrintOptions.h"
 
-#include "platform/Registry.h"
+#include "store/Registry.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "settings/FirstRun.h"
 
 #include "platform/MessageService.h"
-#include "platform/Registry.h"
 #include "settings/Settings.h"
+#include "store/Registry.h"
 
 #include <exception>
 

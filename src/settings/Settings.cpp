@@ -1,7 +1,7 @@
 #include "settings/Settings.h"
 
 #include "platform/Errors.h"
-#include "platform/Registry.h"
+#include "store/Registry.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "app/Applic.h"
 #include "app/CommandDispatch.h"
 #include "app/window/EditorColumn.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "platform/WindowManagement.h"
 
 #include <QAction>

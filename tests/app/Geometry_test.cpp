@@ -5,9 +5,9 @@
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/Tools_Statusbar.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "platform/WindowManagement.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/Applic.h"
 #include "app/Commands.h"
 #include "app/document/Tools_File.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QAction>
 #include <QDir>

@@ -4,9 +4,9 @@
 
 #include "app/Applic.h"
 #include "app/Commands.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "settings/Window_FirstRun.h"
+#include "store/Registry.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,8 +3,8 @@
 #include "support/AppFixture.h"
 
 #include "app/Applic.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QDialog>
 #include <QDir>

@@ -4,8 +4,8 @@
 
 #include "app/Applic.h"
 #include "editing/Tools_Statusbar.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,11 +3,11 @@
 
 #include "app/Applic.h"
 #include "editing/Window_FindAndReplace.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "settings/FirstRun.h"
 #include "settings/Window_FirstRun.h"
 #include "settings/Window_Settings.h"
+#include "store/Registry.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

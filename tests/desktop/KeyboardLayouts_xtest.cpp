@@ -4,7 +4,7 @@
 
 #include "app/Applic.h"
 #include "app/CommandDispatch.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 #include "desktop/DesktopFixture.h"
 
 #include "app/Applic.h"
-#include "platform/Registry.h"
+#include "store/Registry.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -3,7 +3,7 @@
 #include "desktop/DesktopFixture.h"
 
 #include "app/Applic.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "settings/Settings.h"
 
 #include <QAction>

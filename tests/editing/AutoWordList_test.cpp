@@ -5,9 +5,9 @@
 #include "app/Applic.h"
 #include "editing/AutoWordList.h"
 #include "editing/Window_EditAutoWords.h"
+#include "editor/RichEdit.h"
 #include "settings/Window_FirstRun.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QAbstractItemView>
 #include <QAction>

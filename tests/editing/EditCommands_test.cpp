@@ -5,7 +5,7 @@
 #include "app/Applic.h"
 #include "editing/EditCommands.h"
 #include "editing/Tools_Editor.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QApplication>
 #include <QClipboard>

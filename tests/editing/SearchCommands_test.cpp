@@ -5,7 +5,7 @@
 #include "app/Applic.h"
 #include "editing/Tools_Statusbar.h"
 #include "editing/Window_FindAndReplace.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,8 +4,8 @@
 
 #include "support/Fakes.h"
 
+#include "editor/RichEdit.h"
 #include "platform/Errors.h"
-#include "platform/RichEdit.h"
 
 #include <QTextCharFormat>
 #include <QTextCursor>

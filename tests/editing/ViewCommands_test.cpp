@@ -5,8 +5,8 @@
 #include "app/Applic.h"
 #include "app/window/EditorColumn.h"
 #include "editing/Tools_Statusbar.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QAction>
 

@@ -4,7 +4,7 @@
 
 #include "app/Applic.h"
 #include "editing/Window_GoToLine.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 
 #include "app/Applic.h"
 #include "editing/Window_InsertCharacter.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QListWidget>
 #include <QPushButton>

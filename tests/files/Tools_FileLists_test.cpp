@@ -2,7 +2,7 @@
 // file-name part and the stored form.
 #include "files/Tools_FileLists.h"
 
-#include "platform/Registry.h"
+#include "store/Registry.h"
 
 #include <QTemporaryDir>
 

@@ -4,9 +4,9 @@
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
+#include "editor/RichEdit.h"
 #include "files/Window_MyFiles.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QListWidget>
 #include <QPushButton>

@@ -5,9 +5,9 @@
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
+#include "editor/RichEdit.h"
 #include "format/Tools_Format.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QApplication>
 #include <QPalette>

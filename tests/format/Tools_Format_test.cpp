@@ -4,9 +4,9 @@
 
 #include "support/Fakes.h"
 
+#include "editor/RichEdit.h"
 #include "platform/Errors.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -6,8 +6,8 @@
 #include "support/AppFixture.h"
 
 #include "app/Applic.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

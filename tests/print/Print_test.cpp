@@ -6,10 +6,10 @@
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "print/PrintCommands.h"
 #include "print/Window_PrintOptions.h"
+#include "store/Registry.h"
 
 #include <QAction>
 #include <QCheckBox>

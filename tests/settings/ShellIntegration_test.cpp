@@ -2,8 +2,8 @@
 
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
-#include "platform/Registry.h"
 #include "settings/Settings.h"
+#include "store/Registry.h"
 
 #include <QTemporaryDir>
 

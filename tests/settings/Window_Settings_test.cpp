@@ -3,7 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
-#include "platform/Registry.h"
+#include "store/Registry.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,9 +2,9 @@
 
 #include "app/Applic.h"
 #include "app/Quillpress.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 #include "platform/Services.h"
+#include "store/Registry.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,10 +1,10 @@
 // quillpress-convert IN OUT: converts between .rtf and .txt (chosen by OUT's
 // extension) with the codecs the editor uses, so a batch of files can be
 // moved between the formats exactly as the program would load and save them.
-#include "platform/DocumentText.h"
-#include "platform/PlainText.h"
-#include "platform/rtf/RtfReader.h"
-#include "platform/rtf/RtfWriter.h"
+#include "editor/DocumentText.h"
+#include "editor/PlainText.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QFile>

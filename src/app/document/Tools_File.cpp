@@ -2,16 +2,16 @@
 
 #include "app/Applic.h"
 #include "app/document/Converters.h"
+#include "editor/RichEdit.h"
 #include "format/Tools_Format.h"
 #include "platform/Errors.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
 #include "platform/SystemServices.h"
 #include "settings/DateTimePatterns.h"
+#include "store/Registry.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "app/window/EditorColumn.h"
 
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QContextMenuEvent>
 #include <QMouseEvent>

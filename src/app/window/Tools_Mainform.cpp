@@ -2,12 +2,12 @@
 
 #include "app/Applic.h"
 #include "app/window/EditorColumn.h"
+#include "editor/RichEdit.h"
 #include "platform/Errors.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
 #include "platform/Services.h"
 #include "platform/SystemServices.h"
 #include "platform/WindowManagement.h"
+#include "store/Registry.h"
 
 #include <QAction>
 

@@ -4,8 +4,8 @@
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
-#include "platform/Registry.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
+#include "store/Registry.h"
 
 #include <QFile>
 #include <QFileInfo>

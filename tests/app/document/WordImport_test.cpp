@@ -6,7 +6,7 @@
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
-#include "platform/RichEdit.h"
+#include "editor/RichEdit.h"
 
 #include <QDir>
 #include <QFile>

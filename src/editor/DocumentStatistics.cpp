@@ -1,0 +1,195 @@
+#include "editor/DocumentStatistics.h"
+
+#include "editor/PlainText.h"
+#include "editor/RichEdit.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace qp {
+
+namespace {
+
+bool isControl(char16_t c)
+{
+    return c < 32 || c == 127 || (c >= 0x80 && c <= 0x9F);
+}
+
+// Counts a text; a character outside the 16-bit range counts once. CR and LF
+// are control characters, so a program-form text counts its breaks as two bytes.
+TextCounts countRun(QStringView text)
+{
+    TextCounts counts;
+    bool afterSeparator = true;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (ch.isLowSurrogate())
+            continue;  // the high half already counted the character
+        ++counts.bytes;
+        const bool counted = !isControl(c) && c != QChar::ParagraphSeparator && c != QChar::LineSeparator;
+        if (counted)
+            ++counts.characters;
+        if (counted && !ch.isSpace()) {
+            if (afterSeparator)
+                ++counts.words;
+            afterSeparator = false;
+        } else {
+            afterSeparator = true;
+        }
+    }
+    return counts;
+}
+
+// Counts `count` paragraphs from `block` on, handing each one's counts to
+// `take`. A good part of the document is read from one copy of its text: a
+// paragraph's own text is a fresh string each time, and finding where it
+// starts is a tree walk. A few paragraphs of a long document are not worth
+// copying the whole of it.
+template <typename Take>
+void countParagraphs(const QTextDocument& doc, QTextBlock block, int count, Take take)
+{
+    constexpr int kFewParagraphs = 64;
+    if (count <= kFewParagraphs || count < doc.blockCount() / 16) {
+        for (int i = 0; i < count; ++i, block = block.next())
+            take(countRun(block.text()));
+        return;
+    }
+    const QString raw = doc.toRawText();
+    qsizetype position = block.position();
+    for (int i = 0; i < count; ++i, block = block.next()) {
+        const qsizetype length = block.length() - 1;  // without its break
+        take(countRun(QStringView(raw).mid(position, length)));
+        position += length + 1;
+    }
+}
+
+}  // namespace
+
+TextCounts& TextCounts::operator+=(const TextCounts& other)
+{
+    characters += other.characters;
+    words += other.words;
+    bytes += other.bytes;
+    return *this;
+}
+
+TextCounts& TextCounts::operator-=(const TextCounts& other)
+{
+    characters -= other.characters;
+    words -= other.words;
+    bytes -= other.bytes;
+    return *this;
+}
+
+TextCounts countText(QStringView text)
+{
+    return countRun(text);
+}
+
+DocumentStatistics::DocumentStatistics(RichEdit& editor) : QObject(&editor), m_editor(editor)
+{
+    attachIfNeeded();
+}
+
+void DocumentStatistics::attachIfNeeded()
+{
+    QTextDocument* doc = m_editor.document();
+    if (doc == m_document)
+        return;
+    if (m_document)
+        disconnect(m_document, nullptr, this, nullptr);
+    m_document = doc;
+    connect(doc, &QTextDocument::contentsChange, this, &DocumentStatistics::onContentsChange);
+    recountAll();
+}
+
+void DocumentStatistics::recountAll()
+{
+    m_blocks.clear();
+    m_blocks.reserve(size_t(m_document->blockCount()));
+    m_total = {};
+    countParagraphs(*m_document, m_document->begin(), m_document->blockCount(), [this](const TextCounts& counts) {
+        m_blocks.push_back(counts);
+        m_total += counts;
+    });
+}
+
+TextCounts DocumentStatistics::countBlocks(int first, int last) const
+{
+    TextCounts sum;
+    for (int i = first; i <= last; ++i)
+        sum += m_blocks[size_t(i)];
+    return sum;
+}
+
+void DocumentStatistics::onContentsChange(int from, int removed, int added)
+{
+    Q_UNUSED(removed);
+    const int oldCount = int(m_blocks.size());
+    const int newCount = m_document->blockCount();
+    const QTextBlock firstBlock = m_document->findBlock(from);
+    const int lastPosition = std::min(from + added, m_document->characterCount() - 1);
+    const int first = firstBlock.blockNumber();
+    const int newLast = m_document->findBlock(lastPosition).blockNumber();
+    const int oldLast = newLast + (oldCount - newCount);
+    if (first < 0 || newLast < first || oldLast < first || oldLast >= oldCount) {
+        recountAll();
+        return;
+    }
+    m_total -= countBlocks(first, oldLast);
+    std::vector<TextCounts> fresh;
+    fresh.reserve(size_t(newLast - first + 1));
+    countParagraphs(*m_document, firstBlock, newLast - first + 1, [&](const TextCounts& counts) {
+        fresh.push_back(counts);
+        m_total += counts;
+    });
+    const auto begin = m_blocks.begin() + first;
+    const size_t common = std::min(fresh.size(), size_t(oldLast - first + 1));
+    std::copy(fresh.begin(), fresh.begin() + qsizetype(common), begin);
+    if (fresh.size() > common)
+        m_blocks.insert(begin + qsizetype(common), fresh.begin() + qsizetype(common), fresh.end());
+    else
+        m_blocks.erase(begin + qsizetype(common), begin + (oldLast - first + 1));
+}
+
+TextCounts DocumentStatistics::total()
+{
+    attachIfNeeded();
+    TextCounts counts = m_total;
+    // Each paragraph break counts as CR LF.
+    counts.bytes += 2 * (qint64(m_blocks.size()) - 1);
+    return counts;
+}
+
+TextCounts DocumentStatistics::selectionOrTotal()
+{
+    attachIfNeeded();
+    const int length = m_editor.selLength();
+    if (length <= 0)
+        return total();
+    const int start = m_editor.toDocumentPosition(m_editor.selStart());
+    const int end = m_editor.toDocumentPosition(m_editor.selStart() + length, true);
+    const QTextBlock first = m_document->findBlock(start);
+    const QTextBlock last = m_document->findBlock(end);
+    if (first == last)
+        return countText(QStringView(first.text()).mid(start - first.position(), end - start));
+    // Whole paragraphs in between come from the kept counts; only the two ends are read.
+    TextCounts counts = countText(QStringView(first.text()).mid(start - first.position()));
+    counts += countBlocks(first.blockNumber() + 1, last.blockNumber() - 1);
+    counts += countText(QStringView(last.text()).left(end - last.position()));
+    counts.bytes += 2 * qint64(last.blockNumber() - first.blockNumber());
+    return counts;
+}
+
+int DocumentStatistics::characterCodeAt(int position) const
+{
+    if (position < 0 || position >= m_editor.textLength())
+        return 0;
+    const int docPos = m_editor.toDocumentPosition(position);
+    const QChar ch = m_editor.document()->characterAt(docPos);
+    if (ch == QChar::ParagraphSeparator || ch == QChar(QChar::Null))
+        return 13;
+    return windows1252Code(ch);
+}
+
+}  // namespace qp

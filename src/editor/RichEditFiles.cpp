@@ -1,0 +1,151 @@
+#include "editor/RichEdit.h"
+
+#include "editor/DocumentText.h"
+#include "platform/Errors.h"
+#include "rtf/RtfReader.h"
+#include "rtf/RtfWriter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextCursor>
+#include <QTextDocument>
+
+// Loading and saving the control's document: RTF, or plain text in the remembered format.
+
+namespace qp {
+
+namespace {
+
+const char* const kLoadFailed = "Failed to Load Stream";
+const char* const kSaveFailed = "Failed to Save Stream";
+
+// "Failed to Save Stream", then which file and what the system said.
+QString saveFailure(const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1\r%2: %3").arg(QLatin1String(kSaveFailed), QDir::toNativeSeparators(path), reason);
+}
+
+}  // namespace
+
+void RichEdit::loadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QString::fromLatin1(kLoadFailed));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppError(QString::fromLatin1(kLoadFailed));
+    file.close();
+    loadBytes(bytes);
+}
+
+void RichEdit::loadBytes(const QByteArray& bytes)
+{
+    if (m_mode == TextMode::Rich && loadRichText(bytes))
+        return;
+    DecodedText decoded = decodePlainText(bytes);
+    m_fileFormat = decoded.format;
+    // Plain text has one paragraph format, that of the caret.
+    const QTextBlockFormat carried = textCursor().blockFormat();
+    if (carried.tabPositions().isEmpty() && (carried.alignment() & Qt::AlignHorizontal_Mask & ~Qt::AlignLeft) == 0) {
+        setPlainContent(decoded.text);
+        return;
+    }
+    // Built in a document of its own, every new paragraph inherits the
+    // format of the first, and the view lays out only what it shows; changing
+    // the paragraphs in the shown document would lay them all out at once.
+    QTextBlockFormat paragraph;
+    paragraph.setAlignment(carried.alignment());
+    paragraph.setTabPositions(carried.tabPositions());
+    const QTextCharFormat characters = currentCharFormat();
+    auto* doc = new QTextDocument(this);
+    prepareDocument(doc);
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.setBlockFormat(paragraph);
+    cursor.setBlockCharFormat(characters);
+    cursor.insertText(decoded.text, characters);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    adoptDocument(doc);
+    m_lastAnchor = m_lastPosition = -1;
+    Q_EMIT editTextChanged();
+    emitSelectionIfMoved();
+}
+
+bool RichEdit::loadRichText(const QByteArray& rtf)
+{
+    // Read into a document of its own, so a half-read stream never shows.
+    auto* doc = new QTextDocument(this);
+    prepareDocument(doc);
+    QBuffer buffer;
+    buffer.setData(rtf);
+    buffer.open(QIODevice::ReadOnly);
+    RtfReader reader;
+    if (!reader.read(&buffer, doc)) {
+        delete doc;
+        return false;
+    }
+    doc->setUndoRedoEnabled(false);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    adoptDocument(doc);
+    m_fileFormat = TextFileFormat{};
+    m_lastAnchor = m_lastPosition = -1;
+    Q_EMIT editTextChanged();
+    emitSelectionIfMoved();
+    return true;
+}
+
+QByteArray RichEdit::richText() const
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    RtfWriter writer;
+    if (!writer.write(&buffer, document()))
+        return {};
+    return buffer.data();
+}
+
+void RichEdit::saveFile(const QString& path)
+{
+    QByteArray bytes;
+    TextFileFormat format = m_fileFormat;
+    QString fallback;
+    if (m_mode == TextMode::Plain) {
+        const QString plain = plainTextOf(*document());
+        if (!canEncode(plain, format.encoding)) {
+            const TextEncoding wanted = format.encoding;
+            format.encoding = canEncode(plain, TextEncoding::Utf8) ? TextEncoding::Utf8 : TextEncoding::Utf16LE;
+            fallback = QStringLiteral("The text holds characters that %1 cannot represent.\rThe file was saved as %2.")
+                           .arg(encodingName(wanted), encodingName(format.encoding));
+        }
+        bytes = encodePlainText(plain, format);
+    } else {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        RtfWriter writer;
+        if (!writer.write(&buffer, document()))
+            throw AppError(saveFailure(path, writer.errorString()));
+    }
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(saveFailure(path, file.errorString()));
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw AppError(saveFailure(path, reason));
+    }
+    if (!file.commit())
+        throw AppError(saveFailure(path, file.errorString()));
+
+    if (!fallback.isEmpty()) {
+        m_fileFormat = format;
+        Q_EMIT encodingFallback(fallback);
+    }
+}
+
+}  // namespace qp
