@@ -1,8 +1,11 @@
 #include "store/RegistryFile.h"
 
 #include <QByteArrayView>
+#include <QHash>
 
 #include <algorithm>
+#include <memory>
+#include <unordered_map>
 
 namespace qp {
 
@@ -17,7 +20,6 @@ bool sameName(const QString& a, const QString& b)
 
 namespace {
 
-using regfile::ensureKey;
 using regfile::ParseError;
 using regfile::Parsed;
 using regfile::sameName;
@@ -32,10 +34,12 @@ bool sortsBefore(const RegNode& a, const RegNode& b)
 
 const RegNode* RegNode::child(const QString& key) const
 {
-    for (const RegNode& node : subkeys)
-        if (sameName(node.name, key))
-            return &node;
-    return nullptr;
+    // Subkeys are kept in their case-blind order, so a key with thousands of
+    // siblings is found without looking at each.
+    const auto at = std::lower_bound(subkeys.begin(), subkeys.end(), key, [](const RegNode& node, const QString& name) {
+        return QString::compare(node.name, name, Qt::CaseInsensitive) < 0;
+    });
+    return at != subkeys.end() && sameName(at->name, key) ? &*at : nullptr;
 }
 
 RegNode* RegNode::child(const QString& key)
@@ -205,6 +209,38 @@ std::optional<RegValue> readHexData(const QString& data)
     return v;
 }
 
+// The keys as the parser gathers them: every key and value name found through
+// an index, so that a file with tens of thousands of keys or values reads in
+// linear time. The keys are put in their order once, at the end.
+class ParseTree {
+public:
+    RegNode node;
+    // Case-folded value names and where they are in node.values.
+    QHash<QString, qsizetype> valueAt;
+
+    ParseTree& child(const QString& name)
+    {
+        std::unique_ptr<ParseTree>& slot = m_children[name.toCaseFolded()];
+        if (!slot) {
+            slot = std::make_unique<ParseTree>();
+            slot->node.name = name;
+        }
+        return *slot;
+    }
+
+    RegNode finish() &&
+    {
+        node.subkeys.reserve(m_children.size());
+        for (auto& [folded, child] : m_children)
+            node.subkeys.push_back(std::move(*child).finish());
+        std::sort(node.subkeys.begin(), node.subkeys.end(), sortsBefore);
+        return std::move(node);
+    }
+
+private:
+    std::unordered_map<QString, std::unique_ptr<ParseTree>> m_children;
+};
+
 class HiveParser {
 public:
     HiveParser(const QByteArray& bytes, Hive hive) : m_bytes(bytes), m_hiveName(hiveName(hive)) {}
@@ -227,6 +263,7 @@ public:
         }
         if (!m_result.error && m_continuing)
             fail(QStringLiteral("the data of the value ends in '\\' but no line follows"));
+        m_result.root = std::move(m_tree).finish();
         return std::move(m_result);
     }
 
@@ -279,7 +316,9 @@ private:
         for (const QString& part : m_currentPath)
             if (part.isEmpty())
                 return fail(QStringLiteral("the key path has an empty name"));
-        ensureKey(m_result.root, m_currentPath);
+        m_key = &m_tree;
+        for (const QString& part : m_currentPath)
+            m_key = &m_key->child(part);
         m_inSection = true;
     }
 
@@ -342,9 +381,19 @@ private:
         store(std::move(*v));
     }
 
+    // As RegNode::setValue.
     void store(RegValue v)
     {
-        ensureKey(m_result.root, m_currentPath).setValue(std::move(v));
+        const QString folded = v.name.toCaseFolded();
+        const auto known = m_key->valueAt.constFind(folded);
+        if (known != m_key->valueAt.constEnd()) {
+            RegValue& existing = m_key->node.values[*known];
+            v.name = existing.name;
+            existing = std::move(v);
+            return;
+        }
+        m_key->valueAt.insert(folded, qsizetype(m_key->node.values.size()));
+        m_key->node.values.push_back(std::move(v));
     }
 
     const QByteArray& m_bytes;
@@ -354,6 +403,8 @@ private:
     bool m_sawHeader = false;
     bool m_inSection = false;
     QStringList m_currentPath;
+    ParseTree m_tree;
+    ParseTree* m_key = nullptr;
     bool m_continuing = false;
     QString m_pendingName;
     QString m_pendingData;

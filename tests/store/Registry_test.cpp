@@ -14,6 +14,8 @@
 #include <functional>
 #include <vector>
 
+#include <sys/stat.h>
+
 using namespace qp;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -185,6 +187,24 @@ TEST_F(RegistryTest, NamesCompareWithoutCaseAndKeepTheirCase)
 }
 
 // ---- The file ----
+
+TEST_F(RegistryTest, AHandWrittenFileNamingAKeyOrValueTwiceInAnyCaseHoldsItOnce)
+{
+    putHive("Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Zeta]\n\"First\"=\"1\"\n\n"
+            "[HKEY_CURRENT_USER\\Software\\alpha]\n\"Width\"=dword:00000001\n\"Name\"=\"a\"\n\n"
+            "[HKEY_CURRENT_USER\\SOFTWARE\\ALPHA]\n\"WIDTH\"=dword:00000002\n\"Extra\"=\"e\"\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Beta\\Inner]\n\"name\"=\"b\"\n\"NAME\"=\"c\"\n");
+    EXPECT_THAT(m_registry.subkeyNames(Hive::CurrentUser, QStringLiteral("Software")), ElementsAre("alpha", "Beta", "Zeta"));
+    std::optional<RegKey> alpha = RegKey::openRead(m_registry, Hive::CurrentUser, QStringLiteral("software\\Alpha"));
+    ASSERT_TRUE(alpha);
+    EXPECT_THAT(alpha->valueNames(), ElementsAre("Width", "Name", "Extra"));
+    EXPECT_EQ(alpha->readInteger(QStringLiteral("width")), 2);
+    std::optional<RegKey> inner = RegKey::openRead(m_registry, Hive::CurrentUser, QStringLiteral("Software\\beta\\inner"));
+    ASSERT_TRUE(inner);
+    EXPECT_THAT(inner->valueNames(), ElementsAre("name"));
+    EXPECT_EQ(inner->readString(QStringLiteral("Name")), QStringLiteral("c"));
+}
 
 TEST_F(RegistryTest, WritesAReadableExportFile)
 {
@@ -505,6 +525,48 @@ TEST_F(RegistryTest, AnUnreadableFileFailsClearlyAndIsNeverReplaced)
     EXPECT_EQ(errorOf([&] { key.writeInteger(QStringLiteral("A"), 1); }), message);
     EXPECT_EQ(readBytes(hive() + QStringLiteral("/inside")), QByteArray("kept"));
 }
+
+// Things put in the settings file's place that are no settings file: each is
+// refused at once, with the reason, and left as it is.
+struct NotAFileCase {
+    const char* name;
+    std::function<void(const QString& path)> make;
+    const char* reason;
+};
+
+class RegistryNotAFile : public RegistryTest, public ::testing::WithParamInterface<NotAFileCase> {};
+
+TEST_P(RegistryNotAFile, IsRefusedAtOnceAndLeftAlone)
+{
+    QDir().mkpath(folder());
+    GetParam().make(hive());
+    const QFileInfo before(hive());
+    const QString message = errorOf([&] { RegKey::openSettingsRead(m_registry, QStringLiteral("Settings")); });
+    EXPECT_EQ(message, QStringLiteral("The settings file '%1' cannot be read: %2.").arg(hive(), QLatin1String(GetParam().reason)));
+    RegKey key = RegKey::openSettingsWrite(m_registry, QStringLiteral("Settings"));
+    EXPECT_EQ(errorOf([&] { key.writeInteger(QStringLiteral("A"), 1); }), message);
+    const QFileInfo after(hive());
+    EXPECT_EQ(after.isSymLink(), before.isSymLink());
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_EQ(after.lastModified(), before.lastModified());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RegistryNotAFile,
+    ::testing::Values(
+        NotAFileCase{"Fifo", [](const QString& path) { ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); },
+                     "it is not a regular file"},
+        NotAFileCase{"LinkToDevZero", [](const QString& path) { ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path)); },
+                     "it is not a regular file"},
+        NotAFileCase{"Gigabyte",
+                     [](const QString& path) {
+                         QFile file(path);
+                         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                         // Sparse: a gigabyte on paper, nothing on the disk.
+                         ASSERT_TRUE(file.resize(qint64(1) << 30));
+                     },
+                     "it is larger than 16 MB"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Two programs at once ----
 
