@@ -1,5 +1,7 @@
 #include "platform/SystemServices.h"
 
+#include "platform/WindowManagement.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -19,6 +21,7 @@ public:
         const QScreen* screen = QGuiApplication::primaryScreen();
         return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     }
+    QList<QRect> screens() const override { return screenBounds(); }
 };
 
 }  // namespace

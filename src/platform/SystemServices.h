@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QRect>
 
 #include <memory>
@@ -18,6 +19,8 @@ public:
     virtual ~ScreenInfo() = default;
     // The primary screen's full bounds in pixels.
     virtual QRect screenGeometry() const = 0;
+    // Every screen's bounds, the primary screen's first.
+    virtual QList<QRect> screens() const { return {screenGeometry()}; }
 };
 
 std::unique_ptr<Clock> makeSystemClock();

@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
@@ -27,6 +28,50 @@ void changeFlags(QWidget& window, Qt::WindowFlags flags)
 }
 
 }  // namespace
+
+QList<QRect> screenBounds()
+{
+    QList<QRect> bounds;
+    if (const QScreen* primary = QGuiApplication::primaryScreen())
+        bounds += primary->geometry();
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            bounds += screen->geometry();
+    return bounds;
+}
+
+QRect usableWindowBounds(qint64 left, qint64 top, qint64 width, qint64 height, const QList<QRect>& screens,
+                         QSize fallback)
+{
+    // Below this a window cannot be seen or taken hold of.
+    constexpr qint64 kSmallest = 100;
+    // How much of the top edge must be on a screen to take hold of the title bar.
+    constexpr qint64 kGrip = 64;
+    constexpr qint64 kTitleHeight = 32;
+    const QRect primary = screens.isEmpty() ? QRect(0, 0, 1024, 768) : screens.first();
+    if (width < kSmallest || height < kSmallest) {
+        width = fallback.width();
+        height = fallback.height();
+    }
+    const QRect* home = nullptr;
+    for (const QRect& screen : screens) {
+        const qint64 visible = std::min<qint64>(left + width, qint64(screen.left()) + screen.width())
+                               - std::max<qint64>(left, screen.left());
+        const bool topOnScreen = top >= screen.top() && top + kTitleHeight <= qint64(screen.top()) + screen.height();
+        if (topOnScreen && visible >= std::min(width, kGrip)) {
+            home = &screen;
+            break;
+        }
+    }
+    const QRect screen = home ? *home : primary;
+    width = std::min<qint64>(width, screen.width());
+    height = std::min<qint64>(height, screen.height());
+    if (!home) {
+        left = screen.left() + (screen.width() - width) / 2;
+        top = screen.top() + (screen.height() - height) / 2;
+    }
+    return QRect(int(left), int(top), int(width), int(height));
+}
 
 void moveFrameTo(QWidget& window, const QPoint& topLeft)
 {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
+#include <QSize>
+
 class QMainWindow;
 class QPoint;
 class QWidget;
@@ -9,6 +13,18 @@ namespace qp {
 // Puts a window into the topmost layer or takes it out, without moving or
 // resizing it, and shows it.
 void setStayOnTop(QWidget& window, bool onTop);
+
+// Every screen's bounds, the primary screen's first.
+QList<QRect> screenBounds();
+
+// Window bounds read back from the settings, made usable on the screens there
+// are now: a size too small to use (zero, negative) becomes `fallback`, a size
+// larger than its screen (stored at another scale factor, or on a larger
+// monitor) shrinks to it, and a window whose top edge would be on no screen
+// (far off, or on a monitor since unplugged) is centred on the primary screen.
+// Left and top are the frame's; the numbers may be anything a file can hold.
+QRect usableWindowBounds(qint64 left, qint64 top, qint64 width, qint64 height, const QList<QRect>& screens,
+                         QSize fallback);
 
 // Puts the top-left corner of the window's frame at `topLeft`. Also right
 // before the window manager has framed the window, when Qt would place the

@@ -97,7 +97,11 @@ void restoreDialogPosition(Registry& registry, QWidget& dialog, const QString& s
         // Each coordinate is applied as it is read, so a failing top leaves the left applied.
         const int left = key->readInteger(QStringLiteral("Position_Left"), kDefaultPosition);
         moveFrameTo(dialog, QPoint(left, dialog.frameGeometry().top()));
-        moveFrameTo(dialog, QPoint(left, key->readInteger(QStringLiteral("Position_Top"), kDefaultPosition)));
+        const int top = key->readInteger(QStringLiteral("Position_Top"), kDefaultPosition);
+        // A position off every screen (a monitor unplugged, a damaged file) would hide the dialog.
+        const QSize size = dialog.frameGeometry().size();
+        const QRect usable = usableWindowBounds(left, top, size.width(), size.height(), screenBounds(), size);
+        moveFrameTo(dialog, usable.topLeft());
         return;
     }
     // Integer division truncates toward zero, as the halving must.

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QMenuBar>
 
+#include <climits>
+
 using namespace qp;
 using namespace qp::test;
 
@@ -63,6 +65,41 @@ TEST_F(Geometry, QuitMaximizedThenRestartAndRestoreReturnsToTheFormerBounds)
     EXPECT_EQ(app().size(), QSize(700, 500));
     EXPECT_EQ(app().frameGeometry().topLeft(), QPoint(50, 60));
 }
+
+// Bounds in the settings that would give a window no one can see or reach.
+struct DamagedBoundsCase {
+    const char* name;
+    int left, top, width, height;
+    QRect expected;  // the frame's top left and the client size
+};
+
+class DamagedBounds : public Geometry, public ::testing::WithParamInterface<DamagedBoundsCase> {};
+
+TEST_P(DamagedBounds, OpenAUsableWindowOnAScreen)
+{
+    const DamagedBoundsCase& c = GetParam();
+    app().close();
+    screen.geometry = QRect(0, 0, 1920, 1080);
+    {
+        RegKey key = RegKey::openSettingsWrite(registry(), "MainForm");
+        key.writeInteger("Main_State", 0);
+        key.writeInteger("Main_Left", c.left);
+        key.writeInteger("Main_Top", c.top);
+        key.writeInteger("Main_Width", c.width);
+        key.writeInteger("Main_Height", c.height);
+    }
+    start();
+    EXPECT_EQ(QRect(app().frameGeometry().topLeft(), app().size()), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DamagedBounds,
+    ::testing::Values(DamagedBoundsCase{"ZeroWidth", 100, 100, 0, 500, QRect(100, 100, 640, 480)},
+                      DamagedBoundsCase{"AllBitsSet", 100, 100, -1, -1, QRect(100, 100, 640, 480)},
+                      DamagedBoundsCase{"LowestNumber", 100, 100, INT_MIN, INT_MIN, QRect(100, 100, 640, 480)},
+                      DamagedBoundsCase{"FarOffScreen", 100, 0x7fffffff, 800, 600, QRect(560, 240, 800, 600)},
+                      DamagedBoundsCase{"LargerThanTheScreen", 0, 0, 5000, 4000, QRect(0, 0, 1920, 1080)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Geometry, MaximizingByTheFrameRecordsTheBoundsItLeaves)
 {

@@ -1,6 +1,7 @@
 #include "store/DialogPosition.h"
 
 #include "platform/Errors.h"
+#include "platform/WindowManagement.h"
 #include "store/Registry.h"
 
 #include <QRect>
@@ -47,6 +48,16 @@ TEST_F(DialogPositionTest, RememberedPositionRoundTrips)
     m_dialog.move(0, 0);
     restoreDialogPosition(m_registry, m_dialog, QStringLiteral("GoToLine"), true, m_mainWindow);
     EXPECT_EQ(m_dialog.frameGeometry().topLeft(), QPoint(321, 123));
+}
+
+TEST_F(DialogPositionTest, APositionOffEveryScreenCentresTheDialogOnThePrimaryScreen)
+{
+    const QRect screen = screenBounds().value(0);
+    ASSERT_FALSE(screen.isEmpty());
+    goToLine().writeInteger(QStringLiteral("Position_Left"), 40);
+    goToLine().writeInteger(QStringLiteral("Position_Top"), 0x7fffffff);
+    restoreDialogPosition(m_registry, m_dialog, QStringLiteral("GoToLine"), true, m_mainWindow);
+    EXPECT_EQ(m_dialog.frameGeometry().center(), screen.center());
 }
 
 TEST_F(DialogPositionTest, MissingSubkeyKeepsThePosition)

@@ -121,7 +121,10 @@ public:
 class FakeScreen : public ScreenInfo {
 public:
     QRect screenGeometry() const override { return geometry; }
+    QList<QRect> screens() const override { return QList<QRect>{geometry} + others; }
     QRect geometry{0, 0, 1920, 1080};
+    // Screens beside the primary one.
+    QList<QRect> others;
 };
 
 }  // namespace qp::test

@@ -31,12 +31,14 @@ EditorColumn& columnInWritersMode(TApp& app)
     return app.column();
 }
 
+// Bounds as the settings hold them, made usable on the screens there are now.
 void setNormalGeometry(TApp& app, int left, int top, int width, int height)
 {
+    const QRect bounds = usableWindowBounds(left, top, width, height, app.services().screen.screens(), QSize(640, 480));
     // Sizes are the client size and positions the frame's, so that a stored
     // geometry comes back unchanged whatever the window manager's frame.
-    app.resize(width, height);
-    moveFrameTo(app, QPoint(left, top));
+    app.resize(bounds.size());
+    moveFrameTo(app, bounds.topLeft());
 }
 
 }  // namespace
