@@ -1,7 +1,8 @@
 #include "platform/DesktopRecentFiles.h"
 
+#include "platform/FileReading.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -143,14 +144,12 @@ bool rewrite(const QByteArray& old, const QString& href, const RecentFileEntry& 
 bool addToDesktopRecentFiles(const QString& xbelPath, const RecentFileEntry& entry)
 {
     const QString href = QString::fromUtf8(QUrl::fromLocalFile(entry.filePath).toEncoded());
-    QByteArray old;
-    QFile file(xbelPath);
-    if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly))
-            return false;
-        old = file.readAll();
-        file.close();
-    }
+    // The desktop's list holds a few thousand entries at most; anything else in
+    // its place (a FIFO, a device, a huge file) is left alone.
+    const SmallFile file = readSmallFile(xbelPath, 32 * 1024 * 1024);
+    if (file.state == SmallFile::State::Refused)
+        return false;
+    QByteArray old = file.bytes;
     if (old.trimmed().isEmpty())
         old = QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\"></xbel>\n");
     QByteArray result;

@@ -1,6 +1,7 @@
 #include "store/Registry.h"
 
 #include "platform/Errors.h"
+#include "platform/FileReading.h"
 #include "store/RegistryFile.h"
 
 #include <QDateTime>
@@ -11,12 +12,10 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qp {
@@ -84,39 +83,20 @@ constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 
 FileContents readFile(const QString& path)
 {
+    SmallFile file = readSmallFile(path, kMaxFileBytes);
     FileContents contents;
-    // Without O_NONBLOCK a FIFO in the file's place would hang the program here.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        const int error = errno;
-        if (QFileInfo::exists(path) || QFileInfo(path).isSymLink()) {
-            contents.state = FileContents::State::Unreadable;
-            contents.reason = QString::fromLocal8Bit(std::strerror(error));
-        }
-        return contents;
+    switch (file.state) {
+    case SmallFile::State::Absent:
+        break;
+    case SmallFile::State::Read:
+        contents.state = FileContents::State::Read;
+        contents.bytes = std::move(file.bytes);
+        break;
+    case SmallFile::State::Refused:
+        contents.state = FileContents::State::Unreadable;
+        contents.reason = file.reason;
+        break;
     }
-    QFile file;
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    struct stat info {};
-    contents.state = FileContents::State::Unreadable;
-    if (::fstat(fd, &info) != 0) {
-        contents.reason = QString::fromLocal8Bit(std::strerror(errno));
-    } else if (!S_ISREG(info.st_mode)) {
-        contents.reason = QStringLiteral("it is not a regular file");
-    } else if (info.st_size > kMaxFileBytes) {
-        contents.reason = QStringLiteral("it is larger than %1 MB").arg(kMaxFileBytes / (1024 * 1024));
-    } else {
-        // A file that grows while it is read is cut at the limit, and so found damaged.
-        contents.bytes = file.read(kMaxFileBytes + 1);
-        if (file.error() != QFileDevice::NoError)
-            contents.reason = file.errorString();
-        else if (contents.bytes.size() > kMaxFileBytes)
-            contents.reason = QStringLiteral("it is larger than %1 MB").arg(kMaxFileBytes / (1024 * 1024));
-        else
-            contents.state = FileContents::State::Read;
-    }
-    if (contents.state != FileContents::State::Read)
-        contents.bytes.clear();
     return contents;
 }
 

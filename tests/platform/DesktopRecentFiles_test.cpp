@@ -3,9 +3,12 @@
 #include "platform/DesktopRecentFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace qp;
 
@@ -96,6 +99,27 @@ TEST(DesktopRecentFiles, ADamagedListIsLeftAsItIs)
     writeAll(xbel, damaged);
     EXPECT_FALSE(addToDesktopRecentFiles(xbel, entry("/tmp/a.txt", 1)));
     EXPECT_EQ(readAll(xbel), damaged);
+}
+
+TEST(DesktopRecentFiles, WhatIsNoListIsLeftAloneAtOnce)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.xbel");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString device = dir.filePath("device.xbel");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), device));
+    const QString huge = dir.filePath("huge.xbel");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(qint64(1) << 30));  // sparse
+    }
+    for (const QString& xbel : {fifo, device, huge}) {
+        const QFileInfo before(xbel);
+        EXPECT_FALSE(addToDesktopRecentFiles(xbel, entry("/tmp/a.txt", 1))) << qPrintable(xbel);
+        EXPECT_EQ(QFileInfo(xbel).size(), before.size()) << qPrintable(xbel);
+        EXPECT_EQ(QFileInfo(xbel).isSymLink(), before.isSymLink()) << qPrintable(xbel);
+    }
 }
 
 }  // namespace
