@@ -2,13 +2,13 @@
 
 #include "editor/DocumentText.h"
 #include "platform/Errors.h"
+#include "platform/FileSaving.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -131,16 +131,9 @@ void RichEdit::saveFile(const QString& path)
             throw AppError(saveFailure(path, writer.errorString()));
     }
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(saveFailure(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!saveFileSafely(path, bytes, &reason))
         throw AppError(saveFailure(path, reason));
-    }
-    if (!file.commit())
-        throw AppError(saveFailure(path, file.errorString()));
 
     if (!fallback.isEmpty()) {
         m_fileFormat = format;
