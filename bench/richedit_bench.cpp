@@ -95,6 +95,49 @@ void BM_LoadPlainText10MB(benchmark::State& state)
 }
 BENCHMARK(BM_LoadPlainText10MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// Texts of odd shapes, opened and laid out until the window is idle: one
+// paragraph of N characters, and N empty lines. Both must grow linearly.
+void loadAndSettle(benchmark::State& state, const QByteArray& bytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("odd.txt"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            state.SkipWithError("the file could not be written");
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto edit = shownEditor(true);
+        edit->setTextMode(qp::TextMode::Plain);
+        state.ResumeTiming();
+        edit->loadFile(path);
+        edit->completeLineLayout();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(edit->lineCount());
+        state.PauseTiming();
+        edit.reset();
+        state.ResumeTiming();
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_LoadOneLongLine(benchmark::State& state)
+{
+    QByteArray bytes;
+    while (bytes.size() < state.range(0))
+        bytes += "a writer's words in one line ";
+    bytes.truncate(qsizetype(state.range(0)));
+    loadAndSettle(state, bytes);
+}
+BENCHMARK(BM_LoadOneLongLine)->RangeMultiplier(4)->Range(1 << 18, 1 << 22)->Unit(benchmark::kMillisecond)->Iterations(1)->Complexity();
+
+void BM_LoadEmptyLines(benchmark::State& state)
+{
+    loadAndSettle(state, QByteArray(qsizetype(state.range(0)), '\n'));
+}
+BENCHMARK(BM_LoadEmptyLines)->RangeMultiplier(4)->Range(1 << 16, 1 << 20)->Unit(benchmark::kMillisecond)->Iterations(1)->Complexity();
+
 // The same into an empty paragraph that a stored default format has centred
 // and given tab stops: plain text takes that paragraph format whole.
 void BM_LoadPlainText10MBIntoFormattedParagraph(benchmark::State& state)

@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace qp {
 
@@ -144,14 +145,28 @@ QString binaryViewText(const QByteArray& bytes)
     return text;
 }
 
+// Past these the editor would stand still for minutes while it opens the
+// file, or want more memory than a desktop has: such files are refused before
+// anything is read.
+constexpr qint64 kMaxOpenMegabytes = 256;
+constexpr qsizetype kMaxOpenLines = 1'000'000;
+
 QByteArray readWholeFile(const QString& fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+    if (file.size() > kMaxOpenMegabytes * 1024 * 1024)
+        throw AppError(QStringLiteral("\"%1\" is too large to open: it holds %2 MB, and Quillpress opens files of up to %3 MB.")
+                           .arg(fileName)
+                           .arg(file.size() / (1024 * 1024))
+                           .arg(kMaxOpenMegabytes));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw AppError(QStringLiteral("Cannot read file \"%1\". %2").arg(fileName, file.errorString()));
+    if (const qsizetype lines = bytes.count('\n'); lines > kMaxOpenLines)
+        throw AppError(QStringLiteral("\"%1\" is too large to open: it has %2 lines, and Quillpress opens files of up to %3 lines.")
+                           .arg(fileName, QLocale().toString(lines), QLocale().toString(kMaxOpenLines)));
     return bytes;
 }
 

@@ -8,6 +8,7 @@
 #include "store/Registry.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QFileInfo>
 
 using namespace qp;
@@ -351,6 +352,34 @@ TEST_F(DocumentFiles, AFileThatCannotBeReadLeavesTheDocumentAsItWas)
     EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
     EXPECT_EQ(editor().textMode(), TextMode::Rich);
     EXPECT_EQ(doc().state, DocState::Modified);
+}
+
+TEST_F(DocumentFiles, AFileBeyondReachIsRefusedAtOnceAndTheDocumentStays)
+{
+    const QString path = writeFile("mine.txt", "my words");
+    loadNamedFile(app(), path);
+    type("more ");
+    const QString huge = writeFile("huge.txt", "");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.resize(qint64(1) << 30));  // sparse: a gigabyte on paper only
+    }
+    const QString lines = writeFile("lines.txt", QByteArray(1'000'001, '\n'));
+    const struct {
+        QString file;
+        QString reason;
+    } cases[] = {{huge, "it holds 1024 MB, and Quillpress opens files of up to 256 MB."},
+                 {lines, QStringLiteral("it has %1 lines, and Quillpress opens files of up to %2 lines.")
+                             .arg(QLocale().toString(1'000'001), QLocale().toString(1'000'000))}};
+    for (const auto& c : cases) {
+        messages.clear();
+        EXPECT_FALSE(app().guarded([&] { loadNamedFile(app(), c.file); }));
+        ASSERT_EQ(messages.errors().size(), 1);
+        EXPECT_EQ(messages.errors().front(), QStringLiteral("\"%1\" is too large to open: %2").arg(c.file, c.reason));
+        EXPECT_EQ(editor().text(), "more my words");
+        EXPECT_EQ(doc().fileName, path);
+    }
 }
 
 // A made-up file in the shape of a binary Word document: the compound-file
