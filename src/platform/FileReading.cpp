@@ -45,11 +45,16 @@ SmallFile readSmallFile(const QString& path, qint64 maxBytes)
     } else if (info.st_size > maxBytes) {
         result.reason = tooLarge(maxBytes);
     } else {
-        // A file that grows while it is read is cut at the limit, and refused.
-        result.bytes = file.read(maxBytes + 1);
-        if (file.error() != QFileDevice::NoError)
+        // Read in pieces, so that only what the file holds is allocated and
+        // a file that grows past the limit while it is read is refused.
+        result.bytes.reserve(qsizetype(info.st_size));
+        char piece[64 * 1024];
+        qint64 got = 0;
+        while ((got = file.read(piece, sizeof piece)) > 0 && result.bytes.size() + got <= maxBytes)
+            result.bytes.append(piece, qsizetype(got));
+        if (got < 0)
             result.reason = file.errorString();
-        else if (result.bytes.size() > maxBytes)
+        else if (got > 0)
             result.reason = tooLarge(maxBytes);
         else
             result.state = SmallFile::State::Read;
