@@ -1,5 +1,6 @@
 #include "editor/DocumentStatistics.h"
 
+#include "editor/DocumentText.h"
 #include "editor/PlainText.h"
 #include "editor/RichEdit.h"
 
@@ -15,52 +16,91 @@ bool isControl(char16_t c)
     return c < 32 || c == 127 || (c >= 0x80 && c <= 0x9F);
 }
 
-// Counts a text; a character outside the 16-bit range counts once. CR and LF
-// are control characters, so a program-form text counts its breaks as two bytes.
-TextCounts countRun(QStringView text)
-{
-    TextCounts counts;
-    bool afterSeparator = true;
-    for (const QChar ch : text) {
+// Counts a text given in pieces; a character outside the 16-bit range counts
+// once. CR and LF are control characters, so a program-form text counts its
+// breaks as two bytes.
+class Counter {
+public:
+    void add(QStringView text)
+    {
+        for (const QChar ch : text)
+            add(ch);
+    }
+
+    void add(QChar ch)
+    {
         const char16_t c = ch.unicode();
         if (ch.isLowSurrogate())
-            continue;  // the high half already counted the character
-        ++counts.bytes;
+            return;  // the high half already counted the character
+        ++m_counts.bytes;
         const bool counted = !isControl(c) && c != QChar::ParagraphSeparator && c != QChar::LineSeparator;
         if (counted)
-            ++counts.characters;
+            ++m_counts.characters;
         if (counted && !ch.isSpace()) {
-            if (afterSeparator)
-                ++counts.words;
-            afterSeparator = false;
+            if (m_afterSeparator)
+                ++m_counts.words;
+            m_afterSeparator = false;
         } else {
-            afterSeparator = true;
+            m_afterSeparator = true;
         }
     }
-    return counts;
+
+    // The counts so far; the next text counts afresh.
+    TextCounts take()
+    {
+        const TextCounts counts = m_counts;
+        *this = Counter();
+        return counts;
+    }
+
+private:
+    TextCounts m_counts;
+    bool m_afterSeparator = true;
+};
+
+TextCounts countRun(QStringView text)
+{
+    Counter counter;
+    counter.add(text);
+    return counter.take();
+}
+
+// The characters that end a paragraph in the document's own text.
+bool endsParagraph(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar(0xfdd0) || c == QChar(0xfdd1);
 }
 
 // Counts `count` paragraphs from `block` on, handing each one's counts to
-// `take`. A good part of the document is read from one copy of its text: a
-// paragraph's own text is a fresh string each time, and finding where it
-// starts is a tree walk. A few paragraphs of a long document are not worth
-// copying the whole of it.
+// `take`. Many paragraphs are read run by run straight from the document: a
+// paragraph's own text is a fresh string each time, and a copy of the whole
+// text would cost as much memory as the document.
 template <typename Take>
 void countParagraphs(const QTextDocument& doc, QTextBlock block, int count, Take take)
 {
     constexpr int kFewParagraphs = 64;
-    if (count <= kFewParagraphs || count < doc.blockCount() / 16) {
+    if (count <= kFewParagraphs) {
         for (int i = 0; i < count; ++i, block = block.next())
             take(countRun(block.text()));
         return;
     }
-    const QString raw = doc.toRawText();
-    qsizetype position = block.position();
-    for (int i = 0; i < count; ++i, block = block.next()) {
-        const qsizetype length = block.length() - 1;  // without its break
-        take(countRun(QStringView(raw).mid(position, length)));
-        position += length + 1;
-    }
+    QTextBlock last = block;
+    for (int i = 1; i < count; ++i)
+        last = last.next();
+    Counter counter;
+    forEachTextRun(doc, block.position(), last.position() + last.length() - 1, [&](int, QStringView run, int) {
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < run.size(); ++i) {
+            if (!endsParagraph(run[i]))
+                continue;
+            counter.add(run.sliced(start, i - start));
+            take(counter.take());
+            start = i + 1;
+        }
+        counter.add(run.sliced(start));
+    });
+    // The last paragraph's break lies outside the range.
+    take(counter.take());
 }
 
 }  // namespace

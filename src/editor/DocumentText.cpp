@@ -115,4 +115,12 @@ QString plainTextOf(const QTextDocument& doc, int from, int to)
     return text;
 }
 
+const QTextLayout* existingLayout(const QTextBlock& block)
+{
+    if (!block.isValid())
+        return nullptr;
+    const QTextDocumentPrivate* p = QTextDocumentPrivate::get(block);
+    return p->blockMap().fragment(uint(block.fragmentIndex()))->layout;
+}
+
 }  // namespace qp

@@ -8,6 +8,8 @@
 class QTextBlock;
 class QTextDocument;
 
+class QTextLayout;
+
 namespace qp {
 
 // The label a list paragraph shows, as text: the number or letter with its
@@ -28,5 +30,10 @@ QString plainTextOf(const QTextDocument& doc, int from, int to);
 // finding each paragraph, which matters with the whole of a long text.
 void forEachTextRun(const QTextDocument& doc, int from, int to,
                     const std::function<void(int position, QStringView text, int formatIndex)>& visit);
+
+// The paragraph's layout if it has one. QTextBlock::layout() makes one for
+// every paragraph it is asked about, a few hundred bytes each: in a long
+// document that is tens of megabytes for paragraphs never shown.
+const QTextLayout* existingLayout(const QTextBlock& block);
 
 }  // namespace qp

@@ -81,7 +81,8 @@ public:
     void loadFile(const QString& path);
     // The same for bytes already read; it cannot fail. A plain-text load keeps
     // the format of the caret's paragraph and character for the whole text.
-    void loadBytes(const QByteArray& bytes);
+    // The bytes are taken, so that they are gone before the text fills the document.
+    void loadBytes(QByteArray bytes);
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
     // Writes in the current mode, atomically. Throws AppError("Failed to Save

@@ -34,18 +34,19 @@ void RichEdit::loadFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QString::fromLatin1(kLoadFailed));
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw AppError(QString::fromLatin1(kLoadFailed));
     file.close();
-    loadBytes(bytes);
+    loadBytes(std::move(bytes));
 }
 
-void RichEdit::loadBytes(const QByteArray& bytes)
+void RichEdit::loadBytes(QByteArray bytes)
 {
     if (m_mode == TextMode::Rich && loadRichText(bytes))
         return;
     DecodedText decoded = decodePlainText(bytes);
+    bytes = QByteArray();
     m_fileFormat = decoded.format;
     // Plain text has one paragraph format, that of the caret.
     const QTextBlockFormat carried = textCursor().blockFormat();

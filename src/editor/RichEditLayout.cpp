@@ -1,5 +1,7 @@
 #include "editor/RichEditLayout.h"
 
+#include "editor/DocumentText.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QRawFont>
@@ -360,7 +362,7 @@ int RichEditLayout::displayLines(const QTextBlock& block) const
     const int number = block.blockNumber();
     if (m_heights.paragraphCount() != document()->blockCount())
         m_heights.reset(document()->blockCount());
-    const QTextLayout* layout = block.layout();
+    const QTextLayout* layout = existingLayout(block);
     if (layout && layout->lineCount() > 0 && m_heights.isKnown(number))
         return layout->lineCount();
     if (!block.isVisible())

@@ -1,5 +1,6 @@
 #include "editor/RichEdit.h"
 
+#include "editor/DocumentText.h"
 #include "editor/RichEditLayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -71,7 +72,7 @@ int RichEdit::blockLines(const QTextBlock& block) const
 {
     // A block's layout is cleared whenever its text, format or width
     // changes, so any lines it has are current.
-    const QTextLayout* layout = block.layout();
+    const QTextLayout* layout = existingLayout(block);
     const int count = layout ? layout->lineCount() : 0;
     const int number = block.blockNumber();
     if (count > 0 && (!m_lines.isKnown(number) || m_lines.lines(number) != count))
@@ -85,7 +86,7 @@ void RichEdit::refreshLines(int firstBlock, int lastBlock) const
         return;
     QTextBlock block = document()->findBlockByNumber(firstBlock);
     for (int n = firstBlock; block.isValid() && n <= lastBlock; ++n, block = block.next()) {
-        const QTextLayout* layout = block.layout();
+        const QTextLayout* layout = existingLayout(block);
         if (layout && layout->lineCount() > 0)
             m_lines.setLines(n, layout->lineCount());
     }

@@ -102,14 +102,15 @@ TEST_F(Statistics, RandomEditsKeepTheCountsExact)
     }
 }
 
-// Changes over many paragraphs are counted from one copy of the text; a table
-// and a picture put frame and object characters into it, which must not shift
-// any paragraph's count.
+// Changes over many paragraphs are counted run by run from the document's own
+// text; a table and a picture put frame and object characters into it, which
+// must not shift any paragraph's count, and a word whose middle is bold is
+// still one word.
 TEST_F(Statistics, ChangesOverManyParagraphsCountEachParagraphExactly)
 {
     QByteArray rtf = "{\\rtf1\\ansi head\\par\\trowd\\cellx1000\\cellx2000 a b\\cell c\\cell\\row\\pard ";
     for (int i = 0; i < 150; ++i)
-        rtf += "line " + QByteArray::number(i) + " caf\\'e9 words\\par ";
+        rtf += "line " + QByteArray::number(i) + " caf\\'e9 wo{\\b rd}s\\par ";
     QImage image(2, 2, QImage::Format_RGB32);
     image.fill(Qt::red);
     QBuffer png;

@@ -314,7 +314,7 @@ void loadNamedFile(TApp& app, const QString& fileName)
     // document, its type and its name as they were.
     const LoadType type = fileTypeOnLoad(fileName);
     const bool binaryView = type.label == QLatin1String(LabelBinary);
-    const QByteArray bytes = readWholeFile(fileName);
+    QByteArray bytes = readWholeFile(fileName);
     const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
 
     const TypeSnapshot before(app);
@@ -329,7 +329,7 @@ void loadNamedFile(TApp& app, const QString& fileName)
         if (extension == QLatin1String(".rtf") || extension == QLatin1String(".txt") || extension == QLatin1String(".doc"))
             applyDefaultFormat(editor, defaultFormat);
         if (!binaryView) {
-            editor.loadBytes(bytes);
+            editor.loadBytes(std::move(bytes));
             editor.setReadOnly(false);
         } else {
             editor.setText(binaryViewText(bytes));
