@@ -148,7 +148,7 @@ QString binaryViewText(const QByteArray& bytes)
 // Past these the editor would stand still for minutes while it opens the
 // file, or want more memory than a desktop has: such files are refused before
 // anything is read.
-constexpr qint64 kMaxOpenMegabytes = 256;
+constexpr qint64 kMaxOpenMegabytes = 64;
 constexpr qsizetype kMaxOpenLines = 1'000'000;
 
 QByteArray readWholeFile(const QString& fileName)
