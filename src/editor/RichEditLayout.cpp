@@ -313,13 +313,20 @@ RichEditLayout::FontMeasure& RichEditLayout::fontMeasure(int formatIndex, const 
 int RichEditLayout::singleLineHeight(const QTextBlock& block, int number) const
 {
     const QTextDocument* doc = document();
-    if (paintDevice() || !block.isVisible() || block.length() <= 1)
+    if (paintDevice() || !block.isVisible())
         return -1;
     const QTextBlockFormat format = block.blockFormat();
     if (format.lineHeightType() != QTextBlockFormat::SingleHeight || format.nonBreakableLines() || block.textList())
         return -1;
     const FontMeasure* first = nullptr;
     qreal width = 0;
+    if (block.length() <= 1) {
+        // An empty paragraph is one line in the format of its break.
+        const FontMeasure& measure = fontMeasure(block.charFormatIndex(), block.charFormat());
+        if (!measure.usable)
+            return -1;
+        first = &measure;
+    }
     for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
         FontMeasure& measure = fontMeasure(fragment.charFormatIndex(), fragment.charFormat());
