@@ -4,6 +4,9 @@
 #include "settings/Settings.h"
 #include "store/Registry.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <exception>
 
 namespace qp {
@@ -39,12 +42,27 @@ const QString& sendToKey()
     return key;
 }
 
+// A hive file with no key left is only a header; it goes, and the settings
+// folder with it once it is empty.
+void removeEmptyHives(Registry& registry)
+{
+    for (const Hive hive : {Hive::CurrentUser, Hive::ClassesRoot}) {
+        if (registry.checkHive(hive) || !registry.subkeyNames(hive, QString()).isEmpty())
+            continue;
+        QFile::remove(registry.hivePath(hive));
+    }
+    QDir folder(registry.folder());
+    if (folder.exists() && folder.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        folder.rmdir(folder.absolutePath());
+}
+
 }  // namespace
 
-QString mimeTypeOfExtension(const QString& extension)
+QStringList mimeTypesOfExtension(const QString& extension)
 {
-    return extension.compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0 ? QStringLiteral("text/plain")
-                                                                              : QStringLiteral("text/rtf");
+    if (extension.compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0)
+        return {QStringLiteral("text/plain")};
+    return {QStringLiteral("application/rtf"), QStringLiteral("text/rtf")};
 }
 
 QString thisVersion() { return QStringLiteral("2.03"); }
@@ -81,7 +99,9 @@ void associate(Registry& registry, const QString& extension, const QString& file
 
 void removeAssociation(Registry& registry, const QString& extension, const QString& fileClass)
 {
-    const QString owner = RegKey::openWrite(registry, Hive::ClassesRoot, extension).readString(QString());
+    // Reading creates nothing: an uninstall on a fresh system leaves no file behind.
+    const std::optional<RegKey> key = RegKey::openRead(registry, Hive::ClassesRoot, extension);
+    const QString owner = key ? key->readString(QString()) : QString();
     if (owner != rtfFileClass() && owner != txtFileClass())
         return;
     registry.deleteKey(Hive::ClassesRoot, fileClass);
@@ -99,8 +119,8 @@ void addSendTo(Registry& registry, const QString& programPath)
 
 void removeSendTo(Registry& registry)
 {
-    registry.createKey(Hive::ClassesRoot, QStringLiteral("*\\Shell"));
-    registry.deleteKey(Hive::ClassesRoot, sendToKey());
+    if (registry.keyExists(Hive::ClassesRoot, sendToKey()))
+        registry.deleteKey(Hive::ClassesRoot, sendToKey());
 }
 
 void registryInstall(Registry& registry, SetupHost& host, MessageService& messages)
@@ -110,15 +130,19 @@ void registryInstall(Registry& registry, SetupHost& host, MessageService& messag
     host.reloadAutoWords();
     host.setInstallTextSpecifications();
     host.savePrintOptions();
-    RegKey::openSettingsWrite(registry, miscellaneous()).writeString(QStringLiteral("Version"), thisVersion());
     host.applyInstallSettings();
     host.saveDefaultFormat();
+    RegKey::openSettingsWrite(registry, miscellaneous()).writeString(QStringLiteral("Version"), thisVersion());
     messages.information(QStringLiteral("Quillpress succesfully installed!"));
 }
 
 void registryUninstall(Registry& registry, SettingsHost& settings, SetupHost& host, MessageService& messages,
                        bool silent)
 {
+    // The unsaved document is asked about before anything is gone, so that
+    // Cancel leaves the program installed as it was.
+    if (!silent)
+        host.querySave();
     std::exception_ptr rootFailure;
     try {
         registry.deleteKey(Hive::CurrentUser, settingsRoot());
@@ -130,10 +154,9 @@ void registryUninstall(Registry& registry, SettingsHost& settings, SetupHost& ho
     settings.removeSendTo();
     host.removeDesktopIntegration();
     settings.notifyAssociationsChanged();
-    if (!silent) {
-        host.querySave();
+    removeEmptyHives(registry);
+    if (!silent)
         messages.information(QStringLiteral("Quillpress succesfully uninstalled!"));
-    }
     if (rootFailure)
         std::rethrow_exception(rootFailure);
 }
