@@ -55,6 +55,34 @@ TEST_F(RunAndTools, TwelveToolFilesFillTenSlotsWithCaptionsWithoutTheExtension)
     EXPECT_EQ(opened(), QStringList{QDir(programFolder()).filePath("tool03.DESKTOP") + " "});
 }
 
+// The menu shows what the desktop would show for the entries: their Name (an
+// "&" as itself, not as a mnemonic) and Icon, and not the ones it hides.
+TEST_F(RunAndTools, SlotsShowTheEntriesNameAndIconAndSkipWhatTheDesktopHides)
+{
+    const auto writeEntry = [this](const QString& name, const QByteArray& keys) {
+        QFile file(QDir(programFolder()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nExec=true\n" + keys);
+    };
+    writeEntry("a.desktop", "Name=Tom & Jerry\nIcon=" QP_TEST_DATA_DIR "/../../data/icons/quillpress.svg\n");
+    writeEntry("b.desktop", "Name=Hidden\nHidden=true\n");
+    writeEntry("c.desktop", "Name=Not shown\nNoDisplay=true\n");
+    writeEntry("d.desktop", "Name=Missing tool\nTryExec=/no/such/tool\n");
+    writeEntry("e.desktop", "");
+    QFile broken(QDir(programFolder()).filePath("f.desktop"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not an entry\n");
+    broken.close();
+    start();
+
+    EXPECT_EQ(app().action(Command::Plugin00)->text(), "Tom && Jerry");
+    EXPECT_FALSE(app().action(Command::Plugin00)->icon().isNull());
+    EXPECT_EQ(app().action(Command::Plugin01)->text(), "e");
+    EXPECT_TRUE(app().action(Command::Plugin01)->icon().isNull());
+    for (int i = 2; i < 10; ++i)
+        EXPECT_FALSE(app().action(Command(FirstToolSlot + i))->isVisible()) << i;
+}
+
 TEST_F(RunAndTools, AnEmptyFolderLeavesEverySlotHidden)
 {
     start();
