@@ -189,7 +189,7 @@ QString desktopEntryText(const QString& programPath)
                           "Icon=%2\n"
                           "Terminal=false\n"
                           "StartupNotify=true\n"
-                          "StartupWMClass=quillpress\n"
+                          "StartupWMClass=Quillpress\n"
                           "Categories=Office;WordProcessor;\n"
                           "MimeType=text/rtf;application/rtf;text/plain;\n"
                           "Actions=Open;Print;\n"

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -52,6 +53,15 @@ TEST_F(Startup, FirstStartShowsAnEmptyDocumentIn640x480CentredAndHiddenWindows)
                                     "TForm_GoToLine", "TForm_InsertCharacter", "TForm_MyFiles", "TForm_PrintOptions",
                                     "TForm_Settings", "TForm_Credits", "TForm_FirstRun", "TForm_Shortcuts", "TForm_About",
                                     "TForm_EditAutoWords"}));
+}
+
+// Task bars find the desktop entry by this name and group the windows under it.
+TEST_F(Startup, WindowsCarryTheProgramsIconAndDesktopEntryName)
+{
+    TApp& window = start();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "quillpress");
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_FALSE(window.windowIcon().pixmap(32, 32).isNull());
 }
 
 TEST_F(Startup, AFileNamedOnTheCommandLineOpensAsWritten)

@@ -134,12 +134,24 @@ TEST_F(DesktopIntegration, EntriesQuoteTheProgramOnlyWhereTheFormatNeedsItAndRea
         GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) is not installed";
 }
 
-TEST_F(DesktopIntegration, TheEntryNamesBothRtfTypesAndWhatTaskBarsNeed)
+// The entry the program writes, and the one an installation ships.
+TEST_F(DesktopIntegration, TheEntriesNameBothRtfTypesAndWhatTaskBarsNeed)
 {
-    const QStringList lines = desktopEntryText("/usr/bin/quillpress").split('\n');
-    for (const char* line : {"MimeType=text/rtf;application/rtf;text/plain;", "GenericName=Rich Text Editor",
-                             "StartupNotify=true", "StartupWMClass=quillpress", "Icon=quillpress"})
-        EXPECT_TRUE(lines.contains(line)) << line;
+    const QString shippedPath = QStringLiteral(QP_TEST_DATA_DIR "/../../data/quillpress.desktop");
+    for (const QString& text : {desktopEntryText("/usr/bin/quillpress"), QString::fromUtf8(read(shippedPath))}) {
+        const QStringList lines = text.split('\n');
+        for (const char* line : {"MimeType=text/rtf;application/rtf;text/plain;", "StartupNotify=true",
+                                 "StartupWMClass=Quillpress"})
+            EXPECT_TRUE(lines.contains(line)) << line << "\n" << text.toStdString();
+        EXPECT_TRUE(text.contains("\nGenericName=")) << text.toStdString();
+    }
+    const QString validator = toolPath("desktop-file-validate");
+    if (validator.isEmpty())
+        GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) is not installed";
+    int exitCode = -1;
+    const QString output = runTool(validator, {shippedPath}, &exitCode);
+    EXPECT_EQ(exitCode, 0) << output.toStdString();
+    EXPECT_TRUE(output.isEmpty()) << output.toStdString();
 }
 
 // The desktop's own tool answers for the defaults the program writes; and
