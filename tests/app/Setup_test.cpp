@@ -95,6 +95,7 @@ TEST_F(FirstRun, InstallWritesTheInitialValuesAndTheNextStartShowsNoSetup)
     for (const auto& call : shell.calls)
         desktop << call.what + " " + call.path + call.parameters;
     EXPECT_TRUE(desktop.contains("default handler text/rtf")) << desktop.join(" | ").toStdString();
+    EXPECT_TRUE(desktop.contains("default handler application/rtf"));
     EXPECT_TRUE(desktop.contains("default handler text/plain"));
     EXPECT_TRUE(desktop.contains("send to on"));
     EXPECT_EQ(app().options().linesPerPage, 58);
@@ -145,6 +146,7 @@ TEST_F(FirstRun, UninstallRemovesTheRootAndTheIntegrationAndEndsTheProgram)
 
 TEST_F(FirstRun, UninstallCancelledAtTheSaveQueryKeepsTheProgramRunning)
 {
+    RegKey::openSettingsWrite(registry(), "Miscellaneous").writeString("Version", "2.03");
     start();
     setup()->hide();
     editor().setFocus();
@@ -158,6 +160,10 @@ TEST_F(FirstRun, UninstallCancelledAtTheSaveQueryKeepsTheProgramRunning)
     EXPECT_FALSE(app().endRequested());
     EXPECT_FALSE(messages.texts().contains("Quillpress succesfully uninstalled!"));
     EXPECT_EQ(editor().text(), "draft");
+    // Asked before anything went: the program is still installed as it was.
+    EXPECT_TRUE(registry().keyExists(Hive::CurrentUser, Root + "\\Miscellaneous"));
+    for (const auto& call : shell.calls)
+        EXPECT_NE(call.what, "remove integration");
 }
 
 TEST_F(FirstRun, UninstallSwitchAlsoTakesTheAssociationsAway)
