@@ -347,6 +347,25 @@ TEST_F(ProgramProcess, UninstallEndsByItselfAndLeavesNoSettingsRoot)
     EXPECT_FALSE(store.keyExists(Hive::CurrentUser, settingsRoot()));
 }
 
+// "/u" on an account that never had the program leaves no file and no
+// folder behind; an empty cache of the desktop's entries left in an emptied
+// applications folder goes as well.
+TEST_F(ProgramProcess, UninstallOnAFreshAccountCreatesNothing)
+{
+    const QString cache = data.filePath("applications/mimeinfo.cache");
+    QDir().mkpath(data.filePath("applications"));
+    QFile file(cache);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[MIME Cache]\n");
+    file.close();
+
+    runToTheEnd({"/u"});
+    EXPECT_TRUE(QDir(config.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        << QDir(config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).join(", ").toStdString();
+    EXPECT_FALSE(QFile::exists(cache));
+    EXPECT_EQ(QDir(data.path()).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+}
+
 // Printing from the command line shows the real print dialog, which waits for
 // the user: the program is still running there and has not touched the file.
 // (The closing after the dialog is shown in-process, with a scripted dialog.)

@@ -11,6 +11,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -247,6 +248,25 @@ TEST_F(DialogsOnDesktop, MinimisingTheSetupWindowLeavesBothWindowsShownAndTheMai
     const QString wmClass = runX("xprop", {"-id", main, "WM_CLASS"});
     EXPECT_TRUE(wmClass.contains("\"Quillpress\"")) << wmClass.toStdString();
     EXPECT_FALSE(runX("xprop", {"-id", main, "_NET_WM_ICON"}).contains("not found"));
+}
+
+// The documentation opens in a window of its own in front of the program,
+// readable and closed from the keyboard.
+TEST_F(DialogsOnDesktop, TheDocumentationWindowShowsThePageAndClosesWithEscape)
+{
+    QFile::copy(QP_BIN_DIR "/../share/quillpress/Help.htm", programFolder() + "/Help.htm");
+    RegKey::openSettingsWrite(registry(), "Miscellaneous").writeString("Version", "2.03");
+    startOnDesktop();
+    keys("ctrl+F1");
+    QWidget* window = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        window = app().findChild<QDialog*>("TForm_Documentation");
+        return window && window->isVisible() && window->isActiveWindow();
+    }));
+    waitUntilPlaced(*window);
+    screenshot("documentation");
+    keys("Escape");
+    EXPECT_TRUE(waitFor([&] { return !window->isVisible(); }));
 }
 
 }  // namespace
