@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMimeDatabase>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -262,38 +261,21 @@ void removeHandlerBackups(const XdgFolders& folders)
     removeIfEmptyFolder(QFileInfo(earlierBackupPath(folders)).absolutePath());
 }
 
-QStringList sendToMimeTypes()
-{
-    // Every type descends from application/octet-stream, but file managers
-    // look only at the parents a type declares; so the entry names the types
-    // that declare none (and text/plain, which the text types declare).
-    QStringList types{QStringLiteral("application/octet-stream"), QStringLiteral("text/plain")};
-    const QMimeDatabase database;
-    for (const QMimeType& type : database.allMimeTypes()) {
-        const QString name = type.name();
-        if (name.startsWith(QLatin1String("inode/")) || name.startsWith(QLatin1String("x-content/"))
-            || name.startsWith(QLatin1String("x-scheme-handler/")) || types.contains(name))
-            continue;
-        QStringList parents = type.parentMimeTypes();
-        parents.removeAll(QStringLiteral("application/octet-stream"));
-        if (parents.isEmpty())
-            types << name;
-    }
-    std::sort(types.begin() + 2, types.end());
-    return types;
-}
-
 QString sendToEntryText(const QString& programPath)
 {
-    // It stays out of the menus; file managers offer it under "Open With".
+    // application/octet-stream is the parent of every file type, so file
+    // managers that follow the parents offer the entry for all files; it
+    // stays out of the menus. Naming more types would make it the opener of
+    // every type that has no default of its own: xdg-mime and GIO take the
+    // first entry that lists a type, and the user's folder comes first.
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=Send to Quillpress\n"
                           "Exec=%1 %f\n"
                           "Icon=%2\n"
                           "NoDisplay=true\n"
-                          "MimeType=%3;\n")
-        .arg(execArgument(programPath), iconName(), sendToMimeTypes().join(QLatin1Char(';')));
+                          "MimeType=application/octet-stream;\n")
+        .arg(execArgument(programPath), iconName());
 }
 
 void writeSendToEntry(const XdgFolders& folders, const QString& programPath)

@@ -32,13 +32,10 @@ bool isDefaultHandler(const XdgFolders& folders, const QString& mimeType);
 // The backups of the defaults, once nothing will be restored from them any more.
 void removeHandlerBackups(const XdgFolders& folders);
 
-// "Send to Quillpress": an entry offered in the file manager's "Open With" for every file type.
+// "Send to Quillpress": an entry offered in the file manager's "Open With".
 void writeSendToEntry(const XdgFolders& folders, const QString& programPath);
 void removeSendToEntry(const XdgFolders& folders);
 QString sendToEntryText(const QString& programPath);
-// The MIME types the "Send to" entry names: the roots of the shared MIME
-// database, which every other file type descends from.
-QStringList sendToMimeTypes();
 
 // The desktop's cache of which entries open which types, rebuilt by
 // update-desktop-database. When the applications folder holds no entry any

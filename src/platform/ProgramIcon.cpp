@@ -34,7 +34,10 @@ QIcon programIcon()
     QIcon drawn;
     for (const int size : {16, 24, 32, 48, 64, 128})
         drawn.addPixmap(drawnMark(size));
-    return QIcon::fromTheme(QStringLiteral("quillpress"), drawn);
+    // The theme's icon is an SVG file, which Qt draws only with its SVG
+    // plugin installed; without it the themed icon would be blank.
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("quillpress"));
+    return !themed.isNull() && !themed.pixmap(32, 32).isNull() ? themed : drawn;
 }
 
 }  // namespace qp

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <exception>
 
 namespace qp {
@@ -42,12 +43,23 @@ const QString& sendToKey()
     return key;
 }
 
-// A hive file with no key left is only a header; it goes, and the settings
-// folder with it once it is empty.
+bool holdsValues(Registry& registry, Hive hive, const QString& key)
+{
+    if (!registry.valueNames(hive, key).isEmpty())
+        return true;
+    const QString prefix = key.isEmpty() ? key : key + QLatin1Char('\\');
+    const QStringList subkeys = registry.subkeyNames(hive, key);
+    return std::any_of(subkeys.cbegin(), subkeys.cend(),
+                       [&](const QString& subkey) { return holdsValues(registry, hive, prefix + subkey); });
+}
+
+// A hive file left with keys but no values (the parents of the settings
+// root, "*\\Shell") says nothing; it goes, and the settings folder with it
+// once it is empty.
 void removeEmptyHives(Registry& registry)
 {
     for (const Hive hive : {Hive::CurrentUser, Hive::ClassesRoot}) {
-        if (registry.checkHive(hive) || !registry.subkeyNames(hive, QString()).isEmpty())
+        if (registry.checkHive(hive) || holdsValues(registry, hive, QString()))
             continue;
         QFile::remove(registry.hivePath(hive));
     }

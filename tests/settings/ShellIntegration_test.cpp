@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "store/Registry.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -163,6 +164,7 @@ public:
     QStringList steps;
     bool cancelSaveQuery = false;
     bool failDefaultFormat = false;
+    bool applyToStore = false;  // the removals change the store, as the program's do
 
     void setInstallSettings() override { steps << "settings"; }
     void setInstallPrintOptions() override { steps << "print options"; }
@@ -189,9 +191,19 @@ public:
     void setEscToQuit(bool) override {}
     void refreshUntitledDocumentType() override {}
     void associate(const QString& e, const QString&) override { steps << "associate " + e; }
-    void removeAssociation(const QString& e, const QString& c) override { steps << "remove " + e + " " + c; }
+    void removeAssociation(const QString& e, const QString& c) override
+    {
+        steps << "remove " + e + " " + c;
+        if (applyToStore)
+            qp::removeAssociation(m_registry, e, c);
+    }
     void addSendTo() override { steps << "add send to"; }
-    void removeSendTo() override { steps << "remove send to"; }
+    void removeSendTo() override
+    {
+        steps << "remove send to";
+        if (applyToStore)
+            qp::removeSendTo(m_registry);
+    }
     bool desktopOpensWithUs(const QString&) override { return true; }
     void notifyAssociationsChanged() override { steps << "notify"; }
 
@@ -272,8 +284,9 @@ TEST_F(Associations, UninstallLeavesNoEmptyHiveFilesBehind)
             addSendTo(store, "/usr/bin/quillpress");
         }
         Recorder host(store);
+        host.applyToStore = true;
         registryUninstall(store, host, host, host, true);
-        EXPECT_FALSE(QFileInfo::exists(folder)) << installedBefore;
+        EXPECT_FALSE(QFileInfo::exists(folder)) << installedBefore << QDir(folder).entryList(QDir::AllEntries | QDir::Hidden).join(",").toStdString();
     }
 }
 
