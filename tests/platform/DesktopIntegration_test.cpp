@@ -293,6 +293,39 @@ TEST_F(DesktopShell, UninstallTakesAwayAllItMadeAndGivesTheTypesBack)
     EXPECT_FALSE(QDir(QDir(xdg.config).filePath("quillpress")).exists());
 }
 
+// The user gives plain text to another editor with the desktop's own tool
+// after the install: the program sees it, and its uninstall leaves that
+// choice alone while it gives the other types back.
+TEST_F(DesktopShell, ADefaultTheUserGaveAnotherProgramStaysWithIt)
+{
+    const QString xdgMime = toolPath("xdg-mime");
+    if (xdgMime.isEmpty())
+        GTEST_SKIP() << "xdg-utils is not installed";
+    const XdgFolders xdg = XdgFolders::fromEnvironment();
+    write(QDir(xdg.applications).filePath("featherpad.desktop"),
+          "[Desktop Entry]\nType=Application\nName=FeatherPad\nExec=featherpad %U\nMimeType=text/plain;\n");
+    for (const char* type : {"text/plain", "text/rtf", "application/rtf"})
+        shell->setDefaultHandler(type, true);
+    ASSERT_TRUE(shell->isDefaultHandler("text/plain"));
+
+    QProcess tool;
+    QProcessEnvironment env = privateDesktop();
+    env.insert("XDG_CONFIG_HOME", xdg.config);
+    env.insert("XDG_DATA_HOME", QFileInfo(xdg.applications).absolutePath());
+    tool.setProcessEnvironment(env);
+    tool.start(xdgMime, {"default", "featherpad.desktop", "text/plain"});
+    ASSERT_TRUE(tool.waitForFinished(15000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+    EXPECT_FALSE(shell->isDefaultHandler("text/plain"));
+    EXPECT_TRUE(shell->isDefaultHandler("text/rtf"));
+    shell->removeDesktopIntegration();
+    tool.start(xdgMime, {"query", "default", "text/plain"});
+    ASSERT_TRUE(tool.waitForFinished(15000));
+    EXPECT_EQ(tool.readAllStandardOutput().trimmed(), "featherpad.desktop");
+    EXPECT_FALSE(shell->isDefaultHandler("text/rtf"));
+}
+
 // Exec lines of tool entries as people write them by hand, read as the
 // Desktop Entry Specification says, with a document for the Run command.
 TEST_F(DesktopIntegration, ToolEntryCommandFollowsTheExecRules)
