@@ -6,10 +6,13 @@
 #include "app/Commands.h"
 #include "editor/RichEdit.h"
 #include "settings/Window_FirstRun.h"
+#include "settings/Window_Settings.h"
 #include "store/Registry.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -183,6 +186,33 @@ TEST_F(FirstRun, UninstallSwitchAlsoTakesTheAssociationsAway)
     EXPECT_FALSE(registry().keyExists(Hive::ClassesRoot, "Quillpress RTF-File"));
     EXPECT_TRUE(app().endRequested());
     EXPECT_TRUE(messages.boxes().isEmpty());
+}
+
+// After the install the user gives plain text to another editor on the
+// desktop; the Settings dialog shows it, and an OK that changes only the Run
+// field leaves the desktop's associations alone.
+TEST_F(FirstRun, SettingsOkAfterTheUserChoseAnotherEditorTakesNothingBack)
+{
+    start();
+    messages.answer(Answer::Yes);
+    clickOk();
+    shell.defaults.removeAll("text/plain");
+    shell.calls.clear();
+
+    app().runCommand(Command::Tools_Settings);
+    auto* settings = app().windows().settings;
+    ASSERT_TRUE(settings->isVisible());
+    EXPECT_FALSE(settings->findChild<QCheckBox*>("CheckBox_AssociateTxt")->isChecked());
+    EXPECT_TRUE(settings->findChild<QCheckBox*>("CheckBox_AssociateRtf")->isChecked());
+    settings->findChild<QLineEdit*>("Edit_RunPath")->setText("/usr/bin/fmt");
+    settings->findChild<QPushButton*>("Button_OK")->click();
+
+    EXPECT_FALSE(settings->isVisible());
+    for (const auto& call : shell.calls)
+        EXPECT_TRUE(call.what != "default handler" && call.what != "restore handler")
+            << call.what.toStdString() << " " << call.path.toStdString();
+    EXPECT_FALSE(shell.isDefaultHandler("text/plain"));
+    EXPECT_EQ(app().options().runPath, "/usr/bin/fmt");
 }
 
 }  // namespace
