@@ -4,6 +4,7 @@
 #include "platform/Errors.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -293,7 +294,10 @@ bool desktopDatabaseNeeded(const XdgFolders& folders)
     const QDir applications(folders.applications);
     if (!applications.exists())
         return false;
-    if (!applications.entryList({QStringLiteral("*.desktop")}, QDir::Files | QDir::Hidden).isEmpty())
+    // Entries may stand in vendor subfolders too.
+    QDirIterator entries(applications.path(), {QStringLiteral("*.desktop")}, QDir::Files | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+    if (entries.hasNext())
         return true;
     const QString cache = applications.filePath(QStringLiteral("mimeinfo.cache"));
     QFile file(cache);
