@@ -13,6 +13,8 @@ packages=(
   antiword
   # The desktop tests: a real X server, a window manager, keyboard layouts and input.
   xvfb openbox x11-xkb-utils x11-utils xdotool
+  # The desktop entries' tests: the entry validator and the desktop's own MIME tools.
+  desktop-file-utils xdg-utils
 )
 
 # Word files with their formatting go through LibreOffice (about 260 MB

@@ -10,14 +10,16 @@
 #include "store/Registry.h"
 
 #include <QApplication>
+#include <QFile>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    // Qt has taken its own options out of argv by now.
+    // Qt has taken its own options out of argv by now. File names are bytes:
+    // decoded as the file system encodes names, they open whatever the locale.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QFile::decodeName(argv[i]);
 
     const qp::Paths paths = qp::Paths::fromEnvironment(QCoreApplication::applicationFilePath());
     auto messages = qp::makeQtMessageService();

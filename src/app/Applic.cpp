@@ -31,9 +31,12 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QWindowStateChangeEvent>
+
+#include <algorithm>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -46,6 +49,17 @@
 namespace qp {
 
 namespace {
+
+// "docs/a.txt" becomes "/home/me/docs/a.txt". A name with ".." takes the
+// file system's own resolution: folding ".." after a linked folder by hand
+// would name another file.
+QString absoluteFileName(const QString& name)
+{
+    const QString absolute = QFileInfo(name).absoluteFilePath();
+    return absolute.contains(QLatin1String("/../")) && QFileInfo(absolute).isFile()
+               ? QFileInfo(absolute).canonicalFilePath()
+               : QDir::cleanPath(absolute);
+}
 
 QStringList droppedLocalFiles(const QMimeData* data)
 {
@@ -349,12 +363,30 @@ void TApp::formShow()
 void TApp::readCommandLine()
 {
     const QString first = m_arguments.value(0);
-    m_values.loadAtStart = !first.isEmpty() && QFileInfo(first).isFile();
-    m_values.startupFile = m_values.loadAtStart ? first : QString();
+    // A name is kept absolute, so that Recent Files and the programs the
+    // document is handed to find it from any folder. A name that opens no
+    // file still goes to the load, which says so; options are left alone.
+    const bool isOption = first.startsWith(QLatin1Char('-')) || first == QLatin1String("/u");
+    m_values.loadAtStart = !first.isEmpty() && !isOption;
+    m_values.startupFile = m_values.loadAtStart ? absoluteFileName(first) : QString();
     if (first == QLatin1String("/u")) {
         uninstallRegistry();
         requestEnd();
     }
+}
+
+void TApp::loadStartupFile()
+{
+    const QString& name = m_values.startupFile;
+    // Bytes of a name that are not UTF-8 do not survive into a Qt string, and
+    // no file answers to what is left; "renamed, deleted or moved" would mislead.
+    if (name.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(name)) {
+        m_services.messages.information(
+            QStringLiteral("This file can not be opened: its name is not valid UTF-8.\r%1\rRename the file and open it again.")
+                .arg(name));
+        return;
+    }
+    loadNamedFile(*this, name);
 }
 
 void TApp::completeStartup()
@@ -374,7 +406,7 @@ void TApp::completeStartup()
         if (!m_services.paths.programFile(QStringLiteral("Help.htm")).isEmpty())
             setCommandVisible(Command::Help_Documentation, true);
         if (m_values.loadAtStart)
-            loadNamedFile(*this, m_values.startupFile);
+            loadStartupFile();
         setRevertEnabled(false);
     });
 }
@@ -599,13 +631,22 @@ bool TApp::importThroughConverter(const QString& fileName, const QString& conver
 void TApp::associate(const QString& extension, const QString& fileClass)
 {
     qp::associate(m_services.registry, extension, fileClass, m_services.paths.programPath);
-    m_services.shell.setDefaultHandler(mimeTypeOfExtension(extension), true);
+    for (const QString& mimeType : mimeTypesOfExtension(extension))
+        m_services.shell.setDefaultHandler(mimeType, true);
 }
 
 void TApp::removeAssociation(const QString& extension, const QString& fileClass)
 {
     qp::removeAssociation(m_services.registry, extension, fileClass);
-    m_services.shell.setDefaultHandler(mimeTypeOfExtension(extension), false);
+    for (const QString& mimeType : mimeTypesOfExtension(extension))
+        m_services.shell.setDefaultHandler(mimeType, false);
+}
+
+bool TApp::desktopOpensWithUs(const QString& extension)
+{
+    const QStringList types = mimeTypesOfExtension(extension);
+    return std::all_of(types.cbegin(), types.cend(),
+                       [this](const QString& type) { return m_services.shell.isDefaultHandler(type); });
 }
 
 void TApp::addSendTo()

@@ -179,6 +179,7 @@ private:
     void showAbout();
     void formShow();
     void readCommandLine();
+    void loadStartupFile();
     void onTextChanged();
     void onStatusBarClicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint globalPosition);
     void fillToolSlots();
@@ -196,6 +197,7 @@ private:
     void removeAssociation(const QString& extension, const QString& fileClass) override;
     void addSendTo() override;
     void removeSendTo() override;
+    bool desktopOpensWithUs(const QString& extension) override;
     void notifyAssociationsChanged() override;
 
     Services& m_services;

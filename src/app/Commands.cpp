@@ -16,8 +16,10 @@
 #include "format/Tools_Format.h"
 #include "format/Window_TextSpecifications.h"
 #include "help/HelpCommands.h"
+#include "help/Window_Documentation.h"
 #include "help/Window_Shortcuts.h"
 #include "app/AppHosts.h"
+#include "platform/Services.h"
 #include "print/PrintCommands.h"
 #include "print/Window_PrintOptions.h"
 #include "settings/Window_FirstRun.h"
@@ -75,7 +77,14 @@ void printDocument(TApp& app)
 
 void openDocumentation(TApp& app)
 {
-    helpDocumentation(*makeHelpHost(app));
+    // Without a page there is nothing to show, and nothing is said.
+    const QString page = documentationFile(app.services().paths);
+    if (page.isEmpty())
+        return;
+    auto* window = app.findChild<TForm_Documentation*>();
+    if (!window)
+        window = new TForm_Documentation(makeHelpHost(app), &app);
+    window->showPage(page);
 }
 
 void copyFormat(TApp& app)

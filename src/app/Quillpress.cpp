@@ -15,6 +15,7 @@
 #include "help/Window_Shortcuts.h"
 #include "platform/Errors.h"
 #include "platform/MessageService.h"
+#include "platform/ProgramIcon.h"
 #include "platform/Services.h"
 #include "print/Window_PrintOptions.h"
 #include "settings/Window_FirstRun.h"
@@ -73,6 +74,9 @@ std::unique_ptr<TApp> startQuillpress(Services& services, const QStringList& arg
 {
     setApplicationTitle(QString::fromLatin1(ProgramTitle));
     QGuiApplication::setApplicationName(QString::fromLatin1(ProgramTitle));
+    // Task bars group the windows under the desktop entry and show its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillpress"));
+    QGuiApplication::setWindowIcon(programIcon());
     services.registry.setKeptAsideHandler([&messages = services.messages](const QString& damage, const QString& keptAs) {
         messages.error(keptAsideMessage(damage, keptAs));
     });

@@ -3,11 +3,14 @@
 #include "app/Applic.h"
 #include "app/Commands.h"
 #include "app/document/Tools_File.h"
+#include "platform/DesktopEntry.h"
 #include "platform/Services.h"
 #include "platform/ShellService.h"
 
 #include <QAction>
 #include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 
 namespace qp {
 
@@ -35,7 +38,13 @@ QList<ToolSlot> findToolSlots(const QString& folder)
     for (const QString& name : names) {
         if (found.size() == ToolSlotCount)
             break;
-        found.append({dir.filePath(name), toolSlotCaption(name)});
+        const QString path = dir.filePath(name);
+        const std::optional<DesktopEntry> entry = DesktopEntry::read(path);
+        if (!entry || !entry->showsInMenus())
+            continue;
+        QString caption = entry->name.isEmpty() ? toolSlotCaption(name) : entry->name;
+        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        found.append({path, caption, entry->icon});
     }
     return found;
 }
@@ -47,6 +56,9 @@ void fillToolSlots(TApp& app)
         const Command slot = Command(FirstToolSlot + i);
         app.action(slot)->setText(found[i].caption);
         app.action(slot)->setData(found[i].path);
+        const QString& icon = found[i].icon;
+        if (!icon.isEmpty())
+            app.action(slot)->setIcon(QFileInfo(icon).isAbsolute() ? QIcon(icon) : QIcon::fromTheme(icon));
         app.setCommandVisible(slot, true);
     }
 }
@@ -60,7 +72,8 @@ void runDocument(TApp& app)
 {
     fileSave(app);
     const QString fileName = app.document().fileName;
-    app.services().shell.open(app.options().runPath, QLatin1Char('"') + fileName + QLatin1Char('"'));
+    // The program may start in another folder: the name it gets is absolute.
+    app.services().shell.runWith(app.options().runPath, QFileInfo(fileName).absoluteFilePath());
     app.addToRecentFiles(fileName);
 }
 

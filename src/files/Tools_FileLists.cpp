@@ -39,10 +39,8 @@ bool slotUsed(const QString& slot)
 
 QString fileNamePart(const QString& path)
 {
-    // Paths here use "/"; paths stored by other systems may use "\" or a drive's ":".
-    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
-                                    path.lastIndexOf(QLatin1Char('/'))});
-    return path.mid(cut + 1);
+    // Only "/" separates on Linux: "Chapter 1: Intro.txt" and "a\\b.txt" are names.
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 void addToRecentSlots(FileSlots& slots, const QString& path)

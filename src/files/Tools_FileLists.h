@@ -51,7 +51,7 @@ FileSlots placeholderSlots();
 // A slot is used unless it holds the empty string (" " counts as used).
 bool slotUsed(const QString& slot);
 
-// The file-name part shown for a slot: the text after the last "\", ":" or "/".
+// The file-name part shown for a slot: the text after the last "/".
 QString fileNamePart(const QString& path);
 
 // The recent list's add rule: an exact, case-sensitive match moves to the

@@ -123,13 +123,9 @@ QString detailsText(const Paths& paths)
            QString::fromLatin1(qVersion());
 }
 
-void helpDocumentation(HelpHost& host)
+QString documentationFile(const Paths& paths)
 {
-    const Paths& paths = host.paths();
-    QString file = paths.programFile(QStringLiteral("Help.htm"));
-    if (file.isEmpty())
-        file = QDir(paths.programFolder).filePath(QStringLiteral("Help.htm"));
-    host.shell().open(file, QString());
+    return paths.programFile(QStringLiteral("Help.htm"));
 }
 
 void centreOnScreen(QWidget& window, const QRect& screen)

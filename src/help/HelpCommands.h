@@ -50,9 +50,9 @@ QStringList shortcutPrintout();
 // build time and the system and toolkit versions.
 QString detailsText(const Paths& paths);
 
-// Action_Help_Documentation: Help.htm of the program's folder in the
-// desktop's browser; a missing file is the shell's to ignore.
-void helpDocumentation(HelpHost& host);
+// The Help.htm that Action_Help_Documentation shows: the program folder's,
+// else the shipped one; empty when there is none.
+QString documentationFile(const Paths& paths);
 
 // Centres a window's frame on the screen.
 void centreOnScreen(QWidget& window, const QRect& screen);

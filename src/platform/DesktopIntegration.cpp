@@ -1,13 +1,13 @@
 #include "platform/DesktopIntegration.h"
 
+#include "platform/DesktopEntry.h"
 #include "platform/Errors.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
-#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
-#include <QStringList>
 
 #include <optional>
 
@@ -15,14 +15,15 @@ namespace qp {
 
 namespace {
 
-const QString DefaultGroup = QStringLiteral("[Default Applications]");
+const QByteArray DefaultGroup = QByteArrayLiteral("[Default Applications]");
 
 // A theme name: the desktop looks it up in the icon theme and falls back to its own.
 QString iconName() { return QStringLiteral("quillpress"); }
 // The icon theme's place in the same data folder as the applications.
 QString iconPath(const XdgFolders& folders)
 {
-    return QDir(folders.applications).filePath(QStringLiteral("../icons/hicolor/scalable/apps/quillpress.svg"));
+    return QDir::cleanPath(
+        QDir(folders.applications).filePath(QStringLiteral("../icons/hicolor/scalable/apps/quillpress.svg")));
 }
 
 // The program's icon, as data/icons/quillpress.svg holds it.
@@ -47,50 +48,51 @@ QByteArray programIcon()
 
 QString sendToEntryName() { return QStringLiteral("quillpress-sendto.desktop"); }
 QString mimeAppsPath(const XdgFolders& folders) { return QDir(folders.config).filePath(QStringLiteral("mimeapps.list")); }
+// Beside the settings; earlier versions kept it in a folder of its own.
 QString backupPath(const XdgFolders& folders)
+{
+    return QDir(folders.config).filePath(QStringLiteral("Quillpress/mimeapps-backup.list"));
+}
+QString earlierBackupPath(const XdgFolders& folders)
 {
     return QDir(folders.config).filePath(QStringLiteral("quillpress/mimeapps-backup.list"));
 }
 
-// Quotes a path for an Exec line: reserved characters are escaped inside double quotes.
-QString execQuoted(const QString& path)
-{
-    QString escaped = path;
-    for (const char* c : {"\\", "\"", "`", "$"})
-        escaped.replace(QString::fromLatin1(c), QStringLiteral("\\") + QString::fromLatin1(c));
-    return QLatin1Char('"') + escaped + QLatin1Char('"');
-}
-
-void writeAtomically(const QString& path, const QString& text)
+void writeAtomically(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.commit())
         throw AppError(QStringLiteral("Cannot write %1").arg(path));
 }
 
-QStringList readLines(const QString& path)
+// Lines as bytes: a line the program does not own is written back as it was
+// read, whatever its encoding or line ending.
+QList<QByteArray> readLines(const QString& path)
 {
     QFile file(path);
     if (!file.exists())
         return {};
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot open file %1").arg(path));
-    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QList<QByteArray> lines = file.readAll().split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
 }
 
+QByteArray keyOf(const QByteArray& line) { return line.left(line.indexOf('=')).trimmed(); }
+
 // The line of `key` inside [Default Applications], or -1.
-int findEntry(const QStringList& lines, const QString& key)
+int findEntry(const QList<QByteArray>& lines, const QString& key)
 {
+    const QByteArray wanted = key.toUtf8();
     bool inGroup = false;
     for (int i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (line.startsWith(QLatin1Char('[')))
+        const QByteArray line = lines[i].trimmed();
+        if (line.startsWith('['))
             inGroup = line == DefaultGroup;
-        else if (inGroup && line.section(QLatin1Char('='), 0, 0).trimmed() == key)
+        else if (inGroup && line.contains('=') && keyOf(line) == wanted)
             return i;
     }
     return -1;
@@ -98,21 +100,37 @@ int findEntry(const QStringList& lines, const QString& key)
 
 std::optional<QString> readEntry(const QString& path, const QString& key)
 {
-    const QStringList lines = readLines(path);
+    const QList<QByteArray> lines = readLines(path);
     const int at = findEntry(lines, key);
     if (at < 0)
         return std::nullopt;
-    return lines[at].section(QLatin1Char('='), 1).trimmed();
+    const QByteArray& line = lines[at];
+    return QString::fromUtf8(line.mid(line.indexOf('=') + 1).trimmed());
+}
+
+// A file left with nothing but an empty group says nothing; it goes.
+bool saysNothing(const QList<QByteArray>& lines)
+{
+    for (const QByteArray& raw : lines) {
+        const QByteArray line = raw.trimmed();
+        if (!line.isEmpty() && line != DefaultGroup)
+            return false;
+    }
+    return true;
 }
 
 // Sets (or with nullopt removes) one entry, keeping every other line as it was.
 void writeEntry(const QString& path, const QString& key, const std::optional<QString>& value)
 {
-    QStringList lines = readLines(path);
+    QList<QByteArray> lines = readLines(path);
     const int at = findEntry(lines, key);
+    const auto entryLine = [&](const QByteArray& like) {
+        // The line ending of its neighbour, so a CR LF file stays CR LF.
+        return (key + QLatin1Char('=') + *value).toUtf8() + (like.endsWith('\r') ? "\r" : "");
+    };
     if (at >= 0) {
         if (value)
-            lines[at] = key + QLatin1Char('=') + *value;
+            lines[at] = entryLine(lines[at]);
         else
             lines.removeAt(at);
     } else if (value) {
@@ -124,46 +142,30 @@ void writeEntry(const QString& path, const QString& key, const std::optional<QSt
             lines << DefaultGroup;
             group = int(lines.size()) - 1;
         }
-        lines.insert(group + 1, key + QLatin1Char('=') + *value);
+        lines.insert(group + 1, entryLine(lines[group]));
+    } else {
+        return;
     }
-    writeAtomically(path, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    if (saysNothing(lines)) {
+        QFile::remove(path);
+        return;
+    }
+    writeAtomically(path, lines.join('\n') + '\n');
+}
+
+QString firstDesktopId(const std::optional<QString>& value)
+{
+    return value ? value->section(QLatin1Char(';'), 0, 0).trimmed() : QString();
+}
+
+void removeIfEmptyFolder(const QString& folder)
+{
+    QDir dir(folder);
+    if (dir.exists() && dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        dir.rmdir(dir.absolutePath());
 }
 
 }  // namespace
-
-QStringList desktopEntryCommand(const QString& path)
-{
-    QStringList lines;
-    try {
-        lines = readLines(path);
-    } catch (const AppError&) {
-        return {};
-    }
-    bool inEntry = false;
-    QString exec;
-    for (const QString& raw : lines) {
-        const QString line = raw.trimmed();
-        if (line.startsWith(QLatin1Char('[')))
-            inEntry = line == QLatin1String("[Desktop Entry]");
-        else if (inEntry && line.section(QLatin1Char('='), 0, 0).trimmed() == QLatin1String("Exec"))
-            exec = line.section(QLatin1Char('='), 1).trimmed();
-    }
-    QStringList command;
-    for (QString argument : QProcess::splitCommand(exec)) {
-        QString out;
-        for (int i = 0; i < argument.size(); ++i) {
-            if (argument[i] == QLatin1Char('%') && i + 1 < argument.size()) {
-                if (argument[++i] == QLatin1Char('%'))
-                    out += QLatin1Char('%');
-                continue;  // a field code: no files, so nothing in its place
-            }
-            out += argument[i];
-        }
-        if (!out.isEmpty() || !argument.startsWith(QLatin1Char('%')))
-            command << out;
-    }
-    return command;
-}
 
 QString desktopEntryName() { return QStringLiteral("quillpress.desktop"); }
 
@@ -175,78 +177,133 @@ XdgFolders XdgFolders::fromEnvironment()
     return folders;
 }
 
+QString desktopEntryText(const QString& programPath)
+{
+    const QString program = execArgument(programPath);
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Quillpress\n"
+                          "GenericName=Rich Text Editor\n"
+                          "Comment=Write rich text and plain text\n"
+                          "Exec=%1 %f\n"
+                          "Icon=%2\n"
+                          "Terminal=false\n"
+                          "StartupNotify=true\n"
+                          "StartupWMClass=Quillpress\n"
+                          "Categories=Office;WordProcessor;\n"
+                          "MimeType=text/rtf;application/rtf;text/plain;\n"
+                          "Actions=Open;Print;\n"
+                          "\n"
+                          "[Desktop Action Open]\n"
+                          "Name=Open\n"
+                          "Exec=%1 %f\n"
+                          "\n"
+                          "[Desktop Action Print]\n"
+                          "Name=Print\n"
+                          "Exec=%1 %f -p\n")
+        .arg(program, iconName());
+}
+
 void writeDesktopEntry(const XdgFolders& folders, const QString& programPath)
 {
-    const QString program = execQuoted(programPath);
-    const QString text = QStringLiteral(
-                             "[Desktop Entry]\n"
-                             "Type=Application\n"
-                             "Name=Quillpress\n"
-                             "Comment=Write rich text and plain text\n"
-                             "Exec=%1 %f\n"
-                             "Icon=%2\n"
-                             "Terminal=false\n"
-                             "Categories=Office;WordProcessor;\n"
-                             "MimeType=text/rtf;text/plain;\n"
-                             "Actions=Open;Print;\n"
-                             "\n"
-                             "[Desktop Action Open]\n"
-                             "Name=Open\n"
-                             "Exec=%1 %f\n"
-                             "\n"
-                             "[Desktop Action Print]\n"
-                             "Name=Print\n"
-                             "Exec=%1 %f -p\n")
-                             .arg(program, iconName());
-    writeAtomically(QDir(folders.applications).filePath(desktopEntryName()), text);
-    writeAtomically(iconPath(folders), QString::fromUtf8(programIcon()));
+    writeAtomically(QDir(folders.applications).filePath(desktopEntryName()), desktopEntryText(programPath).toUtf8());
+    writeAtomically(iconPath(folders), programIcon());
 }
 
 void removeDesktopEntry(const XdgFolders& folders)
 {
     QFile::remove(QDir(folders.applications).filePath(desktopEntryName()));
-    QFile::remove(iconPath(folders));
+    const QString icon = iconPath(folders);
+    if (QFile::remove(icon)) {
+        // The theme folders the icon alone needed go with it.
+        QDir dir = QFileInfo(icon).absoluteDir();
+        for (int level = 0; level < 4 && dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); ++level) {
+            const QString folder = dir.absolutePath();
+            dir.cdUp();
+            dir.rmdir(folder);
+        }
+    }
 }
 
 void makeDefaultHandler(const XdgFolders& folders, const QString& mimeType)
 {
     const std::optional<QString> previous = readEntry(mimeAppsPath(folders), mimeType);
-    if (!readEntry(backupPath(folders), mimeType))
+    if (!readEntry(backupPath(folders), mimeType) && !readEntry(earlierBackupPath(folders), mimeType))
         writeEntry(backupPath(folders), mimeType, previous.value_or(QString()));
     writeEntry(mimeAppsPath(folders), mimeType, desktopEntryName() + QLatin1Char(';'));
 }
 
 void restoreDefaultHandler(const XdgFolders& folders, const QString& mimeType)
 {
-    const std::optional<QString> current = readEntry(mimeAppsPath(folders), mimeType);
-    if (!current || current->section(QLatin1Char(';'), 0, 0) != desktopEntryName())
+    if (!isDefaultHandler(folders, mimeType))
         return;
-    const std::optional<QString> backup = readEntry(backupPath(folders), mimeType);
-    // An empty backup means there was no default before.
-    writeEntry(mimeAppsPath(folders), mimeType, backup && !backup->isEmpty() ? backup : std::nullopt);
-    if (backup)
-        writeEntry(backupPath(folders), mimeType, std::nullopt);
+    for (const QString& path : {backupPath(folders), earlierBackupPath(folders)}) {
+        const std::optional<QString> backup = readEntry(path, mimeType);
+        if (!backup)
+            continue;
+        // An empty backup means there was no default before.
+        writeEntry(mimeAppsPath(folders), mimeType, backup->isEmpty() ? std::nullopt : backup);
+        writeEntry(path, mimeType, std::nullopt);
+        return;
+    }
+    writeEntry(mimeAppsPath(folders), mimeType, std::nullopt);
+}
+
+bool isDefaultHandler(const XdgFolders& folders, const QString& mimeType)
+{
+    return firstDesktopId(readEntry(mimeAppsPath(folders), mimeType)) == desktopEntryName();
+}
+
+void removeHandlerBackups(const XdgFolders& folders)
+{
+    for (const QString& path : {backupPath(folders), earlierBackupPath(folders)})
+        QFile::remove(path);
+    // Only the earlier folder was the backup's own; the other holds the settings.
+    removeIfEmptyFolder(QFileInfo(earlierBackupPath(folders)).absolutePath());
+}
+
+QString sendToEntryText(const QString& programPath)
+{
+    // application/octet-stream is the parent of every file type, so file
+    // managers that follow the parents offer the entry for all files; it
+    // stays out of the menus. Naming more types would make it the opener of
+    // every type that has no default of its own: xdg-mime and GIO take the
+    // first entry that lists a type, and the user's folder comes first.
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Send to Quillpress\n"
+                          "Exec=%1 %f\n"
+                          "Icon=%2\n"
+                          "NoDisplay=true\n"
+                          "MimeType=application/octet-stream;\n")
+        .arg(execArgument(programPath), iconName());
 }
 
 void writeSendToEntry(const XdgFolders& folders, const QString& programPath)
 {
-    // application/octet-stream is the parent of every file type, so file
-    // managers offer the entry for all files; it stays out of the menus.
-    const QString text = QStringLiteral(
-                             "[Desktop Entry]\n"
-                             "Type=Application\n"
-                             "Name=Send to Quillpress\n"
-                             "Exec=%1 %f\n"
-                             "Icon=%2\n"
-                             "NoDisplay=true\n"
-                             "MimeType=application/octet-stream;\n")
-                             .arg(execQuoted(programPath), iconName());
-    writeAtomically(QDir(folders.applications).filePath(sendToEntryName()), text);
+    writeAtomically(QDir(folders.applications).filePath(sendToEntryName()), sendToEntryText(programPath).toUtf8());
 }
 
 void removeSendToEntry(const XdgFolders& folders)
 {
     QFile::remove(QDir(folders.applications).filePath(sendToEntryName()));
+}
+
+bool desktopDatabaseNeeded(const XdgFolders& folders)
+{
+    const QDir applications(folders.applications);
+    if (!applications.exists())
+        return false;
+    // Entries may stand in vendor subfolders too.
+    QDirIterator entries(applications.path(), {QStringLiteral("*.desktop")}, QDir::Files | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+    if (entries.hasNext())
+        return true;
+    const QString cache = applications.filePath(QStringLiteral("mimeinfo.cache"));
+    QFile file(cache);
+    if (file.open(QIODevice::ReadOnly) && !file.readAll().contains('='))
+        QFile::remove(cache);
+    return false;
 }
 
 }  // namespace qp

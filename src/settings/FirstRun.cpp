@@ -4,6 +4,10 @@
 #include "settings/Settings.h"
 #include "store/Registry.h"
 
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
 #include <exception>
 
 namespace qp {
@@ -39,12 +43,38 @@ const QString& sendToKey()
     return key;
 }
 
+bool holdsValues(Registry& registry, Hive hive, const QString& key)
+{
+    if (!registry.valueNames(hive, key).isEmpty())
+        return true;
+    const QString prefix = key.isEmpty() ? key : key + QLatin1Char('\\');
+    const QStringList subkeys = registry.subkeyNames(hive, key);
+    return std::any_of(subkeys.cbegin(), subkeys.cend(),
+                       [&](const QString& subkey) { return holdsValues(registry, hive, prefix + subkey); });
+}
+
+// A hive file left with keys but no values (the parents of the settings
+// root, "*\\Shell") says nothing; it goes, and the settings folder with it
+// once it is empty.
+void removeEmptyHives(Registry& registry)
+{
+    for (const Hive hive : {Hive::CurrentUser, Hive::ClassesRoot}) {
+        if (registry.checkHive(hive) || holdsValues(registry, hive, QString()))
+            continue;
+        QFile::remove(registry.hivePath(hive));
+    }
+    QDir folder(registry.folder());
+    if (folder.exists() && folder.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System))
+        folder.rmdir(folder.absolutePath());
+}
+
 }  // namespace
 
-QString mimeTypeOfExtension(const QString& extension)
+QStringList mimeTypesOfExtension(const QString& extension)
 {
-    return extension.compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0 ? QStringLiteral("text/plain")
-                                                                              : QStringLiteral("text/rtf");
+    if (extension.compare(QLatin1String(".txt"), Qt::CaseInsensitive) == 0)
+        return {QStringLiteral("text/plain")};
+    return {QStringLiteral("application/rtf"), QStringLiteral("text/rtf")};
 }
 
 QString thisVersion() { return QStringLiteral("2.03"); }
@@ -81,7 +111,9 @@ void associate(Registry& registry, const QString& extension, const QString& file
 
 void removeAssociation(Registry& registry, const QString& extension, const QString& fileClass)
 {
-    const QString owner = RegKey::openWrite(registry, Hive::ClassesRoot, extension).readString(QString());
+    // Reading creates nothing: an uninstall on a fresh system leaves no file behind.
+    const std::optional<RegKey> key = RegKey::openRead(registry, Hive::ClassesRoot, extension);
+    const QString owner = key ? key->readString(QString()) : QString();
     if (owner != rtfFileClass() && owner != txtFileClass())
         return;
     registry.deleteKey(Hive::ClassesRoot, fileClass);
@@ -99,8 +131,8 @@ void addSendTo(Registry& registry, const QString& programPath)
 
 void removeSendTo(Registry& registry)
 {
-    registry.createKey(Hive::ClassesRoot, QStringLiteral("*\\Shell"));
-    registry.deleteKey(Hive::ClassesRoot, sendToKey());
+    if (registry.keyExists(Hive::ClassesRoot, sendToKey()))
+        registry.deleteKey(Hive::ClassesRoot, sendToKey());
 }
 
 void registryInstall(Registry& registry, SetupHost& host, MessageService& messages)
@@ -110,15 +142,19 @@ void registryInstall(Registry& registry, SetupHost& host, MessageService& messag
     host.reloadAutoWords();
     host.setInstallTextSpecifications();
     host.savePrintOptions();
-    RegKey::openSettingsWrite(registry, miscellaneous()).writeString(QStringLiteral("Version"), thisVersion());
     host.applyInstallSettings();
     host.saveDefaultFormat();
+    RegKey::openSettingsWrite(registry, miscellaneous()).writeString(QStringLiteral("Version"), thisVersion());
     messages.information(QStringLiteral("Quillpress succesfully installed!"));
 }
 
 void registryUninstall(Registry& registry, SettingsHost& settings, SetupHost& host, MessageService& messages,
                        bool silent)
 {
+    // The unsaved document is asked about before anything is gone, so that
+    // Cancel leaves the program installed as it was.
+    if (!silent)
+        host.querySave();
     std::exception_ptr rootFailure;
     try {
         registry.deleteKey(Hive::CurrentUser, settingsRoot());
@@ -130,10 +166,9 @@ void registryUninstall(Registry& registry, SettingsHost& settings, SetupHost& ho
     settings.removeSendTo();
     host.removeDesktopIntegration();
     settings.notifyAssociationsChanged();
-    if (!silent) {
-        host.querySave();
+    removeEmptyHives(registry);
+    if (!silent)
         messages.information(QStringLiteral("Quillpress succesfully uninstalled!"));
-    }
     if (rootFailure)
         std::rethrow_exception(rootFailure);
 }

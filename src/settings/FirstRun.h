@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace qp {
 
@@ -22,8 +23,10 @@ void associate(Registry& registry, const QString& extension, const QString& file
 // Takes the association away and moves the backups back, but only while the
 // extension still points at one of this program's classes.
 void removeAssociation(Registry& registry, const QString& extension, const QString& fileClass);
-// The MIME type the desktop knows an associated extension by.
-QString mimeTypeOfExtension(const QString& extension);  // "text/plain" for ".txt", else "text/rtf"
+// The MIME types the desktop knows an associated extension by: "text/plain"
+// for ".txt"; for ".rtf" the shared MIME database's "application/rtf" and
+// its older name "text/rtf", which programs still look up.
+QStringList mimeTypesOfExtension(const QString& extension);
 
 // The "Send to Quillpress" verb on every file's context menu.
 void addSendTo(Registry& registry, const QString& programPath);
@@ -55,11 +58,15 @@ public:
 };
 
 // The nine install steps in order; a store failure ends it at that step.
+// `Version` is written once every other step has gone through, so that an
+// install that failed half-way is offered again at the next start.
 void registryInstall(Registry& registry, SetupHost& host, MessageService& messages);
 
 // Removes the settings root, both associations and the "Send to" entry; the
 // integration goes even when the root cannot be deleted (that error follows).
-// Not silent: the save query (whose Cancel ends it here), then the message.
+// Hive files left with no key are deleted, and the settings folder with them
+// when nothing else is in it. Not silent: the save query comes first, and its
+// Cancel ends the uninstall before anything is removed; the message follows.
 void registryUninstall(Registry& registry, SettingsHost& settings, SetupHost& host, MessageService& messages,
                        bool silent);
 

@@ -77,11 +77,13 @@ void loadSettings(Registry& registry, SettingsOptions& options, SettingsControls
     host.setEscToQuit(options.escToQuit);
 }
 
-void checkAssociations(Registry& registry, SettingsControls& controls)
+void checkAssociations(Registry& registry, SettingsControls& controls, SettingsHost& host)
 {
-    if (!associationIsOurs(registry, QStringLiteral(".txt"), txtFileClass()))
+    const QString txt = QStringLiteral(".txt");
+    const QString rtf = QStringLiteral(".rtf");
+    if (!associationIsOurs(registry, txt, txtFileClass()) || !host.desktopOpensWithUs(txt))
         controls.associateTxt = false;
-    if (!associationIsOurs(registry, QStringLiteral(".rtf"), rtfFileClass()))
+    if (!associationIsOurs(registry, rtf, rtfFileClass()) || !host.desktopOpensWithUs(rtf))
         controls.associateRtf = false;
 }
 
@@ -99,7 +101,7 @@ int linesPerPageFromText(const QString& text)
 }
 
 void applyOk(Registry& registry, SettingsOptions& options, const SettingsControls& controls, SettingsHost& host,
-             OkMode mode)
+             OkMode mode, const SettingsControls* shown)
 {
     options.dateFormat = controls.dateFormat;
     options.timeFormat = controls.timeFormat;
@@ -109,15 +111,18 @@ void applyOk(Registry& registry, SettingsOptions& options, const SettingsControl
     if (mode == OkMode::Dialog)
         host.refreshUntitledDocumentType();
 
-    // Runs on every OK, changed boxes or not, so a lost association comes back.
-    if (controls.associateRtf)
-        host.associate(QStringLiteral(".rtf"), rtfFileClass());
-    else
-        host.removeAssociation(QStringLiteral(".rtf"), rtfFileClass());
-    if (controls.associateTxt)
-        host.associate(QStringLiteral(".txt"), txtFileClass());
-    else
-        host.removeAssociation(QStringLiteral(".txt"), txtFileClass());
+    const auto setAssociation = [&host](bool on, const QString& extension, const QString& fileClass) {
+        if (on)
+            host.associate(extension, fileClass);
+        else
+            host.removeAssociation(extension, fileClass);
+    };
+    // A box left as shown leaves the desktop as it is: the user may have
+    // given the type to another program, which the box showed.
+    if (!shown || shown->associateRtf != controls.associateRtf)
+        setAssociation(controls.associateRtf, QStringLiteral(".rtf"), rtfFileClass());
+    if (!shown || shown->associateTxt != controls.associateTxt)
+        setAssociation(controls.associateTxt, QStringLiteral(".txt"), txtFileClass());
     if (controls.sendTo)
         host.addSendTo();
     else

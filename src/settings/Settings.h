@@ -58,6 +58,9 @@ public:
     virtual void removeAssociation(const QString& extension, const QString& fileClass) = 0;
     virtual void addSendTo() = 0;
     virtual void removeSendTo() = 0;
+    // True when the desktop opens files of the extension with this program,
+    // whatever the store says.
+    virtual bool desktopOpensWithUs(const QString& extension) = 0;
     // Tells the desktop that file associations changed.
     virtual void notifyAssociationsChanged() = 0;
 };
@@ -74,8 +77,10 @@ QString settingsSubkey();  // "Settings"
 // error; what was read before it stays applied, nothing after it is.
 void loadSettings(Registry& registry, SettingsOptions& options, SettingsControls& controls, SettingsHost& host);
 
-// Unticks an association box whose extension no longer belongs to the program.
-void checkAssociations(Registry& registry, SettingsControls& controls);
+// Unticks an association box whose extension no longer belongs to the
+// program, in the store or on the desktop (another program may have been made
+// the default since).
+void checkAssociations(Registry& registry, SettingsControls& controls, SettingsHost& host);
 
 // Lines per Page as typed: a whole number from 1 to 999, else an AppError.
 int linesPerPageFromText(const QString& text);
@@ -87,9 +92,11 @@ enum class OkMode { Dialog, Install };
 // OK up to closing the dialog, in order: options from the controls, the
 // associations and the "Send to" entry, the shell notice, the save. A Lines per
 // Page that is not a valid number fails after the formats and the file type are
-// taken, before anything is stored or changed.
+// taken, before anything is stored or changed. With `shown`, the controls as
+// the dialog showed them, an association changes only when its box was
+// changed: a default the user gave another program is never taken back.
 void applyOk(Registry& registry, SettingsOptions& options, const SettingsControls& controls, SettingsHost& host,
-             OkMode mode = OkMode::Dialog);
+             OkMode mode = OkMode::Dialog, const SettingsControls* shown = nullptr);
 
 // Writes the options and the boxes under Settings; sets the Run and exit commands.
 void saveSettings(Registry& registry, SettingsOptions& options, const SettingsControls& controls,

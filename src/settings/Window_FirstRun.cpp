@@ -4,6 +4,7 @@
 #include "platform/MessageService.h"
 #include "settings/FirstRun.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,9 +22,27 @@ TForm_FirstRun::TForm_FirstRun(Registry& registry, MessageService& messages, Set
     setObjectName(QStringLiteral("TForm_FirstRun"));
     setWindowTitle(QStringLiteral("Setup"));
     setModal(false);
+    // Only a close box. Window managers that keep their buttons whatever the
+    // hints say (openbox) are answered in changeEvent.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                    | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
     buildControls();
+}
+
+void TForm_FirstRun::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized())
+        return;
+    // The window has no minimise box, yet a window manager may minimise it
+    // anyway, and with it the main window it belongs to: both come back, the
+    // main window first so that this one stays in front.
+    if (QWidget* owner = parentWidget(); owner && owner->isMinimized())
+        owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 void TForm_FirstRun::buildControls()

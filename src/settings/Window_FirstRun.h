@@ -29,6 +29,9 @@ public:
     // OK: the install or the uninstall after the question; throws the store's error.
     void okClicked();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void buildControls();
     void refreshLabels();

@@ -222,8 +222,9 @@ void TForm_Settings::showSettings()
     runGuarded(m_messages, [this] { loadSettings(); });
     runGuarded(m_messages, [this] {
         SettingsControls state = controlState();
-        checkAssociations(m_registry, state);
+        checkAssociations(m_registry, state, m_host);
         setControlState(state);
+        m_shown = state;
     });
     centreOnScreen();
     show();
@@ -233,7 +234,9 @@ void TForm_Settings::showSettings()
 
 void TForm_Settings::applyOk(OkMode mode)
 {
-    qp::applyOk(m_registry, m_options, controlState(), m_host, mode);
+    // The install sets every association; the dialog's OK only those the user changed.
+    qp::applyOk(m_registry, m_options, controlState(), m_host, mode,
+                mode == OkMode::Dialog && m_shown ? &*m_shown : nullptr);
 }
 
 void TForm_Settings::setInstallDefaults()

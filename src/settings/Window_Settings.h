@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -56,6 +58,8 @@ private:
     FileDialogService& m_fileDialogs;
     SettingsOptions& m_options;
     SettingsHost& m_host;
+    // The controls as the last show left them, to tell which boxes the user changed.
+    std::optional<SettingsControls> m_shown;
 
     QCheckBox* m_associateRtf = nullptr;
     QCheckBox* m_associateTxt = nullptr;

@@ -32,7 +32,7 @@ protected:
     {
         QStringList out;
         for (const auto& call : shell.calls)
-            if (call.what == "open")
+            if (call.what == "open" || call.what == "run with")
                 out << call.path + " " + call.parameters;
         return out;
     }
@@ -55,6 +55,34 @@ TEST_F(RunAndTools, TwelveToolFilesFillTenSlotsWithCaptionsWithoutTheExtension)
     EXPECT_EQ(opened(), QStringList{QDir(programFolder()).filePath("tool03.DESKTOP") + " "});
 }
 
+// The menu shows what the desktop would show for the entries: their Name (an
+// "&" as itself, not as a mnemonic) and Icon, and not the ones it hides.
+TEST_F(RunAndTools, SlotsShowTheEntriesNameAndIconAndSkipWhatTheDesktopHides)
+{
+    const auto writeEntry = [this](const QString& name, const QByteArray& keys) {
+        QFile file(QDir(programFolder()).filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[Desktop Entry]\nType=Application\nExec=true\n" + keys);
+    };
+    writeEntry("a.desktop", "Name=Tom & Jerry\nIcon=" QP_TEST_DATA_DIR "/../../data/icons/quillpress.svg\n");
+    writeEntry("b.desktop", "Name=Hidden\nHidden=true\n");
+    writeEntry("c.desktop", "Name=Not shown\nNoDisplay=true\n");
+    writeEntry("d.desktop", "Name=Missing tool\nTryExec=/no/such/tool\n");
+    writeEntry("e.desktop", "");
+    QFile broken(QDir(programFolder()).filePath("f.desktop"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("not an entry\n");
+    broken.close();
+    start();
+
+    EXPECT_EQ(app().action(Command::Plugin00)->text(), "Tom && Jerry");
+    EXPECT_FALSE(app().action(Command::Plugin00)->icon().isNull());
+    EXPECT_EQ(app().action(Command::Plugin01)->text(), "e");
+    EXPECT_TRUE(app().action(Command::Plugin01)->icon().isNull());
+    for (int i = 2; i < 10; ++i)
+        EXPECT_FALSE(app().action(Command(FirstToolSlot + i))->isVisible()) << i;
+}
+
 TEST_F(RunAndTools, AnEmptyFolderLeavesEverySlotHidden)
 {
     start();
@@ -63,7 +91,7 @@ TEST_F(RunAndTools, AnEmptyFolderLeavesEverySlotHidden)
     EXPECT_FALSE(app().action(Command::Other_Run)->isEnabled());
 }
 
-TEST_F(RunAndTools, RunSavesThenHandsTheQuotedNameToTheProgramAndListsTheDocument)
+TEST_F(RunAndTools, RunSavesThenHandsTheNameToTheProgramAndListsTheDocument)
 {
     start();
     setRunPath("/no/such/program");
@@ -73,7 +101,7 @@ TEST_F(RunAndTools, RunSavesThenHandsTheQuotedNameToTheProgramAndListsTheDocumen
     app().action(Command::Other_Run)->trigger();
 
     EXPECT_TRUE(QFile::exists(scratchPath("my draft.rtf")));
-    EXPECT_EQ(opened(), QStringList{"/no/such/program \"" + scratchPath("my draft.rtf") + "\""});
+    EXPECT_EQ(opened(), QStringList{"/no/such/program " + scratchPath("my draft.rtf")});
     EXPECT_EQ(shell.recentDocuments.last(), scratchPath("my draft.rtf"));
     EXPECT_TRUE(messages.boxes().isEmpty()) << messages.texts().join(" | ").toStdString();
 }
@@ -96,7 +124,7 @@ TEST_F(RunAndTools, RunOnABinaryViewStillOpensTheFile)
     setRunPath("/usr/bin/hexview");
     app().action(Command::Other_Run)->trigger();
     EXPECT_EQ(messages.texts(), QStringList{"Binary files can not be saved."});
-    EXPECT_EQ(opened(), QStringList{"/usr/bin/hexview \"" + path + "\""});
+    EXPECT_EQ(opened(), QStringList{"/usr/bin/hexview " + path});
 }
 
 }  // namespace

@@ -6,10 +6,13 @@
 #include "app/Commands.h"
 #include "editor/RichEdit.h"
 #include "settings/Window_FirstRun.h"
+#include "settings/Window_Settings.h"
 #include "store/Registry.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -95,6 +98,7 @@ TEST_F(FirstRun, InstallWritesTheInitialValuesAndTheNextStartShowsNoSetup)
     for (const auto& call : shell.calls)
         desktop << call.what + " " + call.path + call.parameters;
     EXPECT_TRUE(desktop.contains("default handler text/rtf")) << desktop.join(" | ").toStdString();
+    EXPECT_TRUE(desktop.contains("default handler application/rtf"));
     EXPECT_TRUE(desktop.contains("default handler text/plain"));
     EXPECT_TRUE(desktop.contains("send to on"));
     EXPECT_EQ(app().options().linesPerPage, 58);
@@ -145,6 +149,7 @@ TEST_F(FirstRun, UninstallRemovesTheRootAndTheIntegrationAndEndsTheProgram)
 
 TEST_F(FirstRun, UninstallCancelledAtTheSaveQueryKeepsTheProgramRunning)
 {
+    RegKey::openSettingsWrite(registry(), "Miscellaneous").writeString("Version", "2.03");
     start();
     setup()->hide();
     editor().setFocus();
@@ -158,6 +163,10 @@ TEST_F(FirstRun, UninstallCancelledAtTheSaveQueryKeepsTheProgramRunning)
     EXPECT_FALSE(app().endRequested());
     EXPECT_FALSE(messages.texts().contains("Quillpress succesfully uninstalled!"));
     EXPECT_EQ(editor().text(), "draft");
+    // Asked before anything went: the program is still installed as it was.
+    EXPECT_TRUE(registry().keyExists(Hive::CurrentUser, Root + "\\Miscellaneous"));
+    for (const auto& call : shell.calls)
+        EXPECT_NE(call.what, "remove integration");
 }
 
 TEST_F(FirstRun, UninstallSwitchAlsoTakesTheAssociationsAway)
@@ -177,6 +186,33 @@ TEST_F(FirstRun, UninstallSwitchAlsoTakesTheAssociationsAway)
     EXPECT_FALSE(registry().keyExists(Hive::ClassesRoot, "Quillpress RTF-File"));
     EXPECT_TRUE(app().endRequested());
     EXPECT_TRUE(messages.boxes().isEmpty());
+}
+
+// After the install the user gives plain text to another editor on the
+// desktop; the Settings dialog shows it, and an OK that changes only the Run
+// field leaves the desktop's associations alone.
+TEST_F(FirstRun, SettingsOkAfterTheUserChoseAnotherEditorTakesNothingBack)
+{
+    start();
+    messages.answer(Answer::Yes);
+    clickOk();
+    shell.defaults.removeAll("text/plain");
+    shell.calls.clear();
+
+    app().runCommand(Command::Tools_Settings);
+    auto* settings = app().windows().settings;
+    ASSERT_TRUE(settings->isVisible());
+    EXPECT_FALSE(settings->findChild<QCheckBox*>("CheckBox_AssociateTxt")->isChecked());
+    EXPECT_TRUE(settings->findChild<QCheckBox*>("CheckBox_AssociateRtf")->isChecked());
+    settings->findChild<QLineEdit*>("Edit_RunPath")->setText("/usr/bin/fmt");
+    settings->findChild<QPushButton*>("Button_OK")->click();
+
+    EXPECT_FALSE(settings->isVisible());
+    for (const auto& call : shell.calls)
+        EXPECT_TRUE(call.what != "default handler" && call.what != "restore handler")
+            << call.what.toStdString() << " " << call.path.toStdString();
+    EXPECT_FALSE(shell.isDefaultHandler("text/plain"));
+    EXPECT_EQ(app().options().runPath, "/usr/bin/fmt");
 }
 
 }  // namespace

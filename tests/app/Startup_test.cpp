@@ -3,12 +3,16 @@
 #include "support/AppFixture.h"
 
 #include "app/Applic.h"
+#include "app/Commands.h"
 #include "editor/RichEdit.h"
 #include "store/Registry.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -51,6 +55,15 @@ TEST_F(Startup, FirstStartShowsAnEmptyDocumentIn640x480CentredAndHiddenWindows)
                                     "TForm_EditAutoWords"}));
 }
 
+// Task bars find the desktop entry by this name and group the windows under it.
+TEST_F(Startup, WindowsCarryTheProgramsIconAndDesktopEntryName)
+{
+    TApp& window = start();
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "quillpress");
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_FALSE(window.windowIcon().pixmap(32, 32).isNull());
+}
+
 TEST_F(Startup, AFileNamedOnTheCommandLineOpensAsWritten)
 {
     const QString path = writeFile("chapter one.txt", "It was a dark night.\n");
@@ -83,12 +96,66 @@ TEST_P(StartupIgnores, ArgumentsThatNameNoFile)
 }
 
 INSTANTIATE_TEST_SUITE_P(, StartupIgnores,
-                         ::testing::Values(IgnoredArguments{"MissingFile", {"/no/such/file.rtf"}},
-                                           IgnoredArguments{"UnknownOption", {"--frobnicate", "-x"}},
-                                           IgnoredArguments{"UninstallSecond", {"/no/such/file.rtf", "/u"}},
-                                           IgnoredArguments{"UninstallUpperCase", {"/U"}},
+                         ::testing::Values(IgnoredArguments{"UnknownOption", {"--frobnicate", "-x"}},
                                            IgnoredArguments{"EmptyArgument", {""}}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A name given on the command line that opens no file is said so, instead
+// of an empty window that looks as if the file were empty; "/u" counts only
+// as the first argument, and only in small letters.
+TEST_F(Startup, ANamedFileThatCannotBeOpenedIsReported)
+{
+    struct Case {
+        const char* name;
+        QStringList arguments;
+        QString message;
+    };
+    const QString missing = "This file can not be opened. Possible reasons are:\rThe file is renamed, deleted or moved.";
+    const QString notUtf8 = QString::fromUtf8("/home/me/caf\uFFFD.txt");
+    const Case cases[] = {
+        {"missing file", {"/no/such/file.rtf"}, missing},
+        {"uninstall second", {"/no/such/file.rtf", "/u"}, missing},
+        {"uninstall in capitals", {"/U"}, missing},
+        {"name that is not UTF-8", {notUtf8},
+         "This file can not be opened: its name is not valid UTF-8.\r" + notUtf8 + "\rRename the file and open it again."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        registry().createKey(Hive::CurrentUser, Root + "\\Miscellaneous");
+        messages.clear();
+        TApp& window = start(c.arguments);
+        EXPECT_EQ(messages.texts(), QStringList{c.message});
+        EXPECT_TRUE(editor().text().isEmpty());
+        EXPECT_TRUE(window.document().fileName.isEmpty());
+        EXPECT_FALSE(window.endRequested());
+        EXPECT_TRUE(registry().keyExists(Hive::CurrentUser, Root));
+        stop();
+    }
+}
+
+// A relative name is made absolute against the folder the program starts
+// in, so Recent Files opens it later from anywhere, and programs started in
+// another folder get a name that works there.
+TEST_F(Startup, ARelativeNameIsKeptAbsolute)
+{
+    QDir().mkpath(scratchPath("docs"));
+    const QString path = writeFile("docs/a.txt", "words\n");
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QFileInfo(folder).absolutePath()));
+    TApp& window = start({"docs/../docs/./a.txt"});
+    QDir::setCurrent(before);
+
+    EXPECT_EQ(window.document().fileName, path);
+    EXPECT_EQ(editor().text(), "words\r\n");
+    EXPECT_EQ(shell.recentDocuments.last(), path);
+    window.options().runPath = "/usr/bin/wc";
+    window.settingsHost().setRunEnabled(true);
+    window.action(Command::Other_Run)->trigger();
+    ASSERT_FALSE(shell.calls.isEmpty());
+    EXPECT_EQ(shell.calls.last().what, "run with");
+    EXPECT_EQ(shell.calls.last().parameters, path);
+}
 
 TEST_F(Startup, UninstallArgumentRemovesTheSettingsAndAsksToEnd)
 {
@@ -278,6 +345,25 @@ TEST_F(ProgramProcess, UninstallEndsByItselfAndLeavesNoSettingsRoot)
 
     runToTheEnd({"/u"});
     EXPECT_FALSE(store.keyExists(Hive::CurrentUser, settingsRoot()));
+}
+
+// "/u" on an account that never had the program leaves no file and no
+// folder behind; an empty cache of the desktop's entries left in an emptied
+// applications folder goes as well.
+TEST_F(ProgramProcess, UninstallOnAFreshAccountCreatesNothing)
+{
+    const QString cache = data.filePath("applications/mimeinfo.cache");
+    QDir().mkpath(data.filePath("applications"));
+    QFile file(cache);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[MIME Cache]\n");
+    file.close();
+
+    runToTheEnd({"/u"});
+    EXPECT_TRUE(QDir(config.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        << QDir(config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).join(", ").toStdString();
+    EXPECT_FALSE(QFile::exists(cache));
+    EXPECT_EQ(QDir(data.path()).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 }
 
 // Printing from the command line shows the real print dialog, which waits for

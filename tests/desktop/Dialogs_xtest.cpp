@@ -11,6 +11,7 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -213,6 +214,59 @@ TEST_F(DialogsOnDesktop, ABoxOfTheMainWindowStandsInFrontOfTheSetupWindow)
     look.stop();
     EXPECT_TRUE(frontmost) << "in front of the Setup window";
     EXPECT_TRUE(setup->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+// The Setup window asks for a close box only; a window manager that offers
+// minimise anyway (openbox) took the main window along with it, since the
+// Setup window belongs to it: both come straight back. The main window
+// carries the class and icon task bars group by.
+TEST_F(DialogsOnDesktop, MinimisingTheSetupWindowLeavesBothWindowsShownAndTheMainWindowNamesItsClass)
+{
+    registry().deleteKey(Hive::CurrentUser, settingsRoot());
+    startOnDesktop();
+    TForm_FirstRun* setup = app().windows().firstRun;
+    ASSERT_NE(setup, nullptr);
+    ASSERT_TRUE(waitFor([&] { return setup->isVisible(); }));
+    waitUntilPlaced(*setup);
+
+    const QString hints = runX("xprop", {"-id", QString::number(setup->winId()), "_MOTIF_WM_HINTS"});
+    // Flags: functions and decorations given; functions: resize, move, close (no minimise, no maximise).
+    EXPECT_TRUE(hints.contains("= 0x3, 0x26,")) << hints.toStdString();
+
+    runX("xdotool", {"windowminimize", QString::number(setup->winId())});
+    waitFor([] { return false; }, 700);  // the window manager's minimising, and the answer to it
+    EXPECT_TRUE(waitFor([&] { return !app().isMinimized() && !setup->isMinimized() && setup->isVisible(); }));
+    const QString state = runX("xprop", {"-id", QString::number(app().winId()), "WM_STATE"});
+    EXPECT_TRUE(state.contains("Normal")) << state.toStdString();
+    screenshot("setup-after-minimise");
+
+    const QString main = QString::number(app().winId());
+    const QString wmClass = runX("xprop", {"-id", main, "WM_CLASS"});
+    EXPECT_TRUE(wmClass.contains("\"Quillpress\"")) << wmClass.toStdString();
+    EXPECT_FALSE(runX("xprop", {"-id", main, "_NET_WM_ICON"}).contains("not found"));
+}
+
+// The documentation opens in a window of its own in front of the program,
+// readable and closed from the keyboard.
+TEST_F(DialogsOnDesktop, TheDocumentationWindowShowsThePageAndClosesWithEscape)
+{
+    QFile::copy(QP_BIN_DIR "/../share/quillpress/Help.htm", programFolder() + "/Help.htm");
+    RegKey::openSettingsWrite(registry(), "Miscellaneous").writeString("Version", "2.03");
+    startOnDesktop();
+    keys("ctrl+F1");
+    QWidget* window = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        window = app().findChild<QDialog*>("TForm_Documentation");
+        return window && window->isVisible() && window->isActiveWindow();
+    }));
+    waitUntilPlaced(*window);
+    screenshot("documentation");
+    keys("Escape");
+    EXPECT_TRUE(waitFor([&] { return !window->isVisible(); }));
 }
 
 }  // namespace

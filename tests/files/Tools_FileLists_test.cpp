@@ -78,12 +78,12 @@ TEST(RecentPlaceholders, MoveDownAndFallOff)
     EXPECT_FALSE(slotUsed(QString()));
 }
 
-TEST(FileNamePart, SplitsAtEverySeparator)
+TEST(FileNamePart, SplitsOnlyAtTheSlash)
 {
     const std::pair<QString, QString> cases[] = {
         {QStringLiteral("/home/ann/novel.rtf"), QStringLiteral("novel.rtf")},
-        {QStringLiteral("C:\\Texts\\letter.txt"), QStringLiteral("letter.txt")},
-        {QStringLiteral("C:letter.txt"), QStringLiteral("letter.txt")},
+        {QStringLiteral("/home/ann/Chapter 1: Intro.txt"), QStringLiteral("Chapter 1: Intro.txt")},
+        {QStringLiteral("/home/ann/back\\slash.txt"), QStringLiteral("back\\slash.txt")},
         {QStringLiteral("plain.txt"), QStringLiteral("plain.txt")},
         {QStringLiteral("/folder/"), QString()},
     };

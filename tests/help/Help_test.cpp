@@ -11,11 +11,13 @@
 #include "help/Window_Shortcuts.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QTest>
 
 using namespace qp;
@@ -157,25 +159,43 @@ TEST_F(Help, CreditsOpenFromAboutAndGiveTheFocusBack)
     EXPECT_TRUE(about().isVisible());
 }
 
-TEST_F(Help, DocumentationIsHiddenWithoutHelpFileYetItsKeyStillAsks)
+TEST_F(Help, DocumentationIsHiddenWithoutHelpFileAndItsKeyShowsNothing)
 {
     EXPECT_FALSE(app().action(Command::Help_Documentation)->isVisible());
     press(QKeySequence(Qt::CTRL | Qt::Key_F1));
-    ASSERT_EQ(shell.calls.size(), 1);
-    EXPECT_EQ(shell.calls.first().path, programFolder() + "/Help.htm");
+    EXPECT_TRUE(shell.calls.isEmpty());
+    EXPECT_EQ(app().findChild<QDialog*>("TForm_Documentation"), nullptr);
     EXPECT_TRUE(messages.boxes().isEmpty());
 }
 
-TEST_F(Help, ShippedHelpPageIsShownAndOpened)
+// The page is shown as HTML by the program itself: never handed to whatever
+// opens text/plain on the desktop (a second Quillpress showing the source,
+// which then enters Recent Files), never run for its executable bit.
+TEST_F(Help, ShippedHelpPageIsShownAsHtmlInAWindowOfItsOwn)
 {
-    QFile::copy(QP_BIN_DIR "/../share/quillpress/Help.htm", programFolder() + "/Help.htm");
-    ASSERT_TRUE(QFileInfo::exists(programFolder() + "/Help.htm")) << "the help page is shipped";
+    const QString page = programFolder() + "/Help.htm";
+    QFile::copy(QP_BIN_DIR "/../share/quillpress/Help.htm", page);
+    ASSERT_TRUE(QFileInfo::exists(page)) << "the help page is shipped";
+    QFile::setPermissions(page, QFile::permissions(page) | QFile::ExeOwner | QFile::ExeUser);
     restart();
     EXPECT_TRUE(app().action(Command::Help_Documentation)->isVisible());
     editor().setFocus();
     press(QKeySequence(Qt::CTRL | Qt::Key_F1));
-    ASSERT_EQ(shell.calls.size(), 1);
-    EXPECT_EQ(shell.calls.first().path, programFolder() + "/Help.htm");
+
+    auto* window = app().findChild<QDialog*>("TForm_Documentation");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    const auto* browser = window->findChild<QTextBrowser*>("Browser");
+    ASSERT_NE(browser, nullptr);
+    EXPECT_TRUE(browser->toPlainText().contains("Recent Files")) << "the page's text, not its markup";
+    EXPECT_FALSE(browser->toPlainText().contains("<h1")) << "the page's text, not its markup";
+    EXPECT_TRUE(shell.calls.isEmpty());
+    EXPECT_TRUE(shell.recentDocuments.isEmpty());
+
+    // A second Ctrl+F1 brings the same window forward.
+    editor().activateWindow();
+    press(QKeySequence(Qt::CTRL | Qt::Key_F1));
+    EXPECT_EQ(app().findChildren<QDialog*>("TForm_Documentation").size(), 1);
 }
 
 }  // namespace

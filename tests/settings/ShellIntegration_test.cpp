@@ -5,6 +5,8 @@
 #include "settings/Settings.h"
 #include "store/Registry.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -161,6 +163,8 @@ public:
     explicit Recorder(Registry& registry) : m_registry(registry) {}
     QStringList steps;
     bool cancelSaveQuery = false;
+    bool failDefaultFormat = false;
+    bool applyToStore = false;  // the removals change the store, as the program's do
 
     void setInstallSettings() override { steps << "settings"; }
     void setInstallPrintOptions() override { steps << "print options"; }
@@ -168,7 +172,12 @@ public:
     void setInstallTextSpecifications() override { steps << "text specifications"; }
     void savePrintOptions() override { steps << "save print options"; }
     void applyInstallSettings() override { steps << "settings ok, version " + installedVersion(m_registry); }
-    void saveDefaultFormat() override { steps << "default format"; }
+    void saveDefaultFormat() override
+    {
+        steps << "default format";
+        if (failDefaultFormat)
+            throw AppError(QStringLiteral("Failed to set data for 'Default_Name'"));
+    }
     void querySave() override
     {
         steps << "save query";
@@ -182,9 +191,20 @@ public:
     void setEscToQuit(bool) override {}
     void refreshUntitledDocumentType() override {}
     void associate(const QString& e, const QString&) override { steps << "associate " + e; }
-    void removeAssociation(const QString& e, const QString& c) override { steps << "remove " + e + " " + c; }
+    void removeAssociation(const QString& e, const QString& c) override
+    {
+        steps << "remove " + e + " " + c;
+        if (applyToStore)
+            qp::removeAssociation(m_registry, e, c);
+    }
     void addSendTo() override { steps << "add send to"; }
-    void removeSendTo() override { steps << "remove send to"; }
+    void removeSendTo() override
+    {
+        steps << "remove send to";
+        if (applyToStore)
+            qp::removeSendTo(m_registry);
+    }
+    bool desktopOpensWithUs(const QString&) override { return true; }
     void notifyAssociationsChanged() override { steps << "notify"; }
 
     void information(const QString& text) override { steps << "information: " + text; }
@@ -201,27 +221,38 @@ private:
     Registry& m_registry;
 };
 
-TEST_F(Associations, InstallRunsItsStepsInOrderWritingTheVersionBeforeTheSettings)
+// The version goes in last: an install that fails half-way is offered again
+// at the next start instead of passing for done.
+TEST_F(Associations, InstallRunsItsStepsInOrderWritingTheVersionLast)
 {
     Recorder host(registry);
     registryInstall(registry, host, host);
     EXPECT_EQ(host.steps, (QStringList{"settings", "print options", "auto words", "text specifications",
-                                       "save print options", "settings ok, version 2.03", "default format",
+                                       "save print options", "settings ok, version ", "default format",
                                        "information: Quillpress succesfully installed!"}));
+    EXPECT_EQ(installedVersion(registry), "2.03");
+
+    registry.deleteKey(Hive::CurrentUser, settingsRoot());
+    Recorder failing(registry);
+    failing.failDefaultFormat = true;
+    EXPECT_THROW(registryInstall(registry, failing, failing), AppError);
+    EXPECT_TRUE(setupNeeded(registry));
 }
 
-TEST_F(Associations, UninstallRemovesEverythingThenAsksAndTellsUnlessSilent)
+TEST_F(Associations, UninstallAsksFirstThenRemovesEverythingAndTellsUnlessSilent)
 {
     struct Case {
         const char* name;
         bool silent;
         bool cancel;
-        QStringList tail;
+        QStringList steps;
     };
     const QStringList removal{"remove .rtf Quillpress RTF-File", "remove .txt Quillpress TXT-File", "remove send to",
                                 "remove desktop integration", "notify"};
-    for (const Case& c : {Case{"silent", true, false, {}},
-                          Case{"not silent", false, false, {"save query", "information: Quillpress succesfully uninstalled!"}},
+    for (const Case& c : {Case{"silent", true, false, removal},
+                          Case{"not silent", false, false,
+                               QStringList{"save query"} + removal
+                                   + QStringList{"information: Quillpress succesfully uninstalled!"}},
                           Case{"cancelled", false, true, {"save query"}}}) {
         RegKey::openSettingsWrite(registry, QStringLiteral("Settings")).writeInteger(QStringLiteral("Default_RTF"), 1);
         Recorder host(registry);
@@ -233,8 +264,29 @@ TEST_F(Associations, UninstallRemovesEverythingThenAsksAndTellsUnlessSilent)
         } catch (const CancelSignal&) {
         }
         EXPECT_EQ(completed, !c.cancel) << c.name;
-        EXPECT_FALSE(registry.keyExists(Hive::CurrentUser, settingsRoot())) << c.name;
-        EXPECT_EQ(host.steps, removal + c.tail) << c.name;
+        // Cancel in the save question leaves the program installed.
+        EXPECT_EQ(registry.keyExists(Hive::CurrentUser, settingsRoot()), c.cancel) << c.name;
+        EXPECT_EQ(host.steps, c.steps) << c.name;
+    }
+}
+
+// What the uninstall leaves in the settings folder: nothing of its own, and
+// on a system that never had the program, not even the folder.
+TEST_F(Associations, UninstallLeavesNoEmptyHiveFilesBehind)
+{
+    for (const bool installedBefore : {true, false}) {
+        QTemporaryDir base;
+        const QString folder = base.filePath("Quillpress");
+        Registry store(folder);
+        if (installedBefore) {
+            RegKey::openSettingsWrite(store, QStringLiteral("Settings")).writeInteger(QStringLiteral("Default_RTF"), 1);
+            associate(store, ".rtf", rtfFileClass(), "/usr/bin/quillpress");
+            addSendTo(store, "/usr/bin/quillpress");
+        }
+        Recorder host(store);
+        host.applyToStore = true;
+        registryUninstall(store, host, host, host, true);
+        EXPECT_FALSE(QFileInfo::exists(folder)) << installedBefore << QDir(folder).entryList(QDir::AllEntries | QDir::Hidden).join(",").toStdString();
     }
 }
 

@@ -68,9 +68,11 @@ public:
     }
     void addSendTo() override { calls << "add send to"; }
     void removeSendTo() override { calls << "remove send to"; }
+    bool desktopOpensWithUs(const QString& extension) override { return !givenToOthers.contains(extension); }
     void notifyAssociationsChanged() override { calls << "notify"; }
 
     QStringList calls;
+    QStringList givenToOthers;  // extensions the desktop opens with another program
 };
 
 // A complete Settings key, as an earlier OK would have left it.
@@ -319,10 +321,46 @@ TEST_F(SettingsDialog, AssociationTakenByAnotherProgramShowsUntickedAndOkRemoves
     EXPECT_TRUE(box("CheckBox_AssociateTxt")->isChecked());
 
     clickOk();
-    EXPECT_TRUE(host.calls.contains("remove .rtf Quillpress RTF-File"));
+    EXPECT_FALSE(host.calls.contains("remove .rtf Quillpress RTF-File"));
     EXPECT_FALSE(host.calls.contains("associate .rtf Quillpress RTF-File"));
     EXPECT_EQ(storedSettings()->readInteger("Default_RTF"), 0);
     EXPECT_EQ(RegKey::openRead(*registry, Hive::ClassesRoot, ".rtf")->readString(QString()), "OtherWriter.Document");
+}
+
+// The user gave plain text to another program on the desktop (xdg-mime
+// default ...): the box shows it, and an OK that leaves the box alone leaves
+// the desktop alone; ticking the box takes the type back.
+TEST_F(SettingsDialog, AssociationBoxesShowTheDesktopAndOkChangesOnlyTheBoxesTheUserChanged)
+{
+    writeFullSettings(*registry);
+    makeTxtOurs(*registry);
+    host.givenToOthers << ".txt";
+
+    form->showSettings();
+    EXPECT_FALSE(box("CheckBox_AssociateTxt")->isChecked());
+    edit("Edit_RunPath")->setText("/usr/bin/fmt");
+    host.calls.clear();
+    clickOk();
+    for (const QString& call : host.calls)
+        EXPECT_FALSE(call.contains(".txt") || call.contains(".rtf")) << call.toStdString();
+    EXPECT_EQ(storedSettings()->readInteger("Default_TXT"), 0);
+
+    form->showSettings();
+    box("CheckBox_AssociateTxt")->setChecked(true);
+    host.calls.clear();
+    clickOk();
+    EXPECT_TRUE(host.calls.contains("associate .txt Quillpress TXT-File"));
+    EXPECT_FALSE(host.calls.contains("associate .rtf Quillpress RTF-File"));
+    EXPECT_EQ(storedSettings()->readInteger("Default_TXT"), 1);
+
+    // Ours again on the desktop: unticking gives it back.
+    host.givenToOthers.clear();
+    form->showSettings();
+    EXPECT_TRUE(box("CheckBox_AssociateTxt")->isChecked());
+    box("CheckBox_AssociateTxt")->setChecked(false);
+    host.calls.clear();
+    clickOk();
+    EXPECT_TRUE(host.calls.contains("remove .txt Quillpress TXT-File"));
 }
 
 TEST_F(SettingsDialog, LinesPerPageTakesOnlyThreeTypedDigits)
@@ -406,9 +444,10 @@ TEST_F(SettingsDialog, OkStoresEveryValueAndRunsTheStepsInOrder)
 
     EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(host.calls, QStringList({"untitled type", "associate .rtf Quillpress RTF-File",
-                                       "remove .txt Quillpress TXT-File", "add send to", "notify", "run on",
-                                       "esc on"}));
+    // The text box showed unticked (nothing is associated yet) and stays so:
+    // only the ticked RTF box changes the desktop.
+    EXPECT_EQ(host.calls, QStringList({"untitled type", "associate .rtf Quillpress RTF-File", "add send to", "notify",
+                                       "run on", "esc on"}));
 
     EXPECT_EQ(options.dateFormat, "dddddd");
     EXPECT_EQ(options.timeFormat, "");

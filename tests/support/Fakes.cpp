@@ -149,6 +149,12 @@ bool FakeShellService::open(const QString& path, const QString& parameters)
     return true;
 }
 
+bool FakeShellService::runWith(const QString& program, const QString& document)
+{
+    calls.append({QStringLiteral("run with"), program, document});
+    return true;
+}
+
 bool FakeShellService::startProgramCopy()
 {
     calls.append({QStringLiteral("copy"), {}, {}});
@@ -163,6 +169,9 @@ void FakeShellService::addRecentDocument(const QString& path)
 void FakeShellService::setDefaultHandler(const QString& mimeType, bool on)
 {
     calls.append({on ? QStringLiteral("default handler") : QStringLiteral("restore handler"), mimeType, {}});
+    defaults.removeAll(mimeType);
+    if (on)
+        defaults << mimeType;
 }
 
 void FakeShellService::setSendToEntry(bool on)

@@ -101,13 +101,19 @@ public:
         QString parameters;
     };
     bool open(const QString& path, const QString& parameters) override;
+    // Recorded as "run with", the program as path and the document as parameters.
+    bool runWith(const QString& program, const QString& document) override;
     bool startProgramCopy() override;
     void notifyAssociationsChanged() override;
     void addRecentDocument(const QString& path) override;
     void setDefaultHandler(const QString& mimeType, bool on) override;
+    // The program is the default for a type from its "on" until an "off", or
+    // until a test gives the type to another program.
+    bool isDefaultHandler(const QString& mimeType) override { return defaults.contains(mimeType); }
     void setSendToEntry(bool on) override;
     void removeDesktopIntegration() override;
     QList<Call> calls;
+    QStringList defaults;
     // Kept apart from the calls: every load and save adds one.
     QStringList recentDocuments;
 };
