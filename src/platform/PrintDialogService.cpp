@@ -49,6 +49,14 @@ public:
         return !m_dialog.wasCanceled();
     }
 
+    bool counted(int pages) override
+    {
+        m_dialog.setMaximum(0);
+        m_dialog.setLabelText(QStringLiteral("Counting pages: %1").arg(pages));
+        QCoreApplication::processEvents();
+        return !m_dialog.wasCanceled();
+    }
+
 private:
     QProgressDialog m_dialog;
 };

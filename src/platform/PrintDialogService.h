@@ -34,6 +34,8 @@ public:
     // Shows that `page` of `pageCount` (0: not known) is being printed and lets
     // the window repaint; false once the user has cancelled the job.
     virtual bool advance(int page, int pageCount) = 0;
+    // The same while the pages are counted before the print dialog shows.
+    virtual bool counted(int pages) = 0;
 };
 
 // The print dialog: picks the printer (or a PDF file) and the range.

@@ -222,7 +222,8 @@ PrintOutcome printRange(RichEdit& editor, QPrinter& printer, const PrintJob& job
     }
 }
 
-int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins, int start, int end)
+int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins, int start, int end,
+               const std::function<bool(int pages)>& progress)
 {
     const auto release = qScopeGuard([&] { editor.releaseRenderCache(); });
     const PageMetrics metrics = pageMetrics(printer);
@@ -235,6 +236,8 @@ int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins,
          next = editor.measurePage(printer, bodyRect, start, end)) {
         if (next <= start)
             return 0;
+        if (progress && !progress(pages))
+            return -1;
         start = next;
         ++pages;
     }
@@ -273,7 +276,14 @@ void filePrint(PrintHost& host, TForm_PrintOptions& options)
     setup.pdfPath = pdfPathFor(host.documentFileName(), QDir::homePath());
     const PageMetrics counted = pageMetrics(printer);
     const PrintMargins countedMargins = options.margins();
-    setup.pageCount = countPages(editor, printer, countedMargins, 0, textLength);
+    {
+        // A long text takes a while to count: the window paints meanwhile, and Cancel ends the command.
+        const std::unique_ptr<PrintProgress> progress = host.printDialog().showProgress();
+        setup.pageCount = countPages(editor, printer, countedMargins, 0, textLength,
+                                     [&](int pages) { return progress->counted(pages); });
+        if (setup.pageCount < 0)
+            return;
+    }
 
     PrintRange range = PrintRange::All;
     PageSpan pages;

@@ -128,8 +128,9 @@ using PageProgress = std::function<bool(int page, int lastPage)>;
 PrintOutcome printRange(RichEdit& editor, QPrinter& printer, const PrintJob& job, int start, int end,
                         const PageProgress& progress = {});
 // The pages [start, end) takes on the printer with these margins; 0 when a
-// page takes nothing.
-int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins, int start, int end);
+// page takes nothing, -1 when `progress` (told the pages so far) says stop.
+int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins, int start, int end,
+               const std::function<bool(int pages)>& progress = {});
 
 // Action_File_Print: the print dialog, then the document or the selection.
 void filePrint(PrintHost& host, TForm_PrintOptions& options);

@@ -237,6 +237,7 @@ TEST_F(Printing, ProgressCountsThePagesAndCancelLeavesTheChosenFileAsItWas)
     printToPdf("kept.pdf");
     const int pages = printDialog.lastSetup.pageCount;
     ASSERT_GE(pages, 4);
+    EXPECT_EQ(printDialog.countsShown.size(), pages - 1) << "told while counting";
     EXPECT_EQ(printDialog.progressShown, (QList<std::pair<int, int>>{{1, pages}, {2, pages}}));
     QFile kept(existing);
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
@@ -251,8 +252,18 @@ TEST_F(Printing, ProgressCountsThePagesAndCancelLeavesTheChosenFileAsItWas)
     EXPECT_TRUE(messages.boxes().isEmpty());
     EXPECT_EQ(app().document().state, DocState::Saved);
 
+    // Cancel while the pages are counted ends the command before the dialog.
+    printDialog.cancelAtCount = 2;
+    const int shown = printDialog.shown;
+    printDialog.countsShown.clear();
+    press(QKeySequence(Qt::CTRL | Qt::Key_P));
+    EXPECT_EQ(printDialog.shown, shown);
+    EXPECT_EQ(printDialog.countsShown, (QList<int>{1, 2}));
+    printDialog.cancelAtCount = 0;
+
     // Without Cancel the same job ends with the whole file under its name.
     printDialog.cancelAtPage = 0;
+    printDialog.progressShown.clear();
     printToPdf("kept.pdf");
     EXPECT_EQ(pdfPageCount(existing), pages);
     EXPECT_EQ(printDialog.progressShown.size(), pages);

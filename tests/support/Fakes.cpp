@@ -145,6 +145,11 @@ public:
             m_service.onProgress(page);
         return page != m_service.cancelAtPage;
     }
+    bool counted(int pages) override
+    {
+        m_service.countsShown.append(pages);
+        return pages != m_service.cancelAtCount;
+    }
 
 private:
     FakePrintDialogService& m_service;
@@ -154,7 +159,6 @@ private:
 
 std::unique_ptr<PrintProgress> FakePrintDialogService::showProgress()
 {
-    progressShown.clear();
     return std::make_unique<FakePrintProgress>(*this);
 }
 

@@ -73,7 +73,7 @@ public:
     void preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
     // Prints to defaultPrinterPdf; none set: no printer at all.
     bool useDefaultPrinter(QPrinter& printer) override;
-    // Records the pages shown; cancels at cancelAtPage.
+    // Records the pages shown (never cleared by itself); cancels at cancelAtPage.
     std::unique_ptr<PrintProgress> showProgress() override;
 
     // A page size other than the printer's default (an invalid size keeps it).
@@ -92,6 +92,9 @@ public:
     // Cancel is pressed (0: never). `onProgress` runs at every page.
     QList<std::pair<int, int>> progressShown;
     int cancelAtPage = 0;
+    // The counts shown while counting the pages, and the count whose Cancel is pressed.
+    QList<int> countsShown;
+    int cancelAtCount = 0;
     std::function<void(int page)> onProgress;
 
 private:
