@@ -19,6 +19,9 @@
 
 #include <algorithm>
 
+// The resolution the text engine takes tab stops to be in (the screen's).
+Q_GUI_EXPORT int qt_defaultDpiY();
+
 namespace qp {
 
 namespace {
@@ -75,7 +78,7 @@ public:
 // for measuring and draws the pictures.
 class PrintLayout final : public QAbstractTextDocumentLayout {
 public:
-    explicit PrintLayout(QTextDocument* doc) : QAbstractTextDocumentLayout(doc), m_images(this)
+    explicit PrintLayout(QTextDocument* doc) : QAbstractTextDocumentLayout(doc)
     {
         registerHandler(QTextFormat::ImageObject, &m_images);
     }
@@ -179,8 +182,14 @@ void RichEditPageRenderer::layBlock(const QTextBlock& block)
 
     QTextOption option = doc->defaultTextOption();
     option.setTextDirection(direction);
-    // The text engine scales tab stops to the printer itself.
-    option.setTabs(format.tabPositions());
+    // The text engine scales tab stops to the printer itself, but from the
+    // screen's resolution, where the document keeps them at 96 dots per inch.
+    const qreal tabScale = qreal(qt_defaultDpiY()) / kDocumentDpi;
+    QList<QTextOption::Tab> tabs = format.tabPositions();
+    for (QTextOption::Tab& tab : tabs)
+        tab.position *= tabScale;
+    option.setTabs(tabs);
+    option.setTabStopDistance(option.tabStopDistance() * tabScale);
     Qt::Alignment align = option.alignment();
     if (format.hasProperty(QTextFormat::BlockAlignment))
         align = format.alignment();

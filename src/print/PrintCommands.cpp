@@ -280,7 +280,7 @@ void filePrint(PrintHost& host, TForm_PrintOptions& options)
         // A long text takes a while to count: the window paints meanwhile, and Cancel ends the command.
         const std::unique_ptr<PrintProgress> progress = host.printDialog().showProgress();
         setup.pageCount = countPages(editor, printer, countedMargins, 0, textLength,
-                                     [&](int pages) { return progress->counted(pages); });
+                                     [&](int pages) { return !progress || progress->counted(pages); });
         if (setup.pageCount < 0)
             return;
     }
@@ -350,7 +350,7 @@ void filePrint(PrintHost& host, TForm_PrintOptions& options)
         PdfTarget target(printer);
         const std::unique_ptr<PrintProgress> progress = host.printDialog().showProgress();
         outcome = printRange(editor, printer, job, start, end,
-                             [&](int page, int lastPage) { return progress->advance(page, lastPage); });
+                             [&](int page, int lastPage) { return !progress || progress->advance(page, lastPage); });
         if (outcome != PrintOutcome::Cancelled && !target.commit())
             throw AppError(QStringLiteral("The PDF file could not be written: ") + target.fileName());
     }
