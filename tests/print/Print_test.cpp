@@ -13,10 +13,12 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -431,6 +433,28 @@ TEST_F(Printing, ALongParagraphBreaksBetweenPagesWithEveryWordOnce)
     for (const PdfWord& w : pdfWords(pdf))
         printed << w.text;
     EXPECT_EQ(printed, text);
+}
+
+TEST_F(Printing, APictureKeepsItsSizeOnPaper)
+{
+    QImage image(4, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG");
+    // One inch wide between two words.
+    const QByteArray rtf = "{\\rtf1\\ansi Before{\\pict\\pngblip\\picw4\\pich2\\picwgoal1440\\pichgoal720 " +
+                           png.data().toHex() + "}After\\par}";
+    storeOptions(2, 2, 2, 2, 0);
+    for (const int dpi : {96, 1200}) {
+        start({writeFile("Picture.rtf", rtf)});
+        editor().setFocus();
+        printDialog.setResolution(dpi);
+        const QList<PdfWord> words = pdfWords(printToPdf(QStringLiteral("picture-%1.pdf").arg(dpi)));
+        ASSERT_EQ(words.size(), 2) << dpi;
+        EXPECT_NEAR(words[1].left - words[0].right, 72, 1.5) << dpi;
+        stop();
+    }
 }
 
 TEST_F(Printing, TheViewIsPutBackToThePixelAfterPrintingASelection)
