@@ -244,16 +244,6 @@ int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins,
     return pages;
 }
 
-namespace {
-
-bool sameMetrics(const PageMetrics& a, const PageMetrics& b)
-{
-    return a.dpiX == b.dpiX && a.dpiY == b.dpiY && a.width == b.width && a.height == b.height &&
-           a.offsetX == b.offsetX && a.offsetY == b.offsetY;
-}
-
-}  // namespace
-
 void filePrint(PrintHost& host, TForm_PrintOptions& options)
 {
     RichEdit& editor = host.editor();
@@ -330,9 +320,8 @@ void filePrint(PrintHost& host, TForm_PrintOptions& options)
             job.fromPage = pages.from;
             job.toPage = pages.to;
         }
-        if (sameMetrics(pageMetrics(printer), counted) && job.margins.left == countedMargins.left &&
-            job.margins.right == countedMargins.right && job.margins.top == countedMargins.top &&
-            job.margins.bottom == countedMargins.bottom)
+        // The count holds while the dialog left the paper and the margins as they were.
+        if (pageMetrics(printer) == counted && job.margins == countedMargins)
             job.pageCount = setup.pageCount;
     }
 

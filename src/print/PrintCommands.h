@@ -52,6 +52,7 @@ struct PrintMargins {
     int right = 0;
     int top = 0;
     int bottom = 0;
+    bool operator==(const PrintMargins&) const = default;
 };
 
 struct MarginChoice {
@@ -74,6 +75,7 @@ struct PageMetrics {
     int height = 0;
     int offsetX = 0;
     int offsetY = 0;
+    bool operator==(const PageMetrics&) const = default;
 };
 
 PageMetrics pageMetrics(const QPrinter& printer);
