@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPrintDialog>
@@ -12,6 +13,9 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
+#include <limits>
 
 namespace qp {
 
@@ -28,11 +32,13 @@ public:
     {
         m_dialog.setWindowTitle(QStringLiteral("Printing"));
         m_dialog.setWindowModality(Qt::ApplicationModal);
-        m_dialog.setMinimumDuration(300);
+        // Shown by showWhenSlow(): the dialog's own timer restarts while the value stays at its minimum.
+        m_dialog.setMinimumDuration(std::numeric_limits<int>::max());
         m_dialog.setAutoReset(false);
         m_dialog.setAutoClose(false);
         m_dialog.setMinimumWidth(m_dialog.fontMetrics().horizontalAdvance(QStringLiteral("Page 0000000 of 0000000")) * 2);
         keepAboveKeptOnTop(m_dialog);
+        m_clock.start();
     }
 
     bool advance(int page, int pageCount) override
@@ -45,19 +51,27 @@ public:
             m_dialog.setMaximum(0);
             m_dialog.setLabelText(QStringLiteral("Page %1").arg(page));
         }
-        QCoreApplication::processEvents();
-        return !m_dialog.wasCanceled();
+        return showWhenSlow();
     }
 
     bool counted(int pages) override
     {
         m_dialog.setMaximum(0);
         m_dialog.setLabelText(QStringLiteral("Counting pages: %1").arg(pages));
+        return showWhenSlow();
+    }
+
+private:
+    // Quick jobs show no box; the window paints and Cancel is heard on every page.
+    bool showWhenSlow()
+    {
+        if (!m_dialog.isVisible() && m_clock.elapsed() >= 300)
+            m_dialog.show();
         QCoreApplication::processEvents();
         return !m_dialog.wasCanceled();
     }
 
-private:
+    QElapsedTimer m_clock;
     QProgressDialog m_dialog;
 };
 

@@ -225,7 +225,6 @@ PrintOutcome printRange(RichEdit& editor, QPrinter& printer, const PrintJob& job
 int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins, int start, int end,
                const std::function<bool(int pages)>& progress)
 {
-    const auto release = qScopeGuard([&] { editor.releaseRenderCache(); });
     const PageMetrics metrics = pageMetrics(printer);
     const PageBox body = bodyBox(metrics, margins);
     if (body.empty() || start >= end)
@@ -250,6 +249,8 @@ void filePrint(PrintHost& host, TForm_PrintOptions& options)
     const int state = host.documentState();
     // Printing never changes the document state, whatever the editor reports.
     const auto keepState = qScopeGuard([&] { host.restoreDocumentState(state); });
+    // The copy of the text that counting makes serves the print too; it goes on every path.
+    const auto releaseCopy = qScopeGuard([&] { editor.releaseRenderCache(); });
 
     QPrinter printer(QPrinter::HighResolution);
     const int textLength = editor.textLength();

@@ -131,6 +131,8 @@ PrintOutcome printRange(RichEdit& editor, QPrinter& printer, const PrintJob& job
                         const PageProgress& progress = {});
 // The pages [start, end) takes on the printer with these margins; 0 when a
 // page takes nothing, -1 when `progress` (told the pages so far) says stop.
+// The editor keeps the copy of the text it laid out for a print of the same
+// range that follows, until the text changes or its render cache is released.
 int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins, int start, int end,
                const std::function<bool(int pages)>& progress = {});
 
