@@ -263,6 +263,8 @@ int RichEditPageRenderer::render(QPainter* painter, QPaintDevice& device, const 
         if (!block.isVisible())
             continue;
         layBlock(block);
+        if (m_lines.isEmpty())
+            continue;
         QTextLayout* layout = block.layout();
         int first = 0;
         if (from > block.position())
