@@ -50,9 +50,10 @@ public:
 
 class NoPrintDialog : public PrintDialogService {
 public:
-    PrintChoice choosePrinter(QPrinter&, bool, PrintRange&) override { return PrintChoice::Cancel; }
+    PrintChoice choosePrinter(QPrinter&, const PrintSetup&, PrintRange&, PageSpan&) override { return PrintChoice::Cancel; }
     void preview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
     bool useDefaultPrinter(QPrinter&) override { return false; }
+    std::unique_ptr<PrintProgress> showProgress() override { return nullptr; }
 };
 
 class NoShell : public ShellService {

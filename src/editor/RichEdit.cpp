@@ -561,6 +561,17 @@ void RichEdit::scrollLines(int count)
     verticalScrollBar()->setValue(qCeil(y));
 }
 
+QPoint RichEdit::scrollPosition() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void RichEdit::setScrollPosition(const QPoint& position)
+{
+    horizontalScrollBar()->setValue(position.x());
+    verticalScrollBar()->setValue(position.y());
+}
+
 QPoint RichEdit::caretPosition() const
 {
     return cursorRect().topLeft() + viewport()->geometry().topLeft();
@@ -570,16 +581,26 @@ QPoint RichEdit::caretPosition() const
 
 int RichEdit::renderPage(QPainter& painter, const QRectF& pageRect, int start, int end)
 {
+    return layoutPage(&painter, *painter.device(), pageRect, start, end);
+}
+
+int RichEdit::measurePage(QPaintDevice& device, const QRectF& pageRect, int start, int end)
+{
+    return layoutPage(nullptr, device, pageRect, start, end);
+}
+
+int RichEdit::layoutPage(QPainter* painter, QPaintDevice& device, const QRectF& pageRect, int start, int end)
+{
     const int docStart = toDocumentPosition(start);
     const int docEnd = toDocumentPosition(std::max(start, end), true);
     if (docStart >= docEnd)
         return fromDocumentPosition(docEnd);
-    if (!m_renderer || !m_renderer->matches(docStart, docEnd, painter.device(), pageRect.width())) {
+    if (!m_renderer || !m_renderer->matches(docStart, docEnd)) {
         // A new job or a new range: copy from here to the end of the range.
         m_renderer = std::make_unique<RichEditPageRenderer>(*document(), docStart, docEnd);
         m_renderBase = docStart;
     }
-    const int next = m_renderer->render(painter, pageRect, docStart - m_renderBase);
+    const int next = m_renderer->render(painter, device, pageRect, docStart - m_renderBase);
     return fromDocumentPosition(m_renderBase + next);
 }
 

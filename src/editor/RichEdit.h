@@ -12,6 +12,7 @@
 #include <memory>
 
 class QPainter;
+class QPaintDevice;
 class QTextBlock;
 class QTextCursor;
 class QTextDocument;
@@ -142,6 +143,9 @@ public:
     void setTextInset(const QMargins& inset);
     int firstVisibleLine() const;
     void scrollLines(int count);
+    // The scroll bars' values: the view to the pixel.
+    QPoint scrollPosition() const;
+    void setScrollPosition(const QPoint& position);
     QPoint caretPosition() const;  // top left of the caret in this widget's coordinates
     bool smartQuotes() const { return m_smartQuotes; }
     void setSmartQuotes(bool on) { m_smartQuotes = on; }
@@ -150,6 +154,8 @@ public:
     // painter's device, laid out at pageRect's width on that device, and
     // returns the first position not drawn (at least one line per page).
     int renderPage(QPainter& painter, const QRectF& pageRect, int start, int end);
+    // The same without drawing: where the page would end (page counts, pages skipped).
+    int measurePage(QPaintDevice& device, const QRectF& pageRect, int start, int end);
     void releaseRenderCache();
 
     // Position conversion between this control's positions and the document's.
@@ -179,6 +185,7 @@ protected:
 
 private:
     void adoptDocument(QTextDocument* document);
+    int layoutPage(QPainter* painter, QPaintDevice& device, const QRectF& pageRect, int start, int end);
     void prepareDocument(QTextDocument* document) const;
     void setPlainContent(const QString& text);
     QString programText(int from, int to, int* textStart = nullptr) const;

@@ -595,9 +595,8 @@ Hit hitBlock(const QTextBlock& block, const QPointF& point, int* position, Qt::H
     return hit;
 }
 
-// A list paragraph's bullet or number, left of its first line (right of it
-// in right-to-left text), in the font at the paragraph's start, as Qt's
-// layout draws it; `selection` when the selection runs through the marker.
+}  // namespace
+
 void drawListMarker(QPainter* painter, const QAbstractTextDocumentLayout::PaintContext& context,
                     const QTextBlock& block, const QTextCharFormat* selection, const QPaintDevice* device)
 {
@@ -687,8 +686,6 @@ void drawListMarker(QPainter* painter, const QAbstractTextDocumentLayout::PaintC
     }
     painter->restore();
 }
-
-}  // namespace
 
 int RichEditLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
 {

@@ -12,6 +12,13 @@ class QTextDocument;
 
 namespace qp {
 
+// A list paragraph's bullet or number, left of its first line (right of it
+// in right-to-left text), in the font at the paragraph's start measured on
+// `device`, as Qt's layout draws it; `selection` when the selection runs
+// through the marker. The paragraph's layout holds its lines and position.
+void drawListMarker(QPainter* painter, const QAbstractTextDocumentLayout::PaintContext& context,
+                    const QTextBlock& block, const QTextCharFormat* selection, const QPaintDevice* device);
+
 // A document layout for flowing paragraphs without tables, floats, lists or
 // embedded objects: each paragraph is laid out on its own, the way Qt's own
 // layout lays out such paragraphs, and the paragraph heights are kept in an

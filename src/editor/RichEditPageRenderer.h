@@ -1,38 +1,57 @@
 #pragma once
 
+#include <QList>
 #include <QRectF>
 
 #include <memory>
 
 class QPainter;
 class QPaintDevice;
+class QTextBlock;
 class QTextDocument;
 
 namespace qp {
 
-// Prints part of a document page by page: a copy of the range, laid out at
-// the body width on the printer itself, drawn one page of whole lines at a
-// time. Positions here are the copied document's own.
+// Prints part of a document page by page: a copy of the range whose
+// paragraphs are laid out one at a time on the printer itself, only those
+// that make up the page asked for, so the cost of a page does not grow with
+// the length of the text. Lengths the document keeps in screen pixels
+// (indents, paragraph spacing, list indents) are scaled to the device.
+// Positions here are the copied document's own.
 class RichEditPageRenderer {
 public:
     // Copies document positions [docStart, docEnd) of the source.
     RichEditPageRenderer(const QTextDocument& source, int docStart, int docEnd);
     ~RichEditPageRenderer();
 
-    bool matches(int docStart, int docEnd, const QPaintDevice* device, qreal width) const;
-    // Draws from the copy's position `from` as many whole lines as fit into
-    // pageRect and returns the copy's first position not drawn.
-    int render(QPainter& painter, const QRectF& pageRect, int from);
+    bool matches(int docStart, int docEnd) const;
+    // Lays out from the copy's position `from` as many whole lines as fit
+    // into pageRect of `device` and returns the copy's first position not
+    // taken; draws them when a painter is given (on `device`). The first
+    // line always goes, so every page makes progress.
+    int render(QPainter* painter, QPaintDevice& device, const QRectF& pageRect, int from);
     int length() const;
 
 private:
-    void layoutFor(QPaintDevice* device, qreal width);
+    struct Line {
+        qreal top;     // the line's slot, from the paragraph's top
+        qreal bottom;  // where its ink may reach
+        qreal next;    // the next line's slot
+    };
+    void useDevice(QPaintDevice& device, qreal width);
+    // Lays the paragraph out at the body width; its lines' slots in m_lines.
+    void layBlock(const QTextBlock& block);
 
     std::unique_ptr<QTextDocument> m_copy;
     int m_docStart;
     int m_docEnd;
-    const QPaintDevice* m_device = nullptr;
+    QPaintDevice* m_device = nullptr;
     qreal m_width = -1;
+    qreal m_scaleX = 1;
+    qreal m_scaleY = 1;
+    // The paragraph laid out last: a page may end inside it.
+    int m_laidBlock = -1;
+    QList<Line> m_lines;
 };
 
 }  // namespace qp

@@ -52,6 +52,7 @@ struct PrintMargins {
     int right = 0;
     int top = 0;
     int bottom = 0;
+    bool operator==(const PrintMargins&) const = default;
 };
 
 struct MarginChoice {
@@ -74,6 +75,7 @@ struct PageMetrics {
     int height = 0;
     int offsetX = 0;
     int offsetY = 0;
+    bool operator==(const PageMetrics&) const = default;
 };
 
 PageMetrics pageMetrics(const QPrinter& printer);
@@ -94,6 +96,10 @@ PageBox toTwips(const PageBox& box, const PageMetrics& metrics);
 // Back from twips to the printer's dots.
 QRectF fromTwips(const PageBox& twips, const PageMetrics& metrics);
 
+// The PDF file offered for a document: its name with ".pdf", in its folder;
+// "Untitled.pdf" in `fallbackFolder` for a document never saved.
+QString pdfPathFor(const QString& documentFileName, const QString& fallbackFolder);
+
 // "Letter.rtf - 2024-05-01/14:30 - Page 2".
 QString headerLine(const QString& name, const QString& date, const QString& time, int page);
 // The name a printout carries: the file-name part of the path, or "Untitled".
@@ -106,11 +112,29 @@ struct PrintJob {
     QString name;
     QString date;
     QString time;
+    // The pages to print, counted from 1 at the range's start; 0 for no limit.
+    int fromPage = 0;
+    int toPage = 0;
+    // The range's pages when known beforehand (for the progress display), else 0.
+    int pageCount = 0;
 };
 
+enum class PrintOutcome { Complete, NoRoom, Cancelled };
+
+// Told of each page as it is printed (its number and the last page's, 0 when
+// not known); false stops the job.
+using PageProgress = std::function<bool(int page, int lastPage)>;
+
 // Prints [start, end) of the editor onto the printer, page after page.
-// Returns false when a page takes no character: the job ends there.
-bool printRange(RichEdit& editor, QPrinter& printer, const PrintJob& job, int start, int end);
+// NoRoom when a page takes no character: the job ends there.
+PrintOutcome printRange(RichEdit& editor, QPrinter& printer, const PrintJob& job, int start, int end,
+                        const PageProgress& progress = {});
+// The pages [start, end) takes on the printer with these margins; 0 when a
+// page takes nothing, -1 when `progress` (told the pages so far) says stop.
+// The editor keeps the copy of the text it laid out for a print of the same
+// range that follows, until the text changes or its render cache is released.
+int countPages(RichEdit& editor, QPrinter& printer, const PrintMargins& margins, int start, int end,
+               const std::function<bool(int pages)>& progress = {});
 
 // Action_File_Print: the print dialog, then the document or the selection.
 void filePrint(PrintHost& host, TForm_PrintOptions& options);

@@ -95,10 +95,12 @@ FileDialogResult FakeFileDialogService::next(const FileDialogRequest& request)
     return result;
 }
 
-PrintChoice FakePrintDialogService::choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range)
+PrintChoice FakePrintDialogService::choosePrinter(QPrinter& printer, const PrintSetup& setup, PrintRange& range,
+                                                  PageSpan& pages)
 {
     ++shown;
-    lastSelectionAvailable = selectionAvailable;
+    lastSelectionAvailable = setup.selectionAvailable;
+    lastSetup = setup;
     if (m_script.empty())
         return PrintChoice::Cancel;
     const Script script = m_script.front();
@@ -109,7 +111,10 @@ PrintChoice FakePrintDialogService::choosePrinter(QPrinter& printer, bool select
     printer.setOutputFileName(script.pdfPath);
     if (script.pageSize.isValid())
         printer.setPageSize(script.pageSize);
+    if (m_resolution > 0)
+        printer.setResolution(m_resolution);
     range = script.range;
+    pages = script.pages;
     return script.choice;
 }
 
@@ -128,19 +133,53 @@ bool FakePrintDialogService::useDefaultPrinter(QPrinter& printer)
     return true;
 }
 
+namespace {
+
+class FakePrintProgress final : public PrintProgress {
+public:
+    explicit FakePrintProgress(FakePrintDialogService& service) : m_service(service) {}
+    bool advance(int page, int pageCount) override
+    {
+        m_service.progressShown.append({page, pageCount});
+        if (m_service.onProgress)
+            m_service.onProgress(page);
+        return page != m_service.cancelAtPage;
+    }
+    bool counted(int pages) override
+    {
+        m_service.countsShown.append(pages);
+        return pages != m_service.cancelAtCount;
+    }
+
+private:
+    FakePrintDialogService& m_service;
+};
+
+}  // namespace
+
+std::unique_ptr<PrintProgress> FakePrintDialogService::showProgress()
+{
+    return std::make_unique<FakePrintProgress>(*this);
+}
+
 void FakePrintDialogService::acceptTo(const QString& pdfPath, PrintRange range, const QPageSize& pageSize)
 {
-    m_script.push_back({PrintChoice::Print, pdfPath, range, pageSize});
+    m_script.push_back({PrintChoice::Print, pdfPath, range, pageSize, {}});
+}
+
+void FakePrintDialogService::acceptPagesTo(const QString& pdfPath, int from, int to)
+{
+    m_script.push_back({PrintChoice::Print, pdfPath, PrintRange::Pages, {}, {from, to}});
 }
 
 void FakePrintDialogService::previewTo(const QString& pdfPath, PrintRange range)
 {
-    m_script.push_back({PrintChoice::Preview, pdfPath, range, {}});
+    m_script.push_back({PrintChoice::Preview, pdfPath, range, {}, {}});
 }
 
 void FakePrintDialogService::cancelNext()
 {
-    m_script.push_back({PrintChoice::Cancel, {}, PrintRange::All, {}});
+    m_script.push_back({PrintChoice::Cancel, {}, PrintRange::All, {}, {}});
 }
 
 bool FakeShellService::open(const QString& path, const QString& parameters)

@@ -68,20 +68,34 @@ private:
 // Accepts or cancels from a script; an accepted dialog prints to a PDF file.
 class FakePrintDialogService : public PrintDialogService {
 public:
-    PrintChoice choosePrinter(QPrinter& printer, bool selectionAvailable, PrintRange& range) override;
+    PrintChoice choosePrinter(QPrinter& printer, const PrintSetup& setup, PrintRange& range, PageSpan& pages) override;
     // Paints the preview into the PDF file the dialog chose.
     void preview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) override;
     // Prints to defaultPrinterPdf; none set: no printer at all.
     bool useDefaultPrinter(QPrinter& printer) override;
+    // Records the pages shown (never cleared by itself); cancels at cancelAtPage.
+    std::unique_ptr<PrintProgress> showProgress() override;
 
     // A page size other than the printer's default (an invalid size keeps it).
     void acceptTo(const QString& pdfPath, PrintRange range = PrintRange::All, const QPageSize& pageSize = {});
+    void acceptPagesTo(const QString& pdfPath, int from, int to);
+    // Prints at this resolution (0: the printer's own).
+    void setResolution(int dpi) { m_resolution = dpi; }
     void previewTo(const QString& pdfPath, PrintRange range = PrintRange::All);
     void cancelNext();
     int shown = 0;
     int previews = 0;
     bool lastSelectionAvailable = false;
+    PrintSetup lastSetup;
     QString defaultPrinterPdf;
+    // The progress display: each (page, last page) shown, and the page whose
+    // Cancel is pressed (0: never). `onProgress` runs at every page.
+    QList<std::pair<int, int>> progressShown;
+    int cancelAtPage = 0;
+    // The counts shown while counting the pages, and the count whose Cancel is pressed.
+    QList<int> countsShown;
+    int cancelAtCount = 0;
+    std::function<void(int page)> onProgress;
 
 private:
     struct Script {
@@ -89,8 +103,10 @@ private:
         QString pdfPath;
         PrintRange range;
         QPageSize pageSize;
+        PageSpan pages;
     };
     std::deque<Script> m_script;
+    int m_resolution = 0;
 };
 
 class FakeShellService : public ShellService {

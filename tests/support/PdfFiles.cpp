@@ -54,4 +54,28 @@ double pdfWordLeft(const QString& path, const QString& word)
     return match.hasMatch() ? match.captured(1).toDouble() : -1;
 }
 
+QList<PdfWord> pdfWords(const QString& path)
+{
+    const QString boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    static const QRegularExpression page(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\""));
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    QList<PdfWord> words;
+    int number = 0;
+    double width = 0;
+    double height = 0;
+    const QStringList lines = boxes.split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        if (const QRegularExpressionMatch m = page.match(line); m.hasMatch()) {
+            ++number;
+            width = m.captured(1).toDouble();
+            height = m.captured(2).toDouble();
+        } else if (const QRegularExpressionMatch w = word.match(line); w.hasMatch()) {
+            words.append({number, w.captured(1).toDouble(), w.captured(2).toDouble(), w.captured(3).toDouble(),
+                          w.captured(4).toDouble(), width, height, w.captured(5)});
+        }
+    }
+    return words;
+}
+
 }  // namespace qp::test
