@@ -2,6 +2,7 @@
 
 #include "editor/DocumentText.h"
 #include "editor/EditBlock.h"
+#include "editor/HiddenTextLook.h"
 #include "editor/RichEditLayout.h"
 #include "editor/RichEditPageRenderer.h"
 #include "platform/Fonts.h"
@@ -96,6 +97,7 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });
     connect(this, &QTextEdit::selectionChanged, this, [this] { onCursorMoved(); });
 
+    m_hiddenText = std::make_unique<HiddenTextLook>();
     prepareDocument(document());
     document()->setDocumentMargin(0);
     adoptDocument(document());
@@ -127,6 +129,7 @@ void RichEdit::adoptDocument(QTextDocument* doc)
     connect(doc, &QTextDocument::contentsChanged, this, &RichEdit::onContentsChanged, Qt::UniqueConnection);
     m_textChangePending = false;
     releaseRenderCache();
+    m_hiddenText->watch(doc);
     chooseLayout();
     restartLineTracking();
 }
@@ -156,6 +159,7 @@ void RichEdit::setPlainContent(const QString& text)
     // setPlainText keeps the insertion format and clears the undo history,
     // as loading a file should.
     setPlainText(text);
+    m_hiddenText->watch(document());
     chooseLayout();
 }
 

@@ -19,6 +19,7 @@ class QTextDocument;
 namespace qp {
 
 class RichEditPageRenderer;
+class HiddenTextLook;
 
 enum class TextMode { Rich, Plain };
 
@@ -229,6 +230,7 @@ private:
 
     std::unique_ptr<RichEditPageRenderer> m_renderer;
     int m_renderBase = 0;
+    std::unique_ptr<HiddenTextLook> m_hiddenText;
 };
 
 }  // namespace qp
