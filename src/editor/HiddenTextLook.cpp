@@ -11,13 +11,12 @@ namespace qp {
 
 namespace {
 
-// A one-pixel font whose letters advance a hundredth of their width takes
-// under a pixel for a line of text and adds nothing to the line's height.
+// Letters of a tenth of a point that advance a hundredth of their width
+// take no room on a line and add nothing to its height.
 QTextCharFormat hiddenLook()
 {
     QTextCharFormat look;
-    look.setFontPointSize(1);
-    look.setProperty(QTextFormat::FontPixelSize, 1);
+    look.setFontPointSize(0.1);
     look.setFontLetterSpacingType(QFont::PercentageSpacing);
     look.setFontLetterSpacing(1);
     look.setFontWordSpacing(0);
@@ -53,10 +52,32 @@ void HiddenTextLook::highlightBlock(const QString& text)
     Q_UNUSED(text);
     const QTextBlock block = currentBlock();
     static const QTextCharFormat look = hiddenLook();
+    bool allHidden = true;
+    for (auto it = block.begin(); !it.atEnd() && allHidden; ++it)
+        allHidden = isHiddenText(it.fragment().charFormat());
+    // A paragraph of hidden text alone still shows as an empty line, as tall
+    // as its paragraph mark.
+    QTextCharFormat emptyLine = look;
+    if (allHidden) {
+        const QTextCharFormat mark = block.charFormat();
+        const QFont font = document()->defaultFont();
+        if (mark.hasProperty(QTextFormat::FontPointSize))
+            emptyLine.setFontPointSize(mark.fontPointSize());
+        else if (font.pointSizeF() > 0)
+            emptyLine.setFontPointSize(font.pointSizeF());
+        else
+            emptyLine.setProperty(QTextFormat::FontPixelSize, font.pixelSize());
+    }
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
-        if (isHiddenText(fragment.charFormat()))
-            setFormat(fragment.position() - block.position(), fragment.length(), look);
+        const QTextCharFormat format = fragment.charFormat();
+        if (!isHiddenText(format))
+            continue;
+        QTextCharFormat runLook = allHidden ? emptyLine : look;
+        // A size in pixels would win over the tenth of a point.
+        if (format.hasProperty(QTextFormat::FontPixelSize) && !allHidden)
+            runLook.setProperty(QTextFormat::FontPixelSize, 1);
+        setFormat(fragment.position() - block.position(), fragment.length(), runLook);
     }
 }
 
