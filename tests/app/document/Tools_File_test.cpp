@@ -4,7 +4,6 @@
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
-#include "format/Tools_Format.h"
 #include "editor/RichEdit.h"
 #include "store/Registry.h"
 
@@ -370,7 +369,7 @@ TEST_F(DocumentFiles, AFileBeyondReachIsRefusedAtOnceAndTheDocumentStays)
     const struct {
         QString file;
         QString reason;
-    } cases[] = {{huge, "it holds 1024 MB, and Quillpress opens files of up to 256 MB."},
+    } cases[] = {{huge, "it holds 1024 MB, and Quillpress opens files of up to 64 MB."},
                  {lines, QStringLiteral("it has %1 lines, and Quillpress opens files of up to %2 lines.")
                              .arg(QLocale().toString(1'000'001), QLocale().toString(1'000'000))}};
     for (const auto& c : cases) {
@@ -516,39 +515,3 @@ TEST_F(DocumentFiles, DefaultFileTypeTextMakesNewDocumentsText)
 }
 
 }  // namespace
-
-namespace qp {
-namespace {
-
-// A ".rtf" file holding plain text opens as text; saved, it is RTF, and
-// opening and saving that again writes the same bytes.
-TEST_F(DocumentFiles, AnRtfFileOfPlainTextIsWrittenTheSameTheSecondTime)
-{
-    const QByteArray texts[] = {"Not RTF at all\r\njust {text}\r\n", "caf\xc3\xa9 \xe2\x80\x9cquoted\xe2\x80\x9d\tand \xd0\x9f\xd1\x80\xd0\xb8 \xe6\x97\xa5\xe6\x9c\xac\r\n",
-                                "\xff\xfeA\x00B\x00", "{\\rtx not quite\r\n", ""};
-    DefaultFormat stored;
-    stored.fontName = QStringLiteral("Liberation Serif");
-    stored.fontSize = 14;
-    stored.bold = true;
-    stored.tabSize = 20;
-    for (const bool withDefaultFormat : {false, true})
-    for (const QByteArray& text : texts) {
-        SCOPED_TRACE(text.toStdString() + (withDefaultFormat ? " with a default format" : ""));
-        if (withDefaultFormat)
-            writeDefaultFormat(registry(), stored);
-        const QString path = writeFile(QStringLiteral("notes.rtf"), text);
-        loadNamedFile(app(), path);
-        const QString shown = editor().text();
-        run(Command::File_Save);
-        const QByteArray first = readAll(path);
-        ASSERT_TRUE(first.startsWith("{\\rtf1"));
-
-        loadNamedFile(app(), path);
-        EXPECT_EQ(editor().text(), shown);
-        run(Command::File_Save);
-        EXPECT_EQ(readAll(path).toStdString(), first.toStdString());
-    }
-}
-
-}  // namespace
-}  // namespace qp
