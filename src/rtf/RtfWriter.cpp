@@ -99,6 +99,7 @@ private:
     int listNumber(QTextList* list);
     QByteArray listTables();
     void writeLevel(const LevelOut& look, int level);
+    void writeLevelMarker(const LevelOut& look, int nfc);
     void writeFragment(const QTextFragment& fragment);
     void writeCharFormat(const CharOut& want);
     void writeImage(const QTextImageFormat& format);
@@ -503,6 +504,7 @@ void RtfEmitter::writeLevel(const LevelOut& look, int level)
     word("leveljcn", 0);
     word("levelfollow", 0);
     word("levelstartat", look.start);
+    writeLevelMarker(look, nfc);
     raw("{");
     word("leveltext");
     if (nfc == 23) {
@@ -523,6 +525,44 @@ void RtfEmitter::writeLevel(const LevelOut& look, int level)
     word("fi", -std::min(360, m_indentTwips));
     word("li", indent);
     word("lin", indent);
+    raw("}");
+}
+
+// The label as the text system of macOS names it ("{decimal}.", "{hyphen}"),
+// which TextEdit reads in place of the level text.
+void RtfEmitter::writeLevelMarker(const LevelOut& look, int nfc)
+{
+    static const QHash<QString, const char*> kBullets = {{QStringLiteral("\u2022"), "disc"},
+                                                         {QStringLiteral("\u25E6"), "circle"},
+                                                         {QStringLiteral("\u25AA"), "square"},
+                                                         {QStringLiteral("\u2043"), "hyphen"}};
+    const auto name = [](int n) {
+        switch (n) {
+        case 1: return "upper-roman";
+        case 2: return "lower-roman";
+        case 3: return "upper-alpha";
+        case 4: return "lower-alpha";
+        default: return "decimal";
+        }
+    };
+    raw("{\\*");
+    word("levelmarker");
+    if (nfc == 23) {
+        const auto known = kBullets.constFind(look.bullet);
+        if (known != kBullets.cend()) {
+            raw("\\{");
+            raw(known.value());
+            raw("\\}");
+        } else {
+            writeText(look.bullet);
+        }
+    } else {
+        writeText(look.prefix);
+        raw("\\{");
+        raw(name(nfc));
+        raw("\\}");
+        writeText(look.suffix);
+    }
     raw("}");
 }
 
