@@ -133,7 +133,7 @@ void DocumentStatistics::recountAll()
     m_blocks.clear();
     m_blocks.reserve(size_t(m_document->blockCount()));
     m_total = {};
-    m_hidden = HiddenTextLook::hasHiddenText(m_document);
+    m_hidden = hasHiddenText(m_document);
     countParagraphs(*m_document, m_document->begin(), m_document->blockCount(), m_hidden, [this](const TextCounts& counts) {
         m_blocks.push_back(counts);
         m_total += counts;

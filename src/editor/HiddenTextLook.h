@@ -1,27 +1,19 @@
 #pragma once
 
-#include <QSyntaxHighlighter>
-
+class QTextBlock;
 class QTextDocument;
 
 namespace qp {
 
-// Keeps hidden text off the screen: its runs are laid out in a look that
-// takes no room and draws nothing. The text stays in the document, so it is
-// saved as it came; only the layout sees the look, which works the same in
-// the editor's own layout and in Qt's.
-class HiddenTextLook : public QSyntaxHighlighter {
-    Q_OBJECT
-public:
-    HiddenTextLook();
+// Hidden text stays in the document, so it is saved as it came, but it is
+// laid out in a look that takes no room and draws nothing. The look is an
+// override of the paragraph's own layout, which the editor's layout and Qt's
+// both use; setting it is no edit and tells no one of a change.
 
-    // Follows the document when it holds hidden text, and none otherwise.
-    void watch(QTextDocument* document);
+bool hasHiddenText(const QTextDocument* document);
 
-    static bool hasHiddenText(const QTextDocument* document);
-
-protected:
-    void highlightBlock(const QString& text) override;
-};
+// Gives the paragraph's layout the look over its hidden runs (or takes it
+// away when there are none any more). Before the paragraph is laid out.
+void lookUpHiddenText(const QTextBlock& block);
 
 }  // namespace qp

@@ -19,7 +19,6 @@ class QTextDocument;
 namespace qp {
 
 class RichEditPageRenderer;
-class HiddenTextLook;
 
 enum class TextMode { Rich, Plain };
 
@@ -230,7 +229,7 @@ private:
 
     std::unique_ptr<RichEditPageRenderer> m_renderer;
     int m_renderBase = 0;
-    std::unique_ptr<HiddenTextLook> m_hiddenText;
+    bool m_hiddenText = false;  // the document holds hidden text
 };
 
 }  // namespace qp

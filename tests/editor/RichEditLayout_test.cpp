@@ -568,6 +568,15 @@ TEST(RichEditLayout, HiddenTextAndCapitalsDrawAsTheirVisibleText)
                     EXPECT_EQ(caretX(*edit, at), caretX(*plain, int(plainText.indexOf(QLatin1String(word))))) << word;
                 }
             }
+            // Typing before the hidden text moves it along, still hidden.
+            if (std::string(c.name) != "hidden")
+                continue;
+            for (RichEdit* e : {edit.get(), plain.get()}) {
+                QTextCursor cursor(e->document());
+                cursor.insertText(QStringLiteral("Then "));
+            }
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(edit->grab().toImage() == plain->grab().toImage()) << "after typing";
         }
     }
 }

@@ -798,3 +798,23 @@ TEST_F(RichEditTest, PlainTextReadAsRichTextWritesTheSameTwice)
 
 }  // namespace
 }  // namespace qp
+
+namespace qp {
+namespace {
+
+// Hiding hidden text is no edit: opening such a file leaves it unchanged.
+TEST_F(RichEditTest, HidingHiddenTextIsNoChangeOfTheText)
+{
+    QSignalSpy changes(&edit, &RichEdit::editTextChanged);
+    ASSERT_TRUE(edit.loadRichText("{\\rtf1\\ansi one{\\v  secret} two\\par{\\v hidden line}\\par three}"));
+    const int afterLoad = int(changes.count());
+    edit.show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(changes.count(), afterLoad);
+    EXPECT_FALSE(edit.document()->isModified());
+    EXPECT_FALSE(edit.canUndo());
+}
+
+}  // namespace
+}  // namespace qp
