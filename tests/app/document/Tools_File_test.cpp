@@ -369,7 +369,7 @@ TEST_F(DocumentFiles, AFileBeyondReachIsRefusedAtOnceAndTheDocumentStays)
     const struct {
         QString file;
         QString reason;
-    } cases[] = {{huge, "it holds 1024 MB, and Quillpress opens files of up to 64 MB."},
+    } cases[] = {{huge, "it holds 1024 MB, and Quillpress opens files of up to 256 MB."},
                  {lines, QStringLiteral("it has %1 lines, and Quillpress opens files of up to %2 lines.")
                              .arg(QLocale().toString(1'000'001), QLocale().toString(1'000'000))}};
     for (const auto& c : cases) {
