@@ -1,11 +1,15 @@
 #include "editor/DocumentStatistics.h"
 
 #include "editor/DocumentText.h"
+#include "editor/HiddenTextLook.h"
 #include "editor/PlainText.h"
 #include "editor/RichEdit.h"
+#include "rtf/RtfTextProperties.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
+
+#include <climits>
 
 namespace qp {
 
@@ -71,13 +75,34 @@ bool endsParagraph(QChar c)
     return c == QChar::ParagraphSeparator || c == QChar(0xfdd0) || c == QChar(0xfdd1);
 }
 
+// The part [from, to) of a paragraph's text, less its hidden text.
+QString visibleText(const QTextBlock& block, int from = 0, int to = INT_MAX)
+{
+    QString text;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (isHiddenText(fragment.charFormat()))
+            continue;
+        const int start = std::max(from, fragment.position() - block.position());
+        const int end = std::min(to, fragment.position() - block.position() + fragment.length());
+        if (start < end)
+            text += QStringView(fragment.text()).mid(start - (fragment.position() - block.position()), end - start);
+    }
+    return text;
+}
+
 // Counts `count` paragraphs from `block` on, handing each one's counts to
 // `take`. Many paragraphs are read run by run straight from the document: a
 // paragraph's own text is a fresh string each time, and a copy of the whole
 // text would cost as much memory as the document.
 template <typename Take>
-void countParagraphs(const QTextDocument& doc, QTextBlock block, int count, Take take)
+void countParagraphs(const QTextDocument& doc, QTextBlock block, int count, bool hidden, Take take)
 {
+    if (hidden) {
+        for (int i = 0; i < count; ++i, block = block.next())
+            take(countRun(visibleText(block)));
+        return;
+    }
     constexpr int kFewParagraphs = 64;
     if (count <= kFewParagraphs) {
         for (int i = 0; i < count; ++i, block = block.next())
@@ -148,7 +173,8 @@ void DocumentStatistics::recountAll()
     m_blocks.clear();
     m_blocks.reserve(size_t(m_document->blockCount()));
     m_total = {};
-    countParagraphs(*m_document, m_document->begin(), m_document->blockCount(), [this](const TextCounts& counts) {
+    m_hidden = hasHiddenText(m_document);
+    countParagraphs(*m_document, m_document->begin(), m_document->blockCount(), m_hidden, [this](const TextCounts& counts) {
         m_blocks.push_back(counts);
         m_total += counts;
     });
@@ -179,7 +205,7 @@ void DocumentStatistics::onContentsChange(int from, int removed, int added)
     m_total -= countBlocks(first, oldLast);
     std::vector<TextCounts> fresh;
     fresh.reserve(size_t(newLast - first + 1));
-    countParagraphs(*m_document, firstBlock, newLast - first + 1, [&](const TextCounts& counts) {
+    countParagraphs(*m_document, firstBlock, newLast - first + 1, m_hidden, [&](const TextCounts& counts) {
         fresh.push_back(counts);
         m_total += counts;
     });
@@ -211,6 +237,15 @@ TextCounts DocumentStatistics::selectionOrTotal()
     const int end = m_editor.toDocumentPosition(m_editor.selStart() + length, true);
     const QTextBlock first = m_document->findBlock(start);
     const QTextBlock last = m_document->findBlock(end);
+    if (m_hidden) {
+        if (first == last)
+            return countText(visibleText(first, start - first.position(), end - first.position()));
+        TextCounts counts = countText(visibleText(first, start - first.position()));
+        counts += countBlocks(first.blockNumber() + 1, last.blockNumber() - 1);
+        counts += countText(visibleText(last, 0, end - last.position()));
+        counts.bytes += 2 * qint64(last.blockNumber() - first.blockNumber());
+        return counts;
+    }
     if (first == last)
         return countText(QStringView(first.text()).mid(start - first.position(), end - start));
     // Whole paragraphs in between come from the kept counts; only the two ends are read.

@@ -15,7 +15,7 @@ class RichEdit;
 // What the status bar counts. Characters are those that are not control
 // characters; words are runs of characters that are neither white space nor
 // control characters; bytes are the text's length with a paragraph break as
-// the two characters CR LF.
+// the two characters CR LF. Hidden text counts nowhere.
 struct TextCounts {
     qint64 characters = 0;
     qint64 words = 0;
@@ -53,6 +53,7 @@ private:
     QPointer<QTextDocument> m_document;
     std::vector<TextCounts> m_blocks;  // per paragraph, its separator left out
     TextCounts m_total;
+    bool m_hidden = false;  // the document has hidden text, which counts nowhere
 };
 
 }  // namespace qp

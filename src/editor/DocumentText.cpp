@@ -1,5 +1,7 @@
 #include "editor/DocumentText.h"
 
+#include "rtf/RtfTextProperties.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -12,16 +14,7 @@ namespace qp {
 
 QString listLabel(const QTextBlock& block)
 {
-    const QTextList* list = block.textList();
-    if (!list)
-        return {};
-    switch (list->format().style()) {
-    case QTextListFormat::ListDisc: return QStringLiteral("\u2022");
-    case QTextListFormat::ListCircle: return QStringLiteral("\u25E6");
-    case QTextListFormat::ListSquare: return QStringLiteral("\u25AA");
-    case QTextListFormat::ListStyleUndefined: return {};
-    default: return list->itemText(block);
-    }
+    return listItemLabel(block);
 }
 
 QString plainTextOf(const QTextDocument& doc)
@@ -39,6 +32,18 @@ bool isSeparator(QChar c)
 bool hasLists(const QList<QTextFormat>& formats)
 {
     return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) { return f.isListFormat(); });
+}
+
+bool hasHiddenText(const QList<QTextFormat>& formats)
+{
+    return std::any_of(formats.begin(), formats.end(), [](const QTextFormat& f) { return isHiddenText(f); });
+}
+
+// A nested list's labels are indented by a tab for each level above it.
+QString labelIndent(const QTextBlock& block)
+{
+    const QTextList* list = block.textList();
+    return list ? QString(std::max(0, list->format().indent() - 1), QLatin1Char('\t')) : QString();
 }
 
 }  // namespace
@@ -75,7 +80,7 @@ QString plainTextOf(const QTextDocument& doc, int from, int to)
     // Without lists or tables the stored text is the plain text but for the
     // separators, and pictures are the only objects.
     const QList<QTextFormat> formats = doc.allFormats();
-    if (doc.rootFrame()->childFrames().isEmpty() && !hasLists(formats)) {
+    if (doc.rootFrame()->childFrames().isEmpty() && !hasLists(formats) && !hasHiddenText(formats)) {
         const int last = doc.characterCount() - 1;
         forEachTextRun(doc, from, to, [&](int position, QStringView run, int formatIndex) {
             if (run.contains(QChar::ObjectReplacementCharacter) && formats.at(formatIndex).isImageFormat())
@@ -96,11 +101,11 @@ QString plainTextOf(const QTextDocument& doc, int from, int to)
         if (block.position() >= from) {
             const QString label = listLabel(block);
             if (!label.isEmpty())
-                text += label + QLatin1Char('\t');
+                text += labelIndent(block) + label + QLatin1Char('\t');
         }
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid() || fragment.charFormat().isImageFormat())
+            if (!fragment.isValid() || fragment.charFormat().isImageFormat() || isHiddenText(fragment.charFormat()))
                 continue;
             const int start = std::max(from, fragment.position());
             const int end = std::min(to, fragment.position() + fragment.length());

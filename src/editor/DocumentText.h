@@ -17,8 +17,9 @@ namespace qp {
 QString listLabel(const QTextBlock& block);
 
 // A rich document as a plain-text file holds it: '\n' between paragraphs and
-// for line breaks, each list paragraph starting with its label and a tab,
-// and no pictures.
+// for line breaks, each list paragraph starting with its label and a tab
+// (and a tab before the label for each level it is nested in), and no
+// pictures or hidden text.
 QString plainTextOf(const QTextDocument& doc);
 // The same for the document positions [from, to); a paragraph's label goes
 // with it when the paragraph's start is inside.

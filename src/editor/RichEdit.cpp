@@ -2,6 +2,7 @@
 
 #include "editor/DocumentText.h"
 #include "editor/EditBlock.h"
+#include "editor/HiddenTextLook.h"
 #include "editor/RichEditLayout.h"
 #include "editor/RichEditPageRenderer.h"
 #include "platform/Fonts.h"
@@ -117,6 +118,13 @@ void RichEdit::prepareDocument(QTextDocument* doc) const
 
 void RichEdit::adoptDocument(QTextDocument* doc)
 {
+    // Before the document is shown, so that no paragraph is laid out with
+    // its hidden text showing.
+    m_hiddenText = hasHiddenText(doc);
+    if (m_hiddenText) {
+        for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+            lookUpHiddenText(block);
+    }
     QPointer<QTextDocument> old = document();
     if (doc != old) {
         setDocument(doc);
@@ -156,6 +164,7 @@ void RichEdit::setPlainContent(const QString& text)
     // setPlainText keeps the insertion format and clears the undo history,
     // as loading a file should.
     setPlainText(text);
+    m_hiddenText = false;
     chooseLayout();
 }
 
@@ -439,6 +448,12 @@ void RichEdit::onContentsChange(int from, int removed, int added)
 {
     Q_UNUSED(removed);
     m_textChangePending = true;
+    // The layout lays the changed paragraphs out after this.
+    if (m_hiddenText) {
+        const QTextBlock end = document()->findBlock(from + added).next();
+        for (QTextBlock block = document()->findBlock(from); block.isValid() && block != end; block = block.next())
+            lookUpHiddenText(block);
+    }
     if (!tracksLines())
         return;
     const QTextDocument* doc = document();

@@ -237,6 +237,7 @@ private:
 
     std::unique_ptr<RichEditPageRenderer> m_renderer;
     int m_renderBase = 0;
+    bool m_hiddenText = false;  // the document holds hidden text
 };
 
 }  // namespace qp

@@ -1,6 +1,7 @@
 #include "editor/RichEditLayout.h"
 
 #include "editor/DocumentText.h"
+#include "rtf/RtfTextProperties.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -302,7 +303,7 @@ RichEditLayout::FontMeasure& RichEditLayout::fontMeasure(int formatIndex, const 
                                   || (font.letterSpacingType() == QFont::PercentageSpacing && font.letterSpacing() == 100);
         slot->usable = slot->primary.isValid() && plainSpacing && font.wordSpacing() == 0 && font.capitalization() == QFont::MixedCase
                        && (font.stretch() == QFont::AnyStretch || font.stretch() == QFont::Unstretched)
-                       && format.verticalAlignment() == QTextCharFormat::AlignNormal;
+                       && format.verticalAlignment() == QTextCharFormat::AlignNormal && !isHiddenText(format);
         slot->ascent = slot->metrics.ascent();
         slot->descent = slot->metrics.descent();
         slot->leading = slot->metrics.leading();
@@ -629,12 +630,19 @@ void drawListMarker(QPainter* painter, const QAbstractTextDocumentLayout::PaintC
     case QTextListFormat::ListUpperAlpha:
     case QTextListFormat::ListLowerRoman:
     case QTextListFormat::ListUpperRoman:
-        label = list->itemText(block);
+        label = listItemLabel(block);
         size = QSizeF(metrics.horizontalAdvance(label), metrics.height());
         break;
     case QTextListFormat::ListSquare:
     case QTextListFormat::ListCircle:
     case QTextListFormat::ListDisc:
+        // A bullet of the file's own is drawn as the character it is.
+        if (list->format().hasProperty(textprop::ListBullet)) {
+            label = listBullet(list->format());
+            size = QSizeF(metrics.horizontalAdvance(label), metrics.height());
+            style = QTextListFormat::ListDecimal;
+            break;
+        }
         size = QSizeF(metrics.lineSpacing() / 3, metrics.lineSpacing() / 3);
         break;
     default:

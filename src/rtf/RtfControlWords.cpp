@@ -77,7 +77,8 @@ constexpr Entry kWords[] = {
     {"bkmkend", RtfWord::Skipped, D},
     {"pntxta", RtfWord::Skipped, D},
     {"pntxtb", RtfWord::Skipped, D},
-    {"leveltext", RtfWord::Skipped, D},
+    {"leveltext", RtfWord::LevelText, D},
+    {"lfolevel", RtfWord::LfoLevel, D},
     {"levelnumbers", RtfWord::Skipped, D},
     {"listname", RtfWord::Skipped, D},
     {"listpicture", RtfWord::Skipped, D},
@@ -152,6 +153,9 @@ constexpr Entry kWords[] = {
     {"nosupersub", RtfWord::NoSuperSub, W},
     {"up", RtfWord::Up, W},
     {"dn", RtfWord::Dn, W},
+    {"v", RtfWord::V, W},
+    {"caps", RtfWord::Caps, W},
+    {"scaps", RtfWord::SCaps, W},
 
     {"pard", RtfWord::Pard, W},
     {"par", RtfWord::Par, W},
@@ -185,10 +189,12 @@ constexpr Entry kWords[] = {
     {"pnlcltr", RtfWord::PnLcLtr, W},
     {"pnucrm", RtfWord::PnUcRm, W},
     {"pnlcrm", RtfWord::PnLcRm, W},
+    {"pnstart", RtfWord::PnStart, W},
 
     {"listid", RtfWord::ListId, W},
     {"levelnfc", RtfWord::LevelNfc, W},
     {"levelnfcn", RtfWord::LevelNfc, W},
+    {"levelstartat", RtfWord::LevelStartAt, W},
 
     {"tab", RtfWord::Tab, W},
     {"line", RtfWord::Line, W},

@@ -11,19 +11,19 @@ enum class RtfWord {
     // Destinations.
     Rtf, FontTable, ColorTable, Pict, Field, FldInst, FldRslt, PnText, Pn, ListText,
     ListTable, List, ListLevel, ListOverrideTable, ListOverride, Upr, Ud, ShpPict, NestTableProps, Footnote, Skipped,
-    Shp, ShpInst, ShpTxt, ShpRslt,
+    Shp, ShpInst, ShpTxt, ShpRslt, LevelText, LfoLevel,
     // Document and encoding.
     Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
     // Font and colour tables.
     F, FCharset, Cpg, Red, Green, Blue,
     // Character formatting.
-    Plain, Fs, B, I, Ul, UlNone, Strike, Cf, Highlight, Cb, ChCbPat, Sub, Super, NoSuperSub, Up, Dn,
+    Plain, Fs, B, I, Ul, UlNone, Strike, Cf, Highlight, Cb, ChCbPat, Sub, Super, NoSuperSub, Up, Dn, V, Caps, SCaps,
     // Paragraph formatting.
     Pard, Par, Ql, Qr, Qc, Qj, Fi, Li, Ri, Sb, Sa, Sl, SlMult, Tx, Tqr, Tqc, TqDec, Tb, PageBb, Ls, Ilvl, InTbl,
     // Old-style numbering (\pn).
-    PnLvlBlt, PnLvlBody, PnLvlCont, PnLvl, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm,
+    PnLvlBlt, PnLvlBody, PnLvlCont, PnLvl, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm, PnStart,
     // List table.
-    ListId, LevelNfc,
+    ListId, LevelNfc, LevelStartAt,
     // Characters and breaks.
     Tab, Line, Emdash, Endash, Emspace, Enspace, Qmspace, Bullet, Lquote, Rquote, Ldblquote, Rdblquote,
     Zwj, Zwnj, Ltrmark, Rtlmark, Page, Sect, Cell, NestCell, Row, NestRow,

@@ -40,7 +40,7 @@ constexpr char16_t kReplacement = 0xFFFD;
 
 // Shape: a drawing object's properties; no text of its own, but a text box
 // inside it is read.
-enum class Dest { Body, Skip, FontTable, ColorTable, Pict, FieldInst, Marker, Pn, ListTable, ListOverride, Shape };
+enum class Dest { Body, Skip, FontTable, ColorTable, Pict, FieldInst, Marker, Pn, ListTable, ListOverride, Shape, LevelText };
 enum class VAlign : quint8 { Normal, Sub, Super };
 enum class ListKind : quint8 { None, Bullet, Decimal, UpperAlpha, LowerAlpha, UpperRoman, LowerRoman };
 
@@ -54,6 +54,9 @@ struct CharState {
     int color = 0;
     int background = 0;
     VAlign valign = VAlign::Normal;
+    bool hidden = false;
+    bool caps = false;
+    bool smallCaps = false;
     int link = -1;
 
     bool operator==(const CharState&) const = default;
@@ -64,7 +67,7 @@ inline size_t qHash(const CharState& s, size_t seed = 0)
 {
     const auto pair = [](int high, int low) { return (quint64(quint32(high)) << 32) | quint32(low); };
     const int flags = (s.bold ? 1 : 0) | (s.italic ? 2 : 0) | (s.underline ? 4 : 0) | (s.strike ? 8 : 0) |
-                      (static_cast<int>(s.valign) << 4);
+                      (static_cast<int>(s.valign) << 4) | (s.hidden ? 64 : 0) | (s.caps ? 128 : 0) | (s.smallCaps ? 256 : 0);
     return qHashMulti(seed, pair(s.font, s.color), pair(s.background, s.link), pair(s.halfPoints, flags));
 }
 
@@ -77,6 +80,7 @@ struct ParaState {
     int ls = 0;
     int ilvl = 0;
     ListKind pn = ListKind::None;
+    int pnStart = 0;  // 0: none given
     bool pageBreak = false;
 
     bool operator==(const ParaState&) const = default;
@@ -108,6 +112,16 @@ struct Picture {
     int picw = 0, pich = 0, goalw = 0, goalh = 0, scalex = 100, scaley = 100;
 };
 
+// One level of a list in the list table.
+struct ListLevel {
+    ListKind kind = ListKind::Decimal;
+    int start = 1;
+    int font = -1;  // the font of its bullet or number, -1: none given
+    // \leveltext as read: its length as a character, then the label with
+    // the numbers of the levels as the characters 0 to 8.
+    QString text;
+};
+
 inline int clampTwips(int v) { return std::clamp(v, -kMaxTwips, kMaxTwips); }
 
 // What a list paragraph's marker text ("2.", "(b)", "iv)") says: the
@@ -121,6 +135,12 @@ MarkerLabel parseMarker(const QString& marker, ListKind kind);
 
 // The list style of an \levelnfc number.
 ListKind kindForNfc(int nfc);
+// A bullet as the file gives it, in Unicode: symbol fonts' characters
+// become the characters they draw.
+QString bulletGlyph(const QString& text, const QString& font);
+// The text before and after a level's own number in its \leveltext, or
+// nothing when the level text says nothing usable.
+std::optional<std::pair<QString, QString>> levelAffixes(const QString& levelText, int level);
 // The target of a HYPERLINK field instruction, or an empty string.
 QString hyperlinkTarget(const QString& instruction);
 
@@ -209,6 +229,7 @@ private:
     QTextBlockFormat buildBlockFormat(const ParaState& para, bool pageBreak, ListKind kind) const;
     void applyParagraphFormat();
     void setMarkerFormat();
+    QTextListFormat listFormat(const ParaState& para, ListKind kind, const MarkerLabel& label) const;
     ListKind listKind(const ParaState& para) const;
     bool paragraphIsList() const;
     void finishPicture();
@@ -261,10 +282,15 @@ private:
 
     QString m_marker;
     ListKind m_pnScratch = ListKind::None;
-    QList<ListKind> m_listLevels;
-    QHash<int, QList<ListKind>> m_listDefs;
+    int m_pnStartScratch = 0;
+    QList<ListLevel> m_listLevels;
+    QHash<int, QList<ListLevel>> m_listDefs;
     QHash<int, int> m_lsToList;
     int m_overrideListId = 0;
+    QString m_levelText;
+    // Start numbers an override gives its levels (0: the list's own), by \ls.
+    QList<int> m_overrideStarts;
+    QHash<int, QList<int>> m_lsStarts;
     // The document deletes a list whose last paragraph leaves it, so these
     // must notice.
     QHash<qint64, QPointer<QTextList>> m_lsLists;  // keyed by override and level

@@ -1,5 +1,7 @@
 #include "rtf/RtfParser.h"
 
+#include "rtf/RtfTextProperties.h"
+
 #include <QImage>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -105,8 +107,10 @@ MarkerLabel parseMarker(const QString& marker, ListKind kind)
 ListKind RtfParser::listKind(const ParaState& para) const
 {
     if (para.ls > 0) {
-        const QList<ListKind> levels = m_listDefs.value(m_lsToList.value(para.ls, -1));
-        return levels.value(para.ilvl, levels.isEmpty() ? ListKind::Bullet : ListKind::Decimal);
+        const auto def = m_listDefs.constFind(m_lsToList.value(para.ls, -1));
+        if (def == m_listDefs.cend() || def->isEmpty())
+            return ListKind::Bullet;
+        return para.ilvl < def->size() ? def->at(para.ilvl).kind : ListKind::Decimal;
     }
     return para.pn;
 }
@@ -213,6 +217,9 @@ void RtfParser::applyParagraphFormat()
     PnList* pn = nullptr;
     if (para.ls > 0) {
         list = m_lsLists.value(qint64(para.ls) * 16 + level).data();
+        // An item starts the numbering of the levels below it again.
+        for (int deeper = level + 1; deeper < 9; ++deeper)
+            m_lsLists.remove(qint64(para.ls) * 16 + deeper);
     } else {
         const auto same = [&](const PnList& p) {
             return p.kind == kind && p.li == para.li && p.prefix == label.prefix && p.suffix == label.suffix;
@@ -227,7 +234,7 @@ void RtfParser::applyParagraphFormat()
             pn = &m_pnLists.back();
         }
         if (label.number > 0) {
-            if (pn->list && pn->list->count() + 1 == label.number)
+            if (pn->list && listStart(pn->list->format()) + pn->list->count() == label.number)
                 list = pn->list;
         } else if (m_pnList && m_pnListKind == kind) {
             list = m_pnList;
@@ -236,14 +243,7 @@ void RtfParser::applyParagraphFormat()
     if (list) {
         list->add(m_cursor.block());
     } else {
-        QTextListFormat listFormat;
-        listFormat.setStyle(styleFor(kind));
-        listFormat.setIndent(level + 1);
-        if (!label.prefix.isEmpty())
-            listFormat.setNumberPrefix(label.prefix);
-        if (label.suffix != QLatin1String("."))
-            listFormat.setNumberSuffix(label.suffix);
-        list = m_cursor.createList(listFormat);
+        list = m_cursor.createList(listFormat(para, kind, label));
         if (para.ls > 0)
             m_lsLists.insert(qint64(para.ls) * 16 + level, list);
     }
@@ -255,6 +255,104 @@ void RtfParser::applyParagraphFormat()
         m_pnList = list;
         m_pnListKind = kind;
     }
+}
+
+QTextListFormat RtfParser::listFormat(const ParaState& para, ListKind kind, const MarkerLabel& label) const
+{
+    const int level = para.ls > 0 ? para.ilvl : 0;
+    QTextListFormat format;
+    format.setStyle(styleFor(kind));
+    format.setIndent(level + 1);
+    QString prefix = label.prefix;
+    QString suffix = label.suffix;
+    int start = label.number > 0 ? label.number : para.pnStart;
+    if (para.ls > 0) {
+        start = 1;
+        const QList<ListLevel> levels = m_listDefs.value(m_lsToList.value(para.ls, -1));
+        if (level < levels.size()) {
+            const ListLevel& def = levels.at(level);
+            start = def.start;
+            if (kind == ListKind::Bullet) {
+                const qsizetype length = def.text.isEmpty() ? 0 : def.text.at(0).unicode();
+                const QString glyph = bulletGlyph(def.text.mid(1, length), fontName(def.font)).trimmed();
+                if (glyph == QStringLiteral("\u25E6") || glyph == QStringLiteral("o"))
+                    format.setStyle(QTextListFormat::ListCircle);
+                else if (glyph == QStringLiteral("\u25AA") || glyph == QStringLiteral("\u25A0"))
+                    format.setStyle(QTextListFormat::ListSquare);
+                if (!glyph.isEmpty() && glyph != listBullet(format))
+                    format.setProperty(textprop::ListBullet, glyph);
+            } else if (const auto affixes = levelAffixes(def.text, level)) {
+                prefix = affixes->first;
+                suffix = affixes->second;
+            }
+        }
+        const QList<int> overrides = m_lsStarts.value(para.ls);
+        if (level < overrides.size() && overrides.at(level) > 0)
+            start = overrides.at(level);
+    }
+    if (kind == ListKind::Bullet)
+        return format;
+    if (!prefix.isEmpty())
+        format.setNumberPrefix(prefix);
+    if (suffix != QLatin1String("."))
+        format.setNumberSuffix(suffix);
+    if (start != 1)
+        format.setProperty(textprop::ListStart, start);
+    return format;
+}
+
+std::optional<std::pair<QString, QString>> levelAffixes(const QString& levelText, int level)
+{
+    if (levelText.isEmpty())
+        return std::nullopt;
+    const QString text = levelText.mid(1, levelText.at(0).unicode());
+    const qsizetype own = text.indexOf(QChar(char16_t(level)));
+    if (own < 0)
+        return std::nullopt;
+    const auto isPlaceholder = [](QChar c) { return c.unicode() < 9; };
+    QString prefix = text.left(own);
+    // The numbers of the outer levels ("1.2.") are more than a list here shows.
+    if (std::any_of(prefix.cbegin(), prefix.cend(), isPlaceholder))
+        prefix.clear();
+    QString suffix = text.mid(own + 1);
+    const auto next = std::find_if(suffix.cbegin(), suffix.cend(), isPlaceholder);
+    suffix.truncate(next - suffix.cbegin());
+    return std::pair{prefix, suffix};
+}
+
+QString bulletGlyph(const QString& text, const QString& font)
+{
+    const bool wingdings = font.startsWith(QLatin1String("Wingdings"), Qt::CaseInsensitive);
+    const bool symbol = wingdings || font.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
+    QString glyph;
+    for (QChar ch : text) {
+        char16_t c = ch.unicode();
+        if (c < 0x20)
+            continue;
+        // Symbol fonts' characters also come as their private-use code points.
+        const bool symbolChar = symbol || (c >= 0xF020 && c <= 0xF0FF);
+        if (c >= 0xF020 && c <= 0xF0FF)
+            c &= 0xFF;
+        if (!symbolChar) {
+            glyph += QChar(c);
+            continue;
+        }
+        switch (c) {
+        case 0xB7: glyph += QChar(0x2022); break;  // Symbol's bullet
+        case 0xA7: glyph += QChar(wingdings ? 0x25AA : 0x2663); break;
+        case 0xA8: glyph += QChar(wingdings ? 0x25FB : 0x2666); break;
+        case 0x6E: glyph += QChar(wingdings ? 0x25A0 : 0x03B7); break;
+        case 0x71: glyph += QChar(wingdings ? 0x2751 : 0x03B8); break;
+        case 0x75: glyph += QChar(wingdings ? 0x25C6 : 0x03C5); break;
+        case 0x76: glyph += QChar(wingdings ? 0x2756 : 0x03D6); break;
+        case 0xD8: glyph += QChar(wingdings ? 0x27A2 : 0x00AC); break;
+        case 0xFC: glyph += QChar(wingdings ? 0x2713 : 0x2022); break;
+        case 0x6F: glyph += QChar(0x25E6); break;
+        case 0x2D: glyph += QChar(0x2212); break;
+        default: glyph += QChar(0x2022); break;
+        }
+    }
+    return glyph;
 }
 
 // A list marker is drawn in its block's own character format; it takes the
@@ -367,6 +465,12 @@ QTextCharFormat RtfParser::charFormat(const CharState& s)
         format.setVerticalAlignment(QTextCharFormat::AlignSubScript);
     else if (s.valign == VAlign::Super)
         format.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    if (s.hidden)
+        format.setProperty(textprop::Hidden, true);
+    if (s.caps)
+        format.setFontCapitalization(QFont::AllUppercase);
+    else if (s.smallCaps)
+        format.setFontCapitalization(QFont::SmallCaps);
     if (s.link >= 0 && s.link < m_links.size()) {
         format.setAnchor(true);
         format.setAnchorHref(m_links.at(s.link));

@@ -219,6 +219,10 @@ void RtfParser::deliver(QStringView text)
         if (m_marker.size() < kMaxMarker)
             m_marker += text;
         break;
+    case Dest::LevelText:
+        if (m_levelText.size() < kMaxMarker)
+            m_levelText += text;
+        break;
     default:
         break;
     }
@@ -321,8 +325,14 @@ void RtfParser::endDestination(const GroupState& closing)
             finishPicture();
         break;
     case Dest::Pn:
-        if (state().dest != Dest::Pn)
+        if (state().dest != Dest::Pn) {
             state().para.pn = m_pnScratch;
+            state().para.pnStart = m_pnStartScratch;
+        }
+        break;
+    case Dest::LevelText:
+        if (state().dest == Dest::ListTable && !m_listLevels.isEmpty())
+            m_listLevels.last().text = m_levelText;
         break;
     default:
         break;
@@ -478,6 +488,7 @@ void RtfParser::handleControlWord(const RtfToken& token)
     case RtfWord::Pn:
         setDest(Dest::Pn);
         m_pnScratch = ListKind::Decimal;
+        m_pnStartScratch = 0;
         break;
     case RtfWord::ListTable: setDest(Dest::ListTable); break;
     case RtfWord::List:
@@ -486,10 +497,25 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::ListLevel:
         if (s.dest == Dest::ListTable && m_listLevels.size() < 9)
-            m_listLevels.append(ListKind::Decimal);
+            m_listLevels.append(ListLevel{});
+        break;
+    case RtfWord::LevelText:
+        if (s.dest == Dest::ListTable) {
+            setDest(Dest::LevelText);
+            m_levelText.clear();
+        } else {
+            setDest(Dest::Skip);
+        }
         break;
     case RtfWord::ListOverrideTable: setDest(Dest::ListOverride); break;
-    case RtfWord::ListOverride: break;
+    case RtfWord::ListOverride:
+        if (s.dest == Dest::ListOverride)
+            m_overrideStarts.clear();
+        break;
+    case RtfWord::LfoLevel:
+        if (s.dest == Dest::ListOverride && m_overrideStarts.size() < 9)
+            m_overrideStarts.append(0);
+        break;
     case RtfWord::Upr:
         s.inUpr = true;
         s.uprParent = s.dest;
@@ -571,6 +597,8 @@ void RtfParser::handleControlWord(const RtfToken& token)
         if (s.dest == Dest::FontTable && !m_fonts.contains(p) && m_fonts.size() >= kMaxTableEntries)
             break;
         c.font = p;
+        if (s.dest == Dest::ListTable && !m_listLevels.isEmpty())
+            m_listLevels.last().font = p;
         if (s.dest == Dest::FontTable) {
             m_fonts[p];
             m_page = nullptr;
@@ -614,6 +642,9 @@ void RtfParser::handleControlWord(const RtfToken& token)
     case RtfWord::NoSuperSub: c.valign = VAlign::Normal; break;
     case RtfWord::Up: c.valign = (token.hasParam && p == 0) ? VAlign::Normal : VAlign::Super; break;
     case RtfWord::Dn: c.valign = (token.hasParam && p == 0) ? VAlign::Normal : VAlign::Sub; break;
+    case RtfWord::V: c.hidden = on; break;
+    case RtfWord::Caps: c.caps = on; break;
+    case RtfWord::SCaps: c.smallCaps = on; break;
 
     case RtfWord::Pard: para = ParaState{}; break;
     case RtfWord::Par:
@@ -646,9 +677,13 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::PageBb: para.pageBreak = on; break;
     case RtfWord::Ls:
-        if (s.dest == Dest::ListOverride)
+        if (s.dest == Dest::ListOverride) {
             m_lsToList.insert(p, m_overrideListId);
-        else
+            if (std::any_of(m_overrideStarts.cbegin(), m_overrideStarts.cend(), [](int n) { return n > 0; }))
+                m_lsStarts.insert(p, m_overrideStarts);
+            else
+                m_lsStarts.remove(p);
+        } else
             para.ls = p;
         break;
     case RtfWord::Ilvl: para.ilvl = std::clamp(p, 0, 8); break;
@@ -666,6 +701,7 @@ void RtfParser::handleControlWord(const RtfToken& token)
     case RtfWord::PnLcLtr: m_pnScratch = ListKind::LowerAlpha; break;
     case RtfWord::PnUcRm: m_pnScratch = ListKind::UpperRoman; break;
     case RtfWord::PnLcRm: m_pnScratch = ListKind::LowerRoman; break;
+    case RtfWord::PnStart: m_pnStartScratch = std::clamp(p, 0, 32767); break;
 
     case RtfWord::ListId:
         if (s.dest == Dest::ListTable) {
@@ -677,7 +713,13 @@ void RtfParser::handleControlWord(const RtfToken& token)
         break;
     case RtfWord::LevelNfc:
         if (s.dest == Dest::ListTable && !m_listLevels.isEmpty())
-            m_listLevels.last() = kindForNfc(p);
+            m_listLevels.last().kind = kindForNfc(p);
+        break;
+    case RtfWord::LevelStartAt:
+        if (s.dest == Dest::ListTable && !m_listLevels.isEmpty())
+            m_listLevels.last().start = std::clamp(p, 0, 32767);
+        else if (s.dest == Dest::ListOverride && !m_overrideStarts.isEmpty())
+            m_overrideStarts.last() = std::clamp(p, 0, 32767);
         break;
 
     case RtfWord::Tab: deliverChar('\t'); break;

@@ -1,6 +1,7 @@
 #include "rtf/RtfWriter.h"
 
 #include "rtf/RtfCodePage.h"
+#include "rtf/RtfTextProperties.h"
 #include "rtf/RtfUnits.h"
 
 #include <QBuffer>
@@ -14,6 +15,9 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
 #include <new>
 
 namespace qp {
@@ -32,9 +36,55 @@ struct CharOut {
     int color = 0;
     int background = 0;
     int valign = 0;  // 0 normal, 1 sub, 2 super
+    bool hidden = false;
+    int caps = 0;  // 0 as typed, 1 capitals, 2 small capitals
 
     bool operator==(const CharOut&) const = default;
 };
+
+// The look of one level of a written list.
+struct LevelOut {
+    QTextListFormat::Style style = QTextListFormat::ListDecimal;
+    QString prefix;
+    QString suffix = QStringLiteral(".");
+    int start = 1;
+    QString bullet;
+
+    bool operator==(const LevelOut&) const = default;
+};
+
+// A list of the list table, with the levels its paragraphs use.
+struct ListOut {
+    std::array<std::optional<LevelOut>, 9> levels;
+};
+
+bool isBulletStyle(QTextListFormat::Style style)
+{
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle || style == QTextListFormat::ListSquare
+           || style == QTextListFormat::ListStyleUndefined;
+}
+
+LevelOut levelOut(const QTextListFormat& format)
+{
+    LevelOut level;
+    level.style = format.style();
+    if (isBulletStyle(level.style)) {
+        level.bullet = listBullet(format);
+        if (level.bullet.isEmpty())
+            level.bullet = QStringLiteral("\u2022");
+        return level;
+    }
+    level.prefix = format.numberPrefix();
+    if (format.hasProperty(QTextFormat::ListNumberSuffix))
+        level.suffix = format.numberSuffix();
+    level.start = listStart(format);
+    return level;
+}
+
+int listLevel(const QTextList* list)
+{
+    return std::clamp(list->format().indent() - 1, 0, 8);
+}
 
 class RtfEmitter {
 public:
@@ -44,7 +94,12 @@ public:
 private:
     void writeBlock(const QTextBlock& block);
     void writeParagraphFormat(const QTextBlock& block);
-    void writeListMarker(const QTextBlock& block, QTextList* list);
+    void writeListText(const QTextBlock& block);
+    void writeListNumber(const QTextBlock& block, QTextList* list);
+    int listNumber(QTextList* list);
+    QByteArray listTables();
+    void writeLevel(const LevelOut& look, int level);
+    void writeLevelMarker(const LevelOut& look, int nfc);
     void writeFragment(const QTextFragment& fragment);
     void writeCharFormat(const CharOut& want);
     void writeImage(const QTextImageFormat& format);
@@ -70,6 +125,11 @@ private:
     QHash<QString, int> m_fontIndex;
     QList<QColor> m_colors;
     QHash<QRgb, int> m_colorIndex;
+    // Lists by their \\ls number less one; the Qt lists written so far with theirs.
+    std::vector<ListOut> m_lists;
+    QHash<const QTextList*, int> m_listNumbers;
+    int m_lastList = -1;  // of the paragraph before, -1: not a list paragraph
+    int m_lastLevel = 0;
     int m_defaultHalfPoints = 24;
     int m_indentTwips = 600;
 };
@@ -90,7 +150,9 @@ QByteArray RtfEmitter::run()
     m_out.reserve(m_doc->characterCount() + m_doc->characterCount() / 4 + 256);
     for (QTextBlock block = m_doc->begin(); block.isValid(); block = block.next())
         writeBlock(block);
+    const QByteArray lists = listTables();
     QByteArray result = header();
+    result += lists;
     result.reserve(result.size() + m_out.size() + 2);
     result += m_out;
     result += "}\n";
@@ -198,6 +260,14 @@ CharOut RtfEmitter::charOut(const QTextCharFormat& format)
     case QTextCharFormat::AlignSuperScript: out.valign = 2; break;
     default: break;
     }
+    out.hidden = isHiddenText(format);
+    if (format.hasProperty(QTextFormat::FontCapitalization)) {
+        switch (format.fontCapitalization()) {
+        case QFont::AllUppercase: out.caps = 1; break;
+        case QFont::SmallCaps: out.caps = 2; break;
+        default: break;
+        }
+    }
     return out;
 }
 
@@ -223,11 +293,20 @@ void RtfEmitter::writeCharFormat(const CharOut& want)
         word("highlight", want.background);
     if (want.valign != m_current.valign)
         word(want.valign == 1 ? "sub" : want.valign == 2 ? "super" : "nosupersub");
+    if (want.hidden != m_current.hidden)
+        word(want.hidden ? "v" : "v0");
+    if (want.caps != m_current.caps) {
+        if (m_current.caps != 0)
+            word(m_current.caps == 1 ? "caps0" : "scaps0");
+        if (want.caps != 0)
+            word(want.caps == 1 ? "caps" : "scaps");
+    }
     m_current = want;
 }
 
 void RtfEmitter::writeBlock(const QTextBlock& block)
 {
+    writeListText(block);
     word("pard");
     writeParagraphFormat(block);
 
@@ -335,62 +414,194 @@ void RtfEmitter::writeParagraphFormat(const QTextBlock& block)
     if (f.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
         word("pagebb");
     if (list)
-        writeListMarker(block, list);
+        writeListNumber(block, list);
+    else
+        m_lastList = -1;
 }
 
-void RtfEmitter::writeListMarker(const QTextBlock& block, QTextList* list)
+// The label as readers that know no list tables show it, in the font of the
+// item's text.
+void RtfEmitter::writeListText(const QTextBlock& block)
 {
-    const QTextListFormat::Style style = list->format().style();
-    const bool bullet = style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
-                        || style == QTextListFormat::ListSquare || style == QTextListFormat::ListStyleUndefined;
-    // The marker text is for readers that do not know \pn; those that do
-    // skip it and number the paragraph themselves. Ours read its number to
-    // tell which list a paragraph continues.
+    if (!block.textList())
+        return;
+    const auto first = block.begin();
+    const QTextCharFormat format =
+        !first.atEnd() && !first.fragment().charFormat().isImageFormat() ? first.fragment().charFormat() : block.charFormat();
+    const CharOut look = charOut(format);
     raw("{");
-    word("pntext");
-    if (bullet)
-        writeChar(0x2022);
-    else
-        writeText(list->itemText(block));
+    word("listtext");
+    word("f", look.font);
+    word("fs", look.halfPoints);
+    if (look.color)
+        word("cf", look.color);
+    writeText(listItemLabel(block));
     word("tab");
-    raw("}{\\*\\pn");
-    if (bullet) {
-        word("pnlvlblt");
+    raw("}");
+}
+
+void RtfEmitter::writeListNumber(const QTextBlock& block, QTextList* list)
+{
+    Q_UNUSED(block);
+    const int number = listNumber(list);
+    word("ls", number + 1);
+    word("ilvl", listLevel(list));
+}
+
+// A list nested in the item before it shares that item's list, so that the
+// levels stay one list for the reader; any other starts a list of its own.
+int RtfEmitter::listNumber(QTextList* list)
+{
+    const int level = listLevel(list);
+    const auto known = m_listNumbers.constFind(list);
+    int number = -1;
+    if (known != m_listNumbers.cend()) {
+        number = known.value();
     } else {
-        word("pnlvlbody");
-        switch (style) {
-        case QTextListFormat::ListLowerAlpha: word("pnlcltr"); break;
-        case QTextListFormat::ListUpperAlpha: word("pnucltr"); break;
-        case QTextListFormat::ListLowerRoman: word("pnlcrm"); break;
-        case QTextListFormat::ListUpperRoman: word("pnucrm"); break;
-        default: word("pndec"); break;
+        const LevelOut look = levelOut(list->format());
+        if (m_lastList >= 0 && m_lastLevel < level) {
+            std::optional<LevelOut>& slot = m_lists[size_t(m_lastList)].levels[size_t(level)];
+            if (!slot || *slot == look) {
+                slot = look;
+                number = m_lastList;
+            }
         }
+        if (number < 0) {
+            m_lists.emplace_back();
+            m_lists.back().levels[size_t(level)] = look;
+            number = int(m_lists.size()) - 1;
+        }
+        m_listNumbers.insert(list, number);
     }
-    word("pnf", m_current.font);
-    word("pnindent", 0);
-    if (bullet) {
-        raw("{");
-        word("pntxtb");
-        writeChar(0x2022);
-        raw("}}");
+    m_lastList = number;
+    m_lastLevel = level;
+    return number;
+}
+
+void RtfEmitter::writeLevel(const LevelOut& look, int level)
+{
+    static const char digits[] = "0123456789abcdef";
+    const auto byte = [&](int value) {
+        m_out += "\\'";
+        m_out += digits[(value >> 4) & 15];
+        m_out += digits[value & 15];
+        m_delimit = false;
+    };
+    raw("{");
+    word("listlevel");
+    int nfc = 0;
+    switch (look.style) {
+    case QTextListFormat::ListUpperRoman: nfc = 1; break;
+    case QTextListFormat::ListLowerRoman: nfc = 2; break;
+    case QTextListFormat::ListUpperAlpha: nfc = 3; break;
+    case QTextListFormat::ListLowerAlpha: nfc = 4; break;
+    case QTextListFormat::ListDecimal: nfc = 0; break;
+    default: nfc = 23; break;
+    }
+    word("levelnfc", nfc);
+    word("levelnfcn", nfc);
+    word("leveljc", 0);
+    word("leveljcn", 0);
+    word("levelfollow", 0);
+    word("levelstartat", look.start);
+    writeLevelMarker(look, nfc);
+    raw("{");
+    word("leveltext");
+    if (nfc == 23) {
+        byte(int(std::min<qsizetype>(look.bullet.size(), 255)));
+        writeText(look.bullet.left(255));
+        raw(";}{\\levelnumbers;}");
     } else {
-        const QTextListFormat format = list->format();
-        word("pnstart", 1);
-        if (!format.numberPrefix().isEmpty()) {
-            raw("{");
-            word("pntxtb");
-            writeText(format.numberPrefix());
-            raw("}");
+        const qsizetype length = look.prefix.size() + 1 + look.suffix.size();
+        byte(int(std::min<qsizetype>(length, 255)));
+        writeText(look.prefix);
+        byte(level);
+        writeText(look.suffix);
+        raw(";}{\\levelnumbers");
+        byte(int(std::min<qsizetype>(look.prefix.size() + 1, 255)));
+        raw(";}");
+    }
+    const int indent = (level + 1) * m_indentTwips;
+    word("fi", -std::min(360, m_indentTwips));
+    word("li", indent);
+    word("lin", indent);
+    raw("}");
+}
+
+// The label as the text system of macOS names it ("{decimal}.", "{hyphen}"),
+// which TextEdit reads in place of the level text.
+void RtfEmitter::writeLevelMarker(const LevelOut& look, int nfc)
+{
+    static const QHash<QString, const char*> kBullets = {{QStringLiteral("\u2022"), "disc"},
+                                                         {QStringLiteral("\u25E6"), "circle"},
+                                                         {QStringLiteral("\u25AA"), "square"},
+                                                         {QStringLiteral("\u2043"), "hyphen"}};
+    const auto name = [](int n) {
+        switch (n) {
+        case 1: return "upper-roman";
+        case 2: return "lower-roman";
+        case 3: return "upper-alpha";
+        case 4: return "lower-alpha";
+        default: return "decimal";
         }
-        const QString suffix = format.hasProperty(QTextFormat::ListNumberSuffix) ? format.numberSuffix() : QStringLiteral(".");
-        if (!suffix.isEmpty()) {
-            raw("{");
-            word("pntxta");
-            writeText(suffix);
-            raw("}");
+    };
+    raw("{\\*");
+    word("levelmarker");
+    if (nfc == 23) {
+        const auto known = kBullets.constFind(look.bullet);
+        if (known != kBullets.cend()) {
+            raw("\\{");
+            raw(known.value());
+            raw("\\}");
+        } else {
+            writeText(look.bullet);
         }
+    } else {
+        writeText(look.prefix);
+        raw("\\{");
+        raw(name(nfc));
+        raw("\\}");
+        writeText(look.suffix);
+    }
+    raw("}");
+}
+
+QByteArray RtfEmitter::listTables()
+{
+    if (m_lists.empty())
+        return {};
+    QByteArray body = std::exchange(m_out, QByteArray());
+    raw("{\\*\\listtable");
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        m_out += '\n';
+        raw("{");
+        word("list");
+        word("listtemplateid", int(i) + 1);
+        // Levels no paragraph uses still need a look: that of the level
+        // above, or numbers.
+        LevelOut inherited;
+        for (int level = 0; level < 9; ++level) {
+            const std::optional<LevelOut>& own = m_lists[i].levels[size_t(level)];
+            if (own)
+                inherited = *own;
+            m_out += '\n';
+            writeLevel(inherited, level);
+        }
+        raw("{\\listname ;}");
+        word("listid", int(i) + 1);
         raw("}");
     }
+    raw("}\n{\\*\\listoverridetable");
+    for (size_t i = 0; i < m_lists.size(); ++i) {
+        raw("{");
+        word("listoverride");
+        word("listid", int(i) + 1);
+        word("listoverridecount", 0);
+        word("ls", int(i) + 1);
+        raw("}");
+    }
+    raw("}\n");
+    return std::exchange(m_out, body);
 }
 
 void RtfEmitter::writeFragment(const QTextFragment& fragment)

@@ -156,3 +156,27 @@ TEST_F(Statistics, ANewDocumentIsCountedAfresh)
 }
 
 }  // namespace
+
+namespace {
+
+// Hidden text is neither shown nor counted, in the whole text, in a
+// selection across it, and after typing next to it.
+TEST_F(Statistics, HiddenTextCountsNowhere)
+{
+    ASSERT_TRUE(editor.loadRichText("{\\rtf1\\ansi one{\\v  secret words} two\\par{\\v hidden line}\\par three}"));
+    // "one two", "", "three": the breaks count as CR LF.
+    EXPECT_EQ(statistics.total(), countText(QStringLiteral("one two\r\n\r\nthree")));
+
+    const int secret = int(editor.text().indexOf(QLatin1String("secret")));
+    editor.setSelStart(0);
+    editor.setSelLength(secret + 6);
+    EXPECT_EQ(statistics.selectionOrTotal(), countText(QStringLiteral("one")));
+
+    QTextCursor cursor(editor.document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral(" four"));
+    editor.setSelLength(0);
+    EXPECT_EQ(statistics.total(), countText(QStringLiteral("one two\r\n\r\nthree four")));
+}
+
+}  // namespace

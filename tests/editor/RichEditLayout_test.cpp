@@ -525,3 +525,71 @@ TEST(RichEditLayout, ParagraphsMeasuredWithoutLayoutTakeTheirLaidOutPlace)
 
 }  // namespace
 }  // namespace qp
+
+namespace qp {
+namespace {
+
+// The caret's left edge at a document position.
+int caretX(RichEdit& edit, int position)
+{
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(position);
+    edit.setTextCursor(cursor);
+    return edit.cursorRect().left();
+}
+
+// Hidden text takes no room and draws nothing, capitals draw as capitals,
+// in the editor's layout and in Qt's: each editor draws what the same text
+// typed without them draws.
+TEST(RichEditLayout, HiddenTextAndCapitalsDrawAsTheirVisibleText)
+{
+    const QByteArray header = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 DejaVu Sans;}}\\fs24 ";
+    const struct {
+        const char* name;
+        QByteArray rtf;
+        QByteArray looksLike;
+    } cases[] = {
+        {"hidden", "She said{\\v  a long note to self that would wrap the line if it were shown on the screen} it was Tuesday.\\par "
+                   "{\\v \\fs72 Hidden}Big\\par{\\v A hidden paragraph}\\par end",
+         "She said it was Tuesday.\\par Big\\par\\par end"},
+        {"capitals", "{\\caps chapter one} and {\\scaps Small Capitals}", "CHAPTER ONE and {\\scaps Small Capitals}"},
+    };
+    for (const auto& c : cases) {
+        for (const bool qtLayout : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (qtLayout ? " in Qt's layout" : " in the own layout"));
+            auto edit = shownEditor();
+            auto plain = shownEditor();
+            ASSERT_TRUE(edit->loadRichText(header + c.rtf + "}"));
+            ASSERT_TRUE(plain->loadRichText(header + c.looksLike + "}"));
+            QCoreApplication::processEvents();
+            if (qtLayout) {
+                useQtLayout(*edit);
+                useQtLayout(*plain);
+            } else {
+                ASSERT_TRUE(ownLayout(*edit));
+            }
+            EXPECT_TRUE(edit->grab().toImage() == plain->grab().toImage());
+            EXPECT_EQ(edit->document()->documentLayout()->documentSize(), plain->document()->documentLayout()->documentSize());
+            const QString text = edit->document()->toRawText();
+            const QString plainText = plain->document()->toRawText();
+            for (const char* word : {"Tuesday", "end", "and", "Small"}) {
+                const int at = int(text.indexOf(QLatin1String(word)));
+                if (at >= 0) {
+                    EXPECT_EQ(caretX(*edit, at), caretX(*plain, int(plainText.indexOf(QLatin1String(word))))) << word;
+                }
+            }
+            // Typing before the hidden text moves it along, still hidden.
+            if (std::string(c.name) != "hidden")
+                continue;
+            for (RichEdit* e : {edit.get(), plain.get()}) {
+                QTextCursor cursor(e->document());
+                cursor.insertText(QStringLiteral("Then "));
+            }
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(edit->grab().toImage() == plain->grab().toImage()) << "after typing";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qp

@@ -764,3 +764,57 @@ TEST_F(WrappedLinesTest, ScrollLinesMovesTheFirstVisibleLine)
 
 }  // namespace
 }  // namespace qp
+
+namespace qp {
+namespace {
+
+// A ".rtf" file that holds plain text is read as text; written as RTF and
+// read again it is RTF, and a second write must give the same file.
+TEST_F(RichEditTest, PlainTextReadAsRichTextWritesTheSameTwice)
+{
+    for (const bool withDefaultFormat : {false, true}) {
+        SCOPED_TRACE(withDefaultFormat ? "with a default format" : "as the editor starts");
+        RichEdit editor;
+        if (withDefaultFormat) {
+            CharFormat character;
+            character.fontName = QStringLiteral("Arial");
+            character.sizePoints = 10;
+            editor.setSelectionCharFormat(character, CharAttribute::Name | CharAttribute::Size);
+            ParagraphFormat paragraph;
+            paragraph.tabStops = {36, 72, 108};
+            editor.setSelectionParagraphFormat(paragraph, ParagraphAttribute::TabStops);
+            editor.setDefaultFontName(QStringLiteral("Arial"));
+            editor.setDefaultFontSize(10);
+        }
+        editor.loadBytes("Not RTF at all\r\njust {text} with a \\backslash\r\n");
+        const QByteArray first = editor.richText();
+        editor.loadBytes(first);
+        const QByteArray second = editor.richText();
+        EXPECT_EQ(second.toStdString(), first.toStdString());
+        editor.loadBytes(second);
+        EXPECT_EQ(editor.richText().toStdString(), second.toStdString());
+    }
+}
+
+}  // namespace
+}  // namespace qp
+
+namespace qp {
+namespace {
+
+// Hiding hidden text is no edit: opening such a file leaves it unchanged.
+TEST_F(RichEditTest, HidingHiddenTextIsNoChangeOfTheText)
+{
+    QSignalSpy changes(&edit, &RichEdit::editTextChanged);
+    ASSERT_TRUE(edit.loadRichText("{\\rtf1\\ansi one{\\v  secret} two\\par{\\v hidden line}\\par three}"));
+    const int afterLoad = int(changes.count());
+    edit.show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(changes.count(), afterLoad);
+    EXPECT_FALSE(edit.document()->isModified());
+    EXPECT_FALSE(edit.canUndo());
+}
+
+}  // namespace
+}  // namespace qp

@@ -2,12 +2,14 @@
 
 #include "editor/DocumentText.h"
 #include "rtf/RtfParser.h"
+#include "rtf/RtfTextProperties.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfWriter.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -428,7 +430,7 @@ INSTANTIATE_TEST_SUITE_P(
                  R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}{\listlevel\levelnfc2{\leveltext\'02\'01.;}}\listid3}})"
                  R"({\*\listoverridetable{\listoverride\listid3\ls2}})"
                  R"({\listtext 1.\tab}\pard\ls2 one\par{\listtext i.\tab}\pard\ls2\ilvl1 sub\par{\listtext 2.\tab}\pard\ls2 two\par})",
-                 "1.\tone\ni.\tsub\n2.\ttwo"},
+                 "1.\tone\n\ti.\tsub\n2.\ttwo"},
         TextCase{"pnListInterruptedByAnotherList",
                  R"({\rtf1\pard{\pntext 1.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}one\par)"
                  R"(\pard\li720{\pntext\'b7\tab}{\*\pn\pnlvlblt{\pntxtb\'b7}}dot\par)"
@@ -447,7 +449,100 @@ INSTANTIATE_TEST_SUITE_P(
                  R"({\*\listoverridetable{\listoverride\listid1\ls1}{\listoverride\listid2\ls2}})"
                  R"(\pard\ls1 one\par\pard\ls2 dot\par\pard\ls1 two\par})",
                  QStringLiteral("1.\tone\n\u2022\tdot\n2.\ttwo")},
-        TextCase{"markersWithoutAListStayText", R"({\rtf1{\pntext 1.\tab}one\par{\pntext 2.\tab}two\par})", "1.\tone\n2.\ttwo"}));
+        TextCase{"markersWithoutAListStayText", R"({\rtf1{\pntext 1.\tab}one\par{\pntext 2.\tab}two\par})", "1.\tone\n2.\ttwo"},
+        // Start numbers from list levels, from an override and from \pnstart.
+        TextCase{"startNumbers", fixture("list-start.rtf"),
+                 "7.\tseventh\n8.\teighth\nbetween\nD.\tfourth letter\nE.\tfifth letter\n"
+                 "(2)\tsecond in parentheses\n(3)\tthird in parentheses\n5)\told style at five\n6)\told style at six"},
+        // Five levels with TextEdit's hyphen bullet, Word's Courier New "o" and
+        // a Wingdings square; a level starts again after an item above it.
+        TextCase{"nestedLevelsAndTheirGlyphs", fixture("list-nested.rtf"),
+                 QStringLiteral("1.\tChapter one\n\ta)\tfirst scene\n\t\t\u2043\ta beat\n\t\t\to\ta detail\n"
+                                "\t\t\t\t\u25AA\ta finer detail\n\tb)\tsecond scene\n2.\tChapter two\n\ta)\tits first scene\n"
+                                "Notes\n\u2022\tSymbol bullet")},
+        TextCase{"hiddenText", fixture("hidden.rtf"), "She said it was Tuesday.\nVisible again\n\nend"},
+        TextCase{"capitals", fixture("caps.rtf"), "chapter one and Small Capitals and plain\nall mixed both"},
+        TextCase{"labelsInTheItemsFont", fixture("list-font.rtf"),
+                 "Courier before the list\n1.\tArial item\n2.\tanother Arial item"}));
+
+TEST(RtfReader, HiddenTextStaysInTheDocumentMarkedHidden)
+{
+    const auto doc = readRtf(fixture("hidden.rtf"));
+    EXPECT_EQ(textOf(*doc), "She said (note to self: check the date) it was Tuesday.\nVisiblehidden and big again\nA whole hidden line\nend");
+    const QString raw = textOf(*doc);
+    const auto hiddenAt = [&](const char* text) { return isHiddenText(formatAt(*doc, int(raw.indexOf(QLatin1String(text))))); };
+    EXPECT_TRUE(hiddenAt("note to self"));
+    EXPECT_TRUE(hiddenAt("hidden and big"));
+    EXPECT_TRUE(hiddenAt("whole hidden"));
+    EXPECT_FALSE(hiddenAt("it was"));
+    EXPECT_FALSE(hiddenAt(" again"));
+
+    const QByteArray written = writeRtf(*doc);
+    EXPECT_TRUE(written.contains("\\v ")) << written.toStdString();
+    const auto again = readRtf(written);
+    EXPECT_EQ(textOf(*again), raw);
+    EXPECT_TRUE(isHiddenText(formatAt(*again, int(raw.indexOf(QLatin1String("note to self"))))));
+    EXPECT_FALSE(isHiddenText(formatAt(*again, int(raw.indexOf(QLatin1String("it was"))))));
+}
+
+TEST(RtfReader, CapitalsAndSmallCapitalsAreReadAndWrittenBack)
+{
+    const auto doc = readRtf(fixture("caps.rtf"));
+    const QString raw = textOf(*doc);
+    const auto capitalsAt = [](const QTextDocument& d, const QString& text, const char* word) {
+        return formatAt(d, int(text.indexOf(QLatin1String(word)))).fontCapitalization();
+    };
+    for (const QTextDocument* d : {doc.get(), readRtf(writeRtf(*doc)).release()}) {
+        EXPECT_EQ(textOf(*d), raw);
+        EXPECT_EQ(capitalsAt(*d, raw, "chapter"), QFont::AllUppercase);
+        EXPECT_EQ(capitalsAt(*d, raw, "Small"), QFont::SmallCaps);
+        EXPECT_EQ(capitalsAt(*d, raw, "plain"), QFont::MixedCase);
+        EXPECT_EQ(capitalsAt(*d, raw, "all mixed"), QFont::AllUppercase);
+        EXPECT_EQ(capitalsAt(*d, raw, "mixed"), QFont::MixedCase);
+        EXPECT_EQ(capitalsAt(*d, raw, "both"), QFont::AllUppercase) << "capitals win over small capitals";
+        if (d != doc.get())
+            delete d;
+    }
+    const QByteArray written = writeRtf(*doc);
+    EXPECT_TRUE(written.contains("\\caps ") && written.contains("\\scaps ")) << written.toStdString();
+}
+
+TEST(RtfReader, ListLevelsKeepTheirStartsAndGlyphs)
+{
+    const auto doc = readRtf(fixture("list-nested.rtf"));
+    const auto listOf = [&](int block) { return doc->findBlockByNumber(block).textList(); };
+    ASSERT_TRUE(listOf(0) && listOf(1) && listOf(2) && listOf(3) && listOf(4));
+    for (int level = 0; level < 5; ++level)
+        EXPECT_EQ(listOf(level)->format().indent(), level + 1);
+    EXPECT_EQ(listOf(3)->format().style(), QTextListFormat::ListCircle);
+    EXPECT_EQ(listOf(4)->format().style(), QTextListFormat::ListSquare);
+    EXPECT_EQ(listOf(1), listOf(5)) << "one list for the scenes of a chapter";
+    EXPECT_NE(listOf(1), listOf(7)) << "the next chapter's scenes count from a) again";
+    EXPECT_EQ(listOf(0), listOf(6));
+
+    const auto starts = readRtf(fixture("list-start.rtf"));
+    EXPECT_EQ(listStart(starts->findBlockByNumber(0).textList()->format()), 7);
+    EXPECT_EQ(listStart(starts->findBlockByNumber(3).textList()->format()), 4);
+    EXPECT_EQ(listStart(starts->findBlockByNumber(5).textList()->format()), 2) << "the override's start";
+}
+
+TEST(RtfReader, ListLabelsOfListTablesTakeTheItemsFont)
+{
+    const auto doc = readRtf(fixture("list-font.rtf"));
+    for (const QTextDocument* d : {doc.get(), readRtf(writeRtf(*doc)).release()}) {
+        const QTextBlock item = d->findBlockByNumber(1);
+        ASSERT_NE(item.textList(), nullptr);
+        EXPECT_EQ(item.charFormat().fontFamilies().toStringList(), QStringList{"Arial"});
+        EXPECT_DOUBLE_EQ(item.charFormat().fontPointSize(), 14.0);
+        if (d != doc.get())
+            delete d;
+    }
+    const QByteArray written = writeRtf(*doc);
+    const QRegularExpression label(QStringLiteral(R"(\{\\listtext\\f(\d+)\\fs28 1\.\\tab\})"));
+    const QRegularExpressionMatch match = label.match(QString::fromLatin1(written));
+    ASSERT_TRUE(match.hasMatch()) << written.toStdString();
+    EXPECT_TRUE(written.contains("{\\f" + match.captured(1).toLatin1() + "\\fnil\\fcharset0 Arial;}"));
+}
 
 TEST(RtfReader, ConsecutivePnParagraphsShareOneList)
 {

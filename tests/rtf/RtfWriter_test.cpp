@@ -1,6 +1,7 @@
 #include "support/QtPrinters.h"
 
 #include "rtf/RtfReader.h"
+#include "rtf/RtfTextProperties.h"
 #include "rtf/RtfWriter.h"
 
 #include <QBuffer>
@@ -62,6 +63,12 @@ QStringList describe(const QTextDocument& doc)
         for (const QTextOption::Tab& t : b.tabPositions())
             tabs << QStringLiteral("%1/%2").arg(t.position).arg(int(t.type));
         const QTextList* list = block.textList();
+        const QString listLook = list ? QStringLiteral("%1/%2/%3/%4")
+                                            .arg(int(list->format().style()))
+                                            .arg(list->format().indent())
+                                            .arg(listStart(list->format()))
+                                            .arg(listItemLabel(block))
+                                      : QStringLiteral("0");
         lines << QStringLiteral("P align=%1 fi=%2 li=%3 ri=%4 sb=%5 sa=%6 lh=%7/%8 tabs=%9 list=%10 page=%11")
                      .arg(int(b.alignment() & Qt::AlignHorizontal_Mask))
                      .arg(b.textIndent())
@@ -72,7 +79,7 @@ QStringList describe(const QTextDocument& doc)
                      .arg(b.lineHeightType())
                      .arg(b.lineHeight())
                      .arg(tabs.join(QLatin1Char(',')))
-                     .arg(list ? int(list->format().style()) : 0)
+                     .arg(listLook)
                      .arg(int(b.pageBreakPolicy()));
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextCharFormat f = it.fragment().charFormat();
@@ -87,7 +94,7 @@ QStringList describe(const QTextDocument& doc)
                              .arg(content.isNull() ? 0 : content.pixel(0, 0), 0, 16);
                 continue;
             }
-            lines << QStringLiteral("  [%1] %2 %3pt w%4 i%5 u%6 s%7 fg=%8 bg=%9 v%10 href=%11")
+            lines << QStringLiteral("  [%1] %2 %3pt w%4 i%5 u%6 s%7 fg=%8 bg=%9 v%10 href=%11 hidden=%12 caps=%13")
                          .arg(it.fragment().text(),
                               f.fontFamilies().toStringList().value(0))
                          .arg(f.fontPointSize())
@@ -98,7 +105,9 @@ QStringList describe(const QTextDocument& doc)
                          .arg(f.foreground().style() == Qt::NoBrush ? QStringLiteral("-") : f.foreground().color().name())
                          .arg(f.background().style() == Qt::NoBrush ? QStringLiteral("-") : f.background().color().name())
                          .arg(int(f.verticalAlignment()))
-                         .arg(f.anchorHref());
+                         .arg(f.anchorHref())
+                         .arg(isHiddenText(f))
+                         .arg(int(f.fontCapitalization()));
         }
     }
     return lines;
@@ -135,6 +144,9 @@ std::unique_ptr<QTextDocument> richDocument()
     c.insertText(QStringLiteral("O x"), base);
     c.insertText(QStringLiteral("2"), with([](QTextCharFormat& f) { f.setVerticalAlignment(QTextCharFormat::AlignSuperScript); }));
     c.insertText(QStringLiteral(" Big Times"), font("Times New Roman", 20.5));
+    c.insertText(QStringLiteral(" hidden note"), with([](QTextCharFormat& f) { f.setProperty(textprop::Hidden, true); }));
+    c.insertText(QStringLiteral(" capitals"), with([](QTextCharFormat& f) { f.setFontCapitalization(QFont::AllUppercase); }));
+    c.insertText(QStringLiteral(" small capitals"), with([](QTextCharFormat& f) { f.setFontCapitalization(QFont::SmallCaps); }));
     c.insertText(QStringLiteral(" {braces} \\back\\slash\\ caf\u00E9 \u041F\u0440\u0438\u0432\u0435\u0442 \u65E5\u672C \U0001F600"
                                 "\ttab\u00A0nbsp\u00ADsoft\u2011hard\u2028next line"),
                  base);
@@ -180,6 +192,35 @@ std::unique_ptr<QTextDocument> richDocument()
     c.insertText(QStringLiteral("First number"), base);
     c.insertBlock();
     c.insertText(QStringLiteral("Second number"), base);
+
+    // Three levels: numbers from 7, letters in parentheses, a bullet of its own.
+    c.insertBlock(QTextBlockFormat(), base);
+    QTextListFormat outer;
+    outer.setStyle(QTextListFormat::ListDecimal);
+    outer.setProperty(textprop::ListStart, 7);
+    QTextList* outerList = c.createList(outer);
+    c.insertText(QStringLiteral("Seventh"), base);
+    QTextListFormat inner;
+    inner.setStyle(QTextListFormat::ListLowerAlpha);
+    inner.setIndent(2);
+    inner.setNumberPrefix(QStringLiteral("("));
+    inner.setNumberSuffix(QStringLiteral(")"));
+    c.insertBlock(QTextBlockFormat(), base);
+    c.createList(inner);
+    c.insertText(QStringLiteral("inner a"), base);
+    QTextListFormat dash;
+    dash.setStyle(QTextListFormat::ListDisc);
+    dash.setIndent(3);
+    dash.setProperty(textprop::ListBullet, QStringLiteral("\u2043"));
+    c.insertBlock(QTextBlockFormat(), base);
+    c.createList(dash);
+    c.insertText(QStringLiteral("dash"), base);
+    c.insertBlock(QTextBlockFormat(), base);
+    outerList->add(c.block());
+    c.insertText(QStringLiteral("Eighth"), base);
+    c.insertBlock(QTextBlockFormat(), base);
+    c.createList(inner);
+    c.insertText(QStringLiteral("inner again a"), base);
 
     c.insertBlock(QTextBlockFormat(), base);
     c.insertText(QStringLiteral("Visit "), base);
@@ -291,8 +332,8 @@ TEST(RtfWriter, WritesAWellFormedAsciiFile)
     EXPECT_FALSE(rtf.contains("\\par\n\\par\n}")) << "no extra empty paragraph at the end";
 }
 
-// A reader that does not know \pn shows the \pntext markers instead, so they
-// must read as the visible numbers and letters.
+// A reader that does not know list tables shows the \listtext labels
+// instead, so they must read as the visible numbers and letters.
 TEST(RtfWriter, ListMarkersReadAsTextWithoutTheListGroups)
 {
     QTextDocument doc;
@@ -309,12 +350,15 @@ TEST(RtfWriter, ListMarkersReadAsTextWithoutTheListGroups)
         cursor.insertText(QStringLiteral("between"));
     }
     const QByteArray rtf = writeRtf(doc);
-    EXPECT_FALSE(QRegularExpression(QStringLiteral(R"(\\pntext[0-9A-Za-z-])")).match(QString::fromLatin1(rtf)).hasMatch())
+    EXPECT_FALSE(QRegularExpression(QStringLiteral(R"(\\listtext[0-9A-Za-z-])")).match(QString::fromLatin1(rtf)).hasMatch())
         << rtf.toStdString();
 
-    const QString withoutListGroups =
-        QString::fromLatin1(rtf).remove(QRegularExpression(QStringLiteral(R"(\{\\\*\\pn[^{}]*(\{[^{}]*\}[^{}]*)*\})")));
-    ASSERT_FALSE(withoutListGroups.contains(QLatin1String("\\*\\pn")));
+    QString withoutListGroups = QString::fromLatin1(rtf);
+    const qsizetype tables = withoutListGroups.indexOf(QLatin1String("{\\*\\listtable"));
+    const qsizetype body = withoutListGroups.indexOf(QLatin1String("\\pard"));
+    ASSERT_GE(tables, 0);
+    withoutListGroups.remove(tables, body - tables).remove(QRegularExpression(QStringLiteral(R"(\\(ls|ilvl)[0-9]+)")));
+    ASSERT_FALSE(withoutListGroups.contains(QLatin1String("\\ls")));
     EXPECT_EQ(textOf(*readRtf(withoutListGroups.toLatin1())),
               QStringLiteral("intro\n1.\tone\n2.\ttwo\nbetween\na.\tone\nb.\ttwo\nbetween"));
 }
