@@ -31,6 +31,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QWindowStateChangeEvent>
@@ -394,15 +395,15 @@ void TApp::onTextChanged()
 
 void TApp::closeEvent(QCloseEvent* event)
 {
-    const bool closing = guarded([this] {
-        querySave(*this);
-        if (!m_values.fullScreen)
-            storeWindowGeometry(*this);
-    });
-    if (!closing) {
+    // Only the unsaved-document question may keep the window open; a store
+    // that cannot be written (read-only folder, no home, full disk) is told
+    // once and the program closes all the same.
+    if (!guarded([this] { querySave(*this); })) {
         event->ignore();
         return;
     }
+    if (!m_values.fullScreen)
+        storeGeometryOnClose();
     event->accept();
     // The hidden windows must not keep the program alive, nor be asked to close
     // again. Before the event loop runs (printing from the command line closes
@@ -411,6 +412,19 @@ void TApp::closeEvent(QCloseEvent* event)
         QCoreApplication::exit(0);
     else
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+void TApp::storeGeometryOnClose()
+{
+    try {
+        storeWindowGeometry(*this);
+    } catch (const StoreWriteError& failure) {
+        m_services.messages.error(
+            QStringLiteral("The settings could not be saved to \"%1\": %2.\rQuillpress closes without them.")
+                .arg(QDir::toNativeSeparators(failure.path()), failure.reason()));
+    } catch (const AppError& failure) {
+        m_services.messages.error(failure.message() + QStringLiteral("\rQuillpress closes without saving its settings."));
+    }
 }
 
 void TApp::dropFiles(const QStringList& fileNames)

@@ -187,6 +187,8 @@ private:
     void newDocumentFromDefaultType();
     void loadAutoWords();
     void uninstallRegistry();
+    // The window geometry at close; a failure is told and never stops the close.
+    void storeGeometryOnClose();
 
     // What the settings ask of the main window.
     void setRunEnabled(bool enabled) override;
