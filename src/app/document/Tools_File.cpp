@@ -13,6 +13,7 @@
 #include "settings/DateTimePatterns.h"
 #include "store/Registry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -27,6 +28,12 @@ const QString ConverterMessage = QStringLiteral(
     "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
 const QString ForeignFileMessage = QStringLiteral(
     "\"%1\" is a binary file of a kind Quillpress can not write.\rIt is left as it is; save the document under another name.");
+const QString ReplaceWordQuestion = QStringLiteral(
+    "\"%1\" is a Word document. Saving replaces it with rich text, and whatever Quillpress did not show "
+    "(tables, pictures, notes) is lost.\rReplace it?");
+const QString ConvertedNote = QStringLiteral(
+    "This document was read from a Word file, which Quillpress can not write. It is saved as rich text under a "
+    "name of its own, so the Word file stays as it is.");
 
 QString lowerExtension(const QString& fileName)
 {
@@ -86,11 +93,6 @@ bool cannotWriteBack(const QString& fileName)
     } catch (const AppError&) {
         return false;  // an unreadable file fails the write itself, with its reason
     }
-}
-
-bool sameFile(const QString& a, const QString& b)
-{
-    return !a.isEmpty() && !b.isEmpty() && QFileInfo(a) == QFileInfo(b);
 }
 
 // What a load or save may change before it is sure to succeed, so that a
@@ -173,11 +175,16 @@ void saveToName(TApp& app, const QString& fileName)
         app.services().messages.information(BinaryMessage);
         return;
     }
-    // The document's own Word file, once a converter has read it, is saved as
-    // rich text under its name; any other such file is not written over.
-    if (!sameFile(fileName, doc.fileName) && cannotWriteBack(fileName)) {
-        app.services().messages.information(ForeignFileMessage.arg(QFileInfo(fileName).fileName()));
-        cancel();
+    // A file the program can only show is never written over unasked: a Word
+    // document only when the user says so, anything else not at all.
+    if (cannotWriteBack(fileName)) {
+        const QString shortName = QFileInfo(fileName).fileName();
+        if (lowerExtension(fileName) != QLatin1String(".doc")) {
+            app.services().messages.information(ForeignFileMessage.arg(shortName));
+            cancel();
+        }
+        if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName), Buttons::YesNo) != Answer::Yes)
+            cancel();
     }
     const TypeSnapshot before(app);
     try {
@@ -189,6 +196,7 @@ void saveToName(TApp& app, const QString& fileName)
         throw;
     }
     doc.fileName = fileName;
+    doc.convertedFromWord = false;
     refreshCaption(app);
     setDocState(app, DocState::Saved);
     app.setRevertEnabled(false);
@@ -196,10 +204,11 @@ void saveToName(TApp& app, const QString& fileName)
     app.services().shell.addRecentDocument(fileName);
 }
 
-void loadSucceeded(TApp& app, const QString& fileName)
+void loadSucceeded(TApp& app, const QString& fileName, bool convertedFromWord = false)
 {
     setDocState(app, DocState::Saved);
     app.document().fileName = fileName;
+    app.document().convertedFromWord = convertedFromWord;
     refreshCaption(app);
     app.setRevertEnabled(false);
     if (app.arguments().value(1) == QLatin1String("-p")) {
@@ -220,13 +229,14 @@ void loadThroughConverters(TApp& app, const QString& fileName)
     applyFileType(app, richType());
     for (const char* converter : WordConverters) {
         if (app.importThroughConverter(fileName, QString::fromLatin1(converter))) {
-            loadSucceeded(app, fileName);
+            loadSucceeded(app, fileName, true);
             return;
         }
     }
     app.services().messages.information(ConverterMessage);
     setDocState(app, DocState::New);
     app.document().fileName.clear();
+    app.document().convertedFromWord = false;
     refreshCaption(app);
     app.setRevertEnabled(false);
     cancel();
@@ -368,6 +378,7 @@ void newDocument(TApp& app)
     // A binary view is read-only; a new document never is.
     editor.setReadOnly(false);
     app.document().fileName.clear();
+    app.document().convertedFromWord = false;
     app.applyDefaultFormat();
     setDocState(app, DocState::New);
     applyNewDocumentType(app);
@@ -395,6 +406,12 @@ void fileOpen(TApp& app)
 
 void fileSave(TApp& app)
 {
+    // Saving a converted document under its own name would put rich text in
+    // place of the Word file; the first save asks for a name instead.
+    if (app.document().convertedFromWord) {
+        fileSaveAs(app);
+        return;
+    }
     if (!app.document().fileName.isEmpty()) {
         saveToName(app, app.document().fileName);
         return;
@@ -415,6 +432,12 @@ void fileSaveAs(TApp& app)
     request.filter = QString::fromLatin1(SaveFilter);
     request.filterIndex = int(doc.saveFormat);
     request.fileName = doc.fileName;
+    if (doc.convertedFromWord) {
+        const QFileInfo word(doc.fileName);
+        request.fileName = QDir(word.path()).filePath(word.completeBaseName() + QStringLiteral(".rtf"));
+        request.filterIndex = int(SaveFormat::RichText);
+        request.note = ConvertedNote;
+    }
     request.defaultExtension = doc.defaultExtension;
     request.overwritePrompt = true;
     request.onTypeChange = [](int entry, const QString& name) { return nameForSaveType(name, entry); };

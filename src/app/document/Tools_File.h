@@ -30,6 +30,9 @@ struct DocumentState {
     QString fileTypeLabel = QString::fromLatin1(LabelRtf);
     SaveFormat saveFormat = SaveFormat::RichText;
     QString defaultExtension = QStringLiteral("rtf");
+    // Read through a Word converter and not saved since: the file on disk is
+    // one the program cannot write back, so the first save asks for a new name.
+    bool convertedFromWord = false;
     // The Open dialog's type list, settled at start-up.
     QString openFilter = QString::fromLatin1(OpenFilter);
 };
