@@ -414,6 +414,14 @@ void TApp::closeEvent(QCloseEvent* event)
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
+void TApp::lookForOutsideChange()
+{
+    if (m_lookingForOutsideChange || !isActiveWindow())
+        return;
+    const QScopedValueRollback busy(m_lookingForOutsideChange, true);
+    guarded([this] { checkOutsideChange(*this); });
+}
+
 void TApp::storeGeometryOnClose()
 {
     try {
@@ -578,6 +586,10 @@ void TApp::maximizeKeepingBounds()
 void TApp::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    // Coming back to the window is when a change made by another program is
+    // looked for; after the event, so that a question does not nest inside it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shownOnce)
+        QTimer::singleShot(0, this, [this] { lookForOutsideChange(); });
     if (event->type() != QEvent::WindowStateChange || m_restoring)
         return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);

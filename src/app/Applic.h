@@ -189,6 +189,7 @@ private:
     void uninstallRegistry();
     // The window geometry at close; a failure is told and never stops the close.
     void storeGeometryOnClose();
+    void lookForOutsideChange();
 
     // What the settings ask of the main window.
     void setRunEnabled(bool enabled) override;
@@ -233,6 +234,7 @@ private:
     FormatMemory m_formatMemory;
     bool m_shownOnce = false;
     bool m_endRequested = false;
+    bool m_lookingForOutsideChange = false;
     std::unique_ptr<Converters> m_converters;
 };
 

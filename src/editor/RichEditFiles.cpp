@@ -109,7 +109,7 @@ QByteArray RichEdit::richText() const
     return buffer.data();
 }
 
-void RichEdit::saveFile(const QString& path)
+QByteArray RichEdit::saveFile(const QString& path)
 {
     QByteArray bytes;
     TextFileFormat format = m_fileFormat;
@@ -146,6 +146,7 @@ void RichEdit::saveFile(const QString& path)
         m_fileFormat = format;
         Q_EMIT encodingFallback(fallback);
     }
+    return bytes;
 }
 
 }  // namespace qp

@@ -31,6 +31,13 @@ const QString ForeignFileMessage = QStringLiteral(
 const QString ReplaceWordQuestion = QStringLiteral(
     "\"%1\" is a Word document. Saving replaces it with rich text, and whatever Quillpress did not show "
     "(tables, pictures, notes) is lost.\rReplace it?");
+const QString ChangedOnSaveQuestion = QStringLiteral(
+    "\"%1\" has been changed by another program since Quillpress opened or saved it.\r"
+    "Save your text over it? The other program's changes will be lost.");
+const QString ChangedQuestion = QStringLiteral(
+    "\"%1\" has been changed by another program.\rReload it? Yes shows the file as it is now%2; No keeps your text.");
+const QString MissingFileNotice = QStringLiteral(
+    "\"%1\" has been deleted, renamed or moved by another program.\rYour text is kept; Save writes the file again.");
 const QString ConvertedNote = QStringLiteral(
     "This document was read from a Word file, which Quillpress can not write. It is saved as rich text under a "
     "name of its own, so the Word file stays as it is.");
@@ -186,10 +193,17 @@ void saveToName(TApp& app, const QString& fileName)
         if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName), Buttons::YesNo) != Answer::Yes)
             cancel();
     }
+    // An outside change to the document's own file is never written over unasked.
+    if (fileName == doc.fileName && !doc.diskStamp.isEmpty()
+        && doc.diskStamp.compare(fileName) == FileStamp::Change::Changed
+        && app.services().messages.confirm(ChangedOnSaveQuestion.arg(QFileInfo(fileName).fileName()), Buttons::YesNo)
+               != Answer::Yes)
+        cancel();
     const TypeSnapshot before(app);
+    QByteArray written;
     try {
         applyFileType(app, doc.saveFormat == SaveFormat::RichText ? richType() : textType());
-        app.editor().saveFile(fileName);
+        written = app.editor().saveFile(fileName);
     } catch (...) {
         // A failed write leaves the file on disk, the type, state and name as they were.
         before.restore();
@@ -197,6 +211,8 @@ void saveToName(TApp& app, const QString& fileName)
     }
     doc.fileName = fileName;
     doc.convertedFromWord = false;
+    doc.diskStamp = FileStamp::of(fileName, written);
+    doc.missingTold = false;
     refreshCaption(app);
     setDocState(app, DocState::Saved);
     app.setRevertEnabled(false);
@@ -204,11 +220,13 @@ void saveToName(TApp& app, const QString& fileName)
     app.services().shell.addRecentDocument(fileName);
 }
 
-void loadSucceeded(TApp& app, const QString& fileName, bool convertedFromWord = false)
+void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, bool convertedFromWord = false)
 {
     setDocState(app, DocState::Saved);
     app.document().fileName = fileName;
     app.document().convertedFromWord = convertedFromWord;
+    app.document().diskStamp = stamp;
+    app.document().missingTold = false;
     refreshCaption(app);
     app.setRevertEnabled(false);
     if (app.arguments().value(1) == QLatin1String("-p")) {
@@ -229,7 +247,7 @@ void loadThroughConverters(TApp& app, const QString& fileName)
     applyFileType(app, richType());
     for (const char* converter : WordConverters) {
         if (app.importThroughConverter(fileName, QString::fromLatin1(converter))) {
-            loadSucceeded(app, fileName, true);
+            loadSucceeded(app, fileName, FileStamp::of(fileName, readWholeFile(fileName)), true);
             return;
         }
     }
@@ -237,6 +255,7 @@ void loadThroughConverters(TApp& app, const QString& fileName)
     setDocState(app, DocState::New);
     app.document().fileName.clear();
     app.document().convertedFromWord = false;
+    app.document().diskStamp = {};
     refreshCaption(app);
     app.setRevertEnabled(false);
     cancel();
@@ -287,6 +306,48 @@ void refreshCaption(TApp& app)
     setApplicationTitle(shortName);
 }
 
+void checkOutsideChange(TApp& app)
+{
+    DocumentState& doc = app.document();
+    if (doc.fileName.isEmpty() || doc.diskStamp.isEmpty() || doc.fileTypeLabel == QLatin1String(LabelBinary))
+        return;
+    const QString shortName = QFileInfo(doc.fileName).fileName();
+    FileStamp current;
+    switch (doc.diskStamp.compare(doc.fileName, &current)) {
+    case FileStamp::Change::None:
+        // Touched or replaced, but the same bytes: nothing to ask, and no need to hash again next time.
+        doc.diskStamp = current;
+        doc.missingTold = false;
+        return;
+    case FileStamp::Change::Missing:
+        if (doc.missingTold)
+            return;
+        doc.missingTold = true;
+        // The text is now only in the window: closing must ask before it goes.
+        setDocState(app, DocState::Modified);
+        app.services().messages.information(MissingFileNotice.arg(shortName));
+        return;
+    case FileStamp::Change::Changed:
+        break;
+    }
+    doc.missingTold = false;
+    const QString losing = doc.state == DocState::Modified ? QStringLiteral(" and your changes are lost") : QString();
+    if (app.services().messages.confirm(ChangedQuestion.arg(shortName, losing), Buttons::YesNo) == Answer::Yes) {
+        loadNamedFile(app, doc.fileName);
+        return;
+    }
+    // The user keeps the text knowingly: the file as it is now is what the
+    // next save replaces without asking again, and the text differs from it.
+    try {
+        doc.diskStamp = FileStamp::of(doc.fileName, readWholeFile(doc.fileName));
+    } catch (const AppError&) {
+        doc.diskStamp = {};
+    }
+    setDocState(app, DocState::Modified);
+    if (!doc.fileName.isEmpty())
+        app.setRevertEnabled(true);
+}
+
 void setDocState(TApp& app, DocState state)
 {
     app.document().state = state;
@@ -310,6 +371,7 @@ void loadNamedFile(TApp& app, const QString& fileName)
     const LoadType type = fileTypeOnLoad(fileName);
     const bool binaryView = type.label == QLatin1String(LabelBinary);
     const QByteArray bytes = readWholeFile(fileName);
+    const FileStamp stamp = FileStamp::of(fileName, bytes);
     const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
 
     const TypeSnapshot before(app);
@@ -334,7 +396,7 @@ void loadNamedFile(TApp& app, const QString& fileName)
         before.restore();
         throw;
     }
-    loadSucceeded(app, fileName);
+    loadSucceeded(app, fileName, stamp);
 }
 
 void querySave(TApp& app)
@@ -379,6 +441,7 @@ void newDocument(TApp& app)
     editor.setReadOnly(false);
     app.document().fileName.clear();
     app.document().convertedFromWord = false;
+    app.document().diskStamp = {};
     app.applyDefaultFormat();
     setDocState(app, DocState::New);
     applyNewDocumentType(app);

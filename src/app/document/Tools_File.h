@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/document/FileStamp.h"
+
 #include <QString>
 
 namespace qp {
@@ -33,6 +35,10 @@ struct DocumentState {
     // Read through a Word converter and not saved since: the file on disk is
     // one the program cannot write back, so the first save asks for a new name.
     bool convertedFromWord = false;
+    // The file as last loaded or saved, to find changes made by other programs.
+    FileStamp diskStamp;
+    // The user has been told that the file is gone; not again until it returns.
+    bool missingTold = false;
     // The Open dialog's type list, settled at start-up.
     QString openFilter = QString::fromLatin1(OpenFilter);
 };
@@ -62,6 +68,10 @@ void newDocument(TApp& app);
 // The untitled document's type from the default file type.
 void applyNewDocumentType(TApp& app);
 void refreshCaption(TApp& app);
+// Looks whether another program has changed or deleted the document's file
+// since it was loaded or saved, and asks what to do (when the window comes to
+// the front).
+void checkOutsideChange(TApp& app);
 void setDocState(TApp& app, DocState state);
 // The Open dialog's type list, from the store and the converters.
 void setUpOpenDialogFilter(TApp& app);
