@@ -4,6 +4,8 @@
 #include "app/CommandDispatch.h"
 #include "app/Tools_Other.h"
 #include "app/document/Converters.h"
+#include "app/document/Recovery.h"
+#include "app/document/Window_RecoverDocuments.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/AutoWordList.h"
@@ -83,6 +85,11 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     RichEdit1 = new RichEdit(central);
     m_statistics = new DocumentStatistics(*RichEdit1);
     m_column = new EditorColumn(RichEdit1, central);
+    m_recovery = std::make_unique<RecoveryKeeper>(
+        services.paths.recoveryFolder, RecoveryKeeper::delayFromEnvironment(),
+        RecoveryKeeper::Source{[this] { return m_document.state == DocState::Modified; },
+                               [this] { return DocumentSnapshot::of(*RichEdit1); },
+                               [this] { return m_document.fileName; }});
     StatusBar1 = createStatusBar1(central);
     StatusBar3 = createStatusBar3(central);
     layout->addWidget(m_column, 1);
@@ -133,6 +140,11 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     m_values.versionText = QString::fromLatin1(VersionText);
     guarded([this] { applyBeforeMaxBounds(*this); });
     fillToolSlots();
+}
+
+RecoveryKeeper& TApp::recovery() const
+{
+    return *m_recovery;
 }
 
 TApp::~TApp()
@@ -378,6 +390,9 @@ void TApp::completeStartup()
             loadNamedFile(*this, m_values.startupFile);
         setRevertEnabled(false);
     });
+    // Copies of documents a crash left unsaved, offered once the window is up.
+    if (!m_endRequested && m_arguments.value(1) != QLatin1String("-p"))
+        QTimer::singleShot(0, this, [this] { offerRecoveryCopies(); });
 }
 
 void TApp::onTextChanged()
@@ -402,6 +417,8 @@ void TApp::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // A clean close: the document was saved or let go, and its copy goes with it.
+    m_recovery->finish();
     if (!m_values.fullScreen)
         storeGeometryOnClose();
     event->accept();
@@ -420,6 +437,22 @@ void TApp::lookForOutsideChange()
         return;
     const QScopedValueRollback busy(m_lookingForOutsideChange, true);
     guarded([this] { checkOutsideChange(*this); });
+}
+
+void TApp::offerRecoveryCopies()
+{
+    const QList<RecoveryCopy> copies = RecoveryKeeper::leftBehind(m_services.paths.recoveryFolder);
+    if (copies.isEmpty())
+        return;
+    if (!m_recoverWindow) {
+        RecoverDocumentsHost host;
+        host.open = [this](const RecoveryCopy& copy) { return guarded([&] { openRecoveryCopy(*this, copy); }); };
+        host.confirm = [this](const QString& question) {
+            return m_services.messages.confirm(question, Buttons::YesNo) == Answer::Yes;
+        };
+        m_recoverWindow = new TForm_RecoverDocuments(std::move(host), this);
+    }
+    m_recoverWindow->showCopies(copies);
 }
 
 void TApp::storeGeometryOnClose()

@@ -30,7 +30,9 @@ class EditorColumn;
 class StatusBar;
 class RichEdit;
 class Registry;
+class RecoveryKeeper;
 class SetupHost;
+class TForm_RecoverDocuments;
 struct Services;
 class TForm_About;
 class TForm_Credits;
@@ -90,6 +92,11 @@ public:
     SettingsOptions& options() { return m_options; }
     const RegionalValues& regionalValues() const { return m_regional; }
     DocumentState& document() { return m_document; }
+    // The copies of the unsaved document kept against a crash.
+    RecoveryKeeper& recovery() const;
+    // Offers the copies that programs which did not close cleanly left behind.
+    void offerRecoveryCopies();
+    TForm_RecoverDocuments* recoverWindow() const { return m_recoverWindow; }
     AppWindows& windows() { return m_windows; }
     SettingsHost& settingsHost() { return *this; }
     // The main window as the editing and view commands see it.
@@ -236,6 +243,8 @@ private:
     bool m_endRequested = false;
     bool m_lookingForOutsideChange = false;
     std::unique_ptr<Converters> m_converters;
+    std::unique_ptr<RecoveryKeeper> m_recovery;
+    TForm_RecoverDocuments* m_recoverWindow = nullptr;
 };
 
 }  // namespace qp

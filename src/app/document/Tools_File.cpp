@@ -2,6 +2,7 @@
 
 #include "app/Applic.h"
 #include "app/document/Converters.h"
+#include "app/document/Recovery.h"
 #include "editor/RichEdit.h"
 #include "format/Tools_Format.h"
 #include "platform/Errors.h"
@@ -215,6 +216,7 @@ void saveToName(TApp& app, const QString& fileName)
     doc.missingTold = false;
     refreshCaption(app);
     setDocState(app, DocState::Saved);
+    app.recovery().documentClean();
     app.setRevertEnabled(false);
     // The desktop's own list shows saved files too; the program's list only loaded ones.
     app.services().shell.addRecentDocument(fileName);
@@ -227,6 +229,7 @@ void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, b
     app.document().convertedFromWord = convertedFromWord;
     app.document().diskStamp = stamp;
     app.document().missingTold = false;
+    app.recovery().documentClean();
     refreshCaption(app);
     app.setRevertEnabled(false);
     if (app.arguments().value(1) == QLatin1String("-p")) {
@@ -352,6 +355,8 @@ void setDocState(TApp& app, DocState state)
 {
     app.document().state = state;
     app.refreshStatePanel();
+    if (state == DocState::Modified)
+        app.recovery().documentChanged();
 }
 
 void loadNamedFile(TApp& app, const QString& fileName)
@@ -399,6 +404,43 @@ void loadNamedFile(TApp& app, const QString& fileName)
     loadSucceeded(app, fileName, stamp);
 }
 
+void openRecoveryCopy(TApp& app, const RecoveryCopy& copy)
+{
+    querySave(app);
+    const QByteArray bytes = readWholeFile(copy.copyPath);
+    const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
+    const TypeSnapshot before(app);
+    RichEdit& editor = app.editor();
+    try {
+        editor.clearText();
+        editor.setTextMode(copy.rich ? TextMode::Rich : TextMode::Plain);
+        applyDefaultFormat(editor, defaultFormat);
+        applyFileType(app, copy.rich ? richType() : textType());
+        editor.loadBytes(bytes);
+        editor.setReadOnly(false);
+    } catch (...) {
+        before.restore();
+        throw;
+    }
+    DocumentState& doc = app.document();
+    doc.fileName = copy.originalName;
+    doc.convertedFromWord = false;
+    doc.missingTold = false;
+    // The file as it is now is what the recovered text replaces when saved.
+    doc.diskStamp = {};
+    if (!copy.originalName.isEmpty() && QFileInfo(copy.originalName).isFile()) {
+        try {
+            doc.diskStamp = FileStamp::of(copy.originalName, readWholeFile(copy.originalName));
+        } catch (const AppError&) {
+        }
+    }
+    refreshCaption(app);
+    // Unsaved, as it was when the copy was made.
+    setDocState(app, DocState::Modified);
+    app.setRevertEnabled(!doc.fileName.isEmpty());
+    app.recovery().adopt(copy);
+}
+
 void querySave(TApp& app)
 {
     if (app.document().state != DocState::Modified)
@@ -409,7 +451,9 @@ void querySave(TApp& app)
         fileSave(app);
         return;
     case Answer::No:
+        // The user lets the changes go, and their copy with them.
         setDocState(app, DocState::Saved);
+        app.recovery().documentClean();
         return;
     default:
         cancel();
@@ -444,6 +488,7 @@ void newDocument(TApp& app)
     app.document().diskStamp = {};
     app.applyDefaultFormat();
     setDocState(app, DocState::New);
+    app.recovery().documentClean();
     applyNewDocumentType(app);
 }
 

@@ -7,6 +7,7 @@
 namespace qp {
 
 class TApp;
+struct RecoveryCopy;
 
 enum class DocState { New = 0, Modified = 1, Saved = 2 };
 
@@ -62,6 +63,9 @@ void fileRevert(TApp& app);
 // Loads a named file into the editor. A missing file keeps the document as
 // it was; a file that cannot be read leaves it as it was and throws.
 void loadNamedFile(TApp& app, const QString& fileName);
+// Opens a copy left behind by a crash: its text, unsaved, under the name of
+// the document it was made from (none for an unnamed one).
+void openRecoveryCopy(TApp& app, const RecoveryCopy& copy);
 // Asks "Save <name>?" when the document is Modified; Cancel ends the caller.
 void querySave(TApp& app);
 void newDocument(TApp& app);
