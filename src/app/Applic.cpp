@@ -142,6 +142,11 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     fillToolSlots();
 }
 
+void TApp::setRecoveryEnabled(bool on)
+{
+    m_recovery->setEnabled(on);
+}
+
 RecoveryKeeper& TApp::recovery() const
 {
     return *m_recovery;

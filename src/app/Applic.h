@@ -201,6 +201,7 @@ private:
     // What the settings ask of the main window.
     void setRunEnabled(bool enabled) override;
     void setEscToQuit(bool on) override;
+    void setRecoveryEnabled(bool on) override;
     void refreshUntitledDocumentType() override;
     void associate(const QString& extension, const QString& fileClass) override;
     void removeAssociation(const QString& extension, const QString& fileClass) override;

@@ -70,6 +70,7 @@ private:
     QPushButton* m_browseRun = nullptr;
     QCheckBox* m_dialogPosition = nullptr;
     QCheckBox* m_escToQuit = nullptr;
+    QCheckBox* m_recovery = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -9,7 +9,10 @@
 #include "app/document/Tools_File.h"
 #include "app/document/Window_RecoverDocuments.h"
 #include "editor/RichEdit.h"
+#include "settings/Window_Settings.h"
+#include "store/Registry.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -192,7 +195,21 @@ TEST_F(Recovery, TheCopiesOfARunningProgramAreNotOffered)
 TEST_F(Recovery, SwitchedOffNoCopyIsWritten)
 {
     start();
-    app().recovery().setEnabled(false);
+    // The user unticks the box in Settings and confirms.
+    TForm_Settings& settings = *app().windows().settings;
+    settings.show();
+    processEvents();
+    QCheckBox* box = settings.findChild<QCheckBox*>("CheckBox_Recovery");
+    ASSERT_TRUE(box && box->isChecked()) << "on by default";
+    box->setChecked(false);
+    QTest::mouseClick(settings.findChild<QPushButton*>("Button_OK"), Qt::LeftButton);
+    processEvents();
+    EXPECT_EQ(RegKey::openSettingsRead(registry(), "Settings")->readInteger("Recovery_Enabled"), 0);
+    EXPECT_FALSE(app().recovery().isEnabled());
+    restart();
+    EXPECT_FALSE(app().recovery().isEnabled()) << "read back at start";
+
+    editor().setFocus();
     type("private words");
     QTest::qWait(200);
     processEvents();
