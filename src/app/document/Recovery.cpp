@@ -74,6 +74,9 @@ RecoveryKeeper::RecoveryKeeper(QString folder, int delayMs, Source source, QObje
     m_timer.setSingleShot(true);
     m_timer.setInterval(delayMs);
     connect(&m_timer, &QTimer::timeout, this, &RecoveryKeeper::takeSnapshot);
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(std::min(2000, std::max(1, delayMs / 10)));
+    connect(&m_pause, &QTimer::timeout, this, &RecoveryKeeper::takeSnapshot);
     m_writer = new QObject;
     m_writer->moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("recovery writer"));
@@ -93,7 +96,7 @@ int RecoveryKeeper::delayFromEnvironment()
 {
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("QUILLPRESS_RECOVERY_DELAY_MS", &ok);
-    return ok && ms > 0 ? ms : 10000;
+    return ok && ms > 0 ? ms : 20000;
 }
 
 QString RecoveryKeeper::basePath() const
@@ -119,8 +122,9 @@ void RecoveryKeeper::documentChanged()
     if (!m_enabled)
         return;
     m_dirty = true;
-    // Started by the first change, not restarted by the next: steady typing
-    // is copied every delay, never postponed for as long as it goes on.
+    // The copy waits for a pause, so that its cost never lands on a keystroke;
+    // but steady typing is copied every delay all the same.
+    m_pause.start();
     if (!m_timer.isActive())
         m_timer.start();
 }
@@ -129,6 +133,7 @@ void RecoveryKeeper::documentClean()
 {
     m_dirty = false;
     m_timer.stop();
+    m_pause.stop();
     if (m_lockFd < 0)
         return;  // nothing was ever written
     const QString base = basePath();
@@ -155,6 +160,8 @@ bool RecoveryKeeper::lockSession()
 
 void RecoveryKeeper::takeSnapshot()
 {
+    m_timer.stop();
+    m_pause.stop();
     if (!m_enabled || !m_dirty)
         return;
     m_dirty = false;
@@ -176,7 +183,6 @@ void RecoveryKeeper::takeSnapshot()
 
 void RecoveryKeeper::writeNow()
 {
-    m_timer.stop();
     takeSnapshot();
     flush();
 }

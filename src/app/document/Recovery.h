@@ -25,10 +25,12 @@ struct RecoveryCopy {
 // Keeps a copy of the unsaved document in the recovery folder, so that a
 // crash, a kill or a power cut loses at most the last moments of typing.
 //
-// A change starts a timer (nothing more, so typing costs nothing); when it
-// runs out the document is copied on the GUI thread and written by a thread
-// of its own, atomically, beside a small description (original name, kind,
-// time). The copies of a running program are guarded by a lock on a file of
+// A change only restarts timers, so typing costs nothing. The document is
+// copied at the first pause in typing (a tenth of the delay, at most two
+// seconds) or, typing on, once the delay has passed since the first change
+// not yet copied. The copy is taken on the GUI thread (a clone of a rich
+// document, the text of a plain one) and written by a thread of its own,
+// atomically, beside a small description (original name, kind, time). The copies of a running program are guarded by a lock on a file of
 // its own, which the system releases however the program ends; copies whose
 // lock is free are what a later start offers.
 class RecoveryKeeper : public QObject {
@@ -44,7 +46,7 @@ public:
     RecoveryKeeper(QString folder, int delayMs, Source source, QObject* parent = nullptr);
     ~RecoveryKeeper() override;
 
-    // The delay from a change to its copy: $QUILLPRESS_RECOVERY_DELAY_MS, else 10 s.
+    // The longest time from a change to its copy: $QUILLPRESS_RECOVERY_DELAY_MS, else 20 s.
     static int delayFromEnvironment();
 
     void setEnabled(bool on);
@@ -86,7 +88,8 @@ private:
     bool m_enabled = true;
     bool m_dirty = false;
     int m_lockFd = -1;
-    QTimer m_timer;
+    QTimer m_timer;  // the delay since the first change not yet copied
+    QTimer m_pause;  // a pause in typing
     QThread m_thread;
     QObject* m_writer = nullptr;  // lives in m_thread
 };
