@@ -22,6 +22,14 @@ namespace {
 
 const QString InfoSuffix = QStringLiteral(".info");
 const QString LockSuffix = QStringLiteral(".lock");
+const QString OpenSuffix = QStringLiteral(".open");
+
+// The same file however it was named: links and relative paths resolved.
+QString canonicalName(const QString& fileName)
+{
+    const QString canonical = QFileInfo(fileName).canonicalFilePath();
+    return canonical.isEmpty() ? QFileInfo(fileName).absoluteFilePath() : canonical;
+}
 
 bool writeAtomically(const QString& path, const QByteArray& bytes)
 {
@@ -192,12 +200,39 @@ void RecoveryKeeper::flush()
     QMetaObject::invokeMethod(m_writer, [] {}, Qt::BlockingQueuedConnection);
 }
 
+void RecoveryKeeper::setOpenFile(const QString& fileName)
+{
+    if (fileName.isEmpty()) {
+        if (m_lockFd >= 0)
+            QFile::remove(basePath() + OpenSuffix);
+        return;
+    }
+    if (lockSession())
+        writeAtomically(basePath() + OpenSuffix, canonicalName(fileName).toUtf8());
+}
+
+bool RecoveryKeeper::openElsewhere(const QString& fileName) const
+{
+    const QDir dir(m_folder);
+    const QByteArray wanted = canonicalName(fileName).toUtf8();
+    for (const QFileInfo& open : dir.entryInfoList({QStringLiteral("*") + OpenSuffix}, QDir::Files)) {
+        const QString id = open.completeBaseName();
+        if (id == m_id || !sessionAlive(dir.filePath(id + LockSuffix)))
+            continue;
+        QFile file(open.filePath());
+        if (file.open(QIODevice::ReadOnly) && file.readAll() == wanted)
+            return true;
+    }
+    return false;
+}
+
 void RecoveryKeeper::finish()
 {
     documentClean();
     flush();
     if (m_lockFd < 0)
         return;
+    QFile::remove(basePath() + OpenSuffix);
     QFile::remove(basePath() + LockSuffix);
     ::close(m_lockFd);
     m_lockFd = -1;
@@ -248,7 +283,11 @@ QList<RecoveryCopy> RecoveryKeeper::leftBehind(const QString& folder)
         }
         copies << copy;
     }
-    // Locks of ended programs that left no copy are no one's data.
+    // Locks and open-file notes of ended programs are no one's data.
+    for (const QFileInfo& note : dir.entryInfoList({QStringLiteral("*") + OpenSuffix}, QDir::Files)) {
+        if (!sessionAlive(dir.filePath(note.completeBaseName() + LockSuffix)))
+            QFile::remove(note.filePath());
+    }
     for (const QFileInfo& lock : dir.entryInfoList({QStringLiteral("*") + LockSuffix}, QDir::Files)) {
         const QString id = lock.completeBaseName();
         if (!seen.contains(id) && !QFileInfo::exists(dir.filePath(id + QStringLiteral(".rtf")))

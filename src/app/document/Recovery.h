@@ -68,6 +68,13 @@ public:
     // on disk until the recovered document is saved or closed cleanly.
     void adopt(const RecoveryCopy& copy);
 
+    // The document's file, for other programs to see (empty: none). Taken
+    // with the program's lock, so that it vanishes from their view however
+    // this program ends.
+    void setOpenFile(const QString& fileName);
+    // Whether another running program has this file open.
+    bool openElsewhere(const QString& fileName) const;
+
     // Copies in `folder` whose programs no longer run, newest first.
     static QList<RecoveryCopy> leftBehind(const QString& folder);
     // Deletes a copy left behind and its description.

@@ -15,6 +15,7 @@
 #include "store/Registry.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QFile>
 #include <QFileInfo>
 
@@ -39,6 +40,10 @@ const QString ChangedQuestion = QStringLiteral(
     "\"%1\" has been changed by another program.\rReload it? Yes shows the file as it is now%2; No keeps your text.");
 const QString MissingFileNotice = QStringLiteral(
     "\"%1\" has been deleted, renamed or moved by another program.\rYour text is kept; Save writes the file again.");
+const QString OpenElsewhereQuestion = QStringLiteral(
+    "\"%1\" is already open in another Quillpress window.\r"
+    "Open it read-only? Yes opens it read-only; No opens it for editing all the same "
+    "(a save asks before it writes over changes saved in the other window).");
 const QString ConvertedNote = QStringLiteral(
     "This document was read from a Word file, which Quillpress can not write. It is saved as rich text under a "
     "name of its own, so the Word file stays as it is.");
@@ -214,6 +219,7 @@ void saveToName(TApp& app, const QString& fileName)
     doc.convertedFromWord = false;
     doc.diskStamp = FileStamp::of(fileName, written);
     doc.missingTold = false;
+    app.recovery().setOpenFile(fileName);
     refreshCaption(app);
     setDocState(app, DocState::Saved);
     app.recovery().documentClean();
@@ -230,6 +236,7 @@ void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, b
     app.document().diskStamp = stamp;
     app.document().missingTold = false;
     app.recovery().documentClean();
+    app.recovery().setOpenFile(fileName);
     refreshCaption(app);
     app.setRevertEnabled(false);
     if (app.arguments().value(1) == QLatin1String("-p")) {
@@ -366,6 +373,25 @@ void loadNamedFile(TApp& app, const QString& fileName)
         app.services().messages.information(MissingFileMessage);
         return;
     }
+    // Another window editing the same file: read-only here, unless the user
+    // wants two editors (the save then asks before it writes over the other's).
+    bool readOnly = false;
+    if (fileName != app.document().fileName && app.recovery().openElsewhere(fileName)) {
+        switch (app.services().messages.confirm(OpenElsewhereQuestion.arg(QFileInfo(fileName).fileName()),
+                                                Buttons::YesNoCancel)) {
+        case Answer::Yes:
+            readOnly = true;
+            break;
+        case Answer::No:
+            break;
+        default:
+            cancel();
+        }
+    }
+    const auto keepReadOnly = qScopeGuard([&] {
+        if (readOnly && app.document().fileName == fileName)
+            app.editor().setReadOnly(true);
+    });
     if (needsConverter(fileName)) {
         loadThroughConverters(app, fileName);
         return;
@@ -439,6 +465,7 @@ void openRecoveryCopy(TApp& app, const RecoveryCopy& copy)
     setDocState(app, DocState::Modified);
     app.setRevertEnabled(!doc.fileName.isEmpty());
     app.recovery().adopt(copy);
+    app.recovery().setOpenFile(doc.fileName);
 }
 
 void querySave(TApp& app)
@@ -489,6 +516,7 @@ void newDocument(TApp& app)
     app.applyDefaultFormat();
     setDocState(app, DocState::New);
     app.recovery().documentClean();
+    app.recovery().setOpenFile({});
     applyNewDocumentType(app);
 }
 

@@ -4,6 +4,7 @@
 #include "support/AppFixture.h"
 
 #include "app/Applic.h"
+#include "app/document/Recovery.h"
 #include "app/document/Tools_File.h"
 #include "editor/RichEdit.h"
 
@@ -182,5 +183,65 @@ TEST_F(OutsideChangeReload, YesShowsTheFileAsItIsNow)
     EXPECT_EQ(editor().text(), "the other program's words\r\n");
     EXPECT_EQ(app().document().state, DocState::Saved);
 }
+
+// The same file open in another running copy of the program: the user hears
+// so and chooses read-only, editing all the same, or nothing.
+struct TwiceCase {
+    const char* name;
+    Answer answer;
+    bool otherStillRunning;
+    bool asked;
+    bool opened;
+    bool readOnly;
+};
+
+void PrintTo(const TwiceCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class OpenTwice : public AppFixture, public ::testing::WithParamInterface<TwiceCase> {};
+
+TEST_P(OpenTwice, ASecondWindowOnTheSameFile)
+{
+    const TwiceCase& c = GetParam();
+    start();
+    const QString path = writeFile("chapter.txt", Original);
+    // The other copy of the program: its own keeper, holding its own lock.
+    auto other = std::make_unique<RecoveryKeeper>(recoveryFolder(), 60000, RecoveryKeeper::Source{});
+    other->setOpenFile(scratchPath("./chapter.txt"));
+    if (!c.otherStillRunning)
+        other.reset();  // ended, however: its lock is free
+    if (c.asked)
+        messages.answer(c.answer);
+    fileDialogs.choose(path);
+    app().runCommand(Command::File_Open);
+
+    EXPECT_EQ(messages.boxes().size(), c.asked ? 1 : 0);
+    if (c.asked) {
+        EXPECT_TRUE(messages.texts().first().contains("already open in another Quillpress window"));
+    }
+    EXPECT_EQ(app().document().fileName, c.opened ? path : QString());
+    EXPECT_EQ(editor().text(), c.opened ? "first version\r\n" : "");
+    EXPECT_EQ(editor().isReadOnly(), c.readOnly);
+    if (!c.opened || c.readOnly)
+        return;
+
+    // Both edit; the other saves first; this save asks before writing over it.
+    editor().setFocus();
+    type("mine ");
+    replaceAtomically(path, "the other window's words\n");
+    messages.answer(Answer::No);
+    app().runCommand(Command::File_Save);
+    EXPECT_EQ(readAll(path), "the other window's words\n");
+    EXPECT_EQ(app().document().state, DocState::Modified);
+}
+
+INSTANTIATE_TEST_SUITE_P(, OpenTwice,
+                         ::testing::Values(TwiceCase{"ReadOnly", Answer::Yes, true, true, true, true},
+                                           TwiceCase{"OpenAnyway", Answer::No, true, true, true, false},
+                                           TwiceCase{"Cancelled", Answer::Cancel, true, true, false, false},
+                                           TwiceCase{"TheOtherHasEnded", Answer::Yes, false, false, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
