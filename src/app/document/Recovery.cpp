@@ -83,8 +83,8 @@ RecoveryKeeper::RecoveryKeeper(QString folder, int delayMs, Source source, QObje
     m_timer.setInterval(delayMs);
     connect(&m_timer, &QTimer::timeout, this, &RecoveryKeeper::takeSnapshot);
     m_pause.setSingleShot(true);
-    m_pause.setInterval(std::min(2000, std::max(1, delayMs / 10)));
-    connect(&m_pause, &QTimer::timeout, this, &RecoveryKeeper::takeSnapshot);
+    m_pauseMs = std::min(2000, std::max(1, delayMs / 10));
+    connect(&m_pause, &QTimer::timeout, this, &RecoveryKeeper::onPause);
     m_writer = new QObject;
     m_writer->moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("recovery writer"));
@@ -131,8 +131,11 @@ void RecoveryKeeper::documentChanged()
         return;
     m_dirty = true;
     // The copy waits for a pause, so that its cost never lands on a keystroke;
-    // but steady typing is copied every delay all the same.
-    m_pause.start();
+    // but steady typing is copied every delay all the same. A key only notes
+    // the time: restarting a timer on every key would cost more.
+    m_sinceChange.start();
+    if (!m_pause.isActive())
+        m_pause.start(m_pauseMs);
     if (!m_timer.isActive())
         m_timer.start();
 }
@@ -164,6 +167,15 @@ bool RecoveryKeeper::lockSession()
     }
     m_lockFd = fd;
     return true;
+}
+
+void RecoveryKeeper::onPause()
+{
+    const qint64 quiet = m_sinceChange.elapsed();
+    if (quiet < m_pauseMs)
+        m_pause.start(int(m_pauseMs - quiet));
+    else
+        takeSnapshot();
 }
 
 void RecoveryKeeper::takeSnapshot()

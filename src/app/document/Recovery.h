@@ -3,6 +3,7 @@
 #include "editor/DocumentSnapshot.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -86,6 +87,7 @@ Q_SIGNALS:
 
 private:
     void takeSnapshot();
+    void onPause();
     bool lockSession();
     QString basePath() const;
 
@@ -97,6 +99,8 @@ private:
     int m_lockFd = -1;
     QTimer m_timer;  // the delay since the first change not yet copied
     QTimer m_pause;  // a pause in typing
+    int m_pauseMs = 0;
+    QElapsedTimer m_sinceChange;
     QThread m_thread;
     QObject* m_writer = nullptr;  // lives in m_thread
 };
