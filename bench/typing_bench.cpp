@@ -3,6 +3,7 @@
 // CPU time per key at the top, in the middle and at the end, the paint of the
 // changed line included. Every run checks the kept line and text counts
 // against a full recount.
+#include "app/document/Recovery.h"
 #include "editing/EditCommands.h"
 #include "editing/Tools_Statusbar.h"
 #include "editor/DocumentStatistics.h"
@@ -165,11 +166,60 @@ void typeAt(benchmark::State& state, double fraction, Window& w = window())
     checkCounts(state, w);
 }
 
+// The same typing with recovery copies on, as the program keeps them: a key
+// restarts the keeper's timers, and the copy waits for a pause in typing (its
+// cost on the GUI thread is measured below).
+struct Recovering {
+    explicit Recovering(Window& w)
+        : keeper(folder.path(), qp::RecoveryKeeper::delayFromEnvironment(),
+                 qp::RecoveryKeeper::Source{[] { return true; }, [&w] { return qp::DocumentSnapshot::of(w.editor); },
+                                            [] { return QString(); }})
+    {
+        QObject::connect(&w.editor, &qp::RichEdit::editTextChanged, &keeper, [this] { keeper.documentChanged(); });
+        QObject::connect(&keeper, &qp::RecoveryKeeper::copyWritten, &keeper, [this] { ++copies; });
+    }
+    ~Recovering() { keeper.finish(); }
+    QTemporaryDir folder;
+    qp::RecoveryKeeper keeper;
+    int copies = 0;
+};
+
+void BM_TypeAtTopWithRecovery(benchmark::State& state)
+{
+    Window& w = window();
+    Recovering recovering(w);
+    typeAt(state, 0, w);
+    recovering.keeper.flush();
+    QCoreApplication::processEvents();
+    state.counters["copies"] = recovering.copies;
+}
+
+// What a copy costs the GUI thread: the clone of the 10 MB document (rich),
+// or its text (plain).
+void snapshotOf(benchmark::State& state, qp::TextMode mode)
+{
+    Window& w = window();
+    const qp::TextMode before = w.editor.textMode();
+    w.editor.setTextMode(mode);
+    for (auto _ : state) {
+        const double start = cpuSeconds();
+        const qp::DocumentSnapshot snapshot = qp::DocumentSnapshot::of(w.editor);
+        state.SetIterationTime(cpuSeconds() - start);
+        benchmark::DoNotOptimize(snapshot.text.size());
+    }
+    w.editor.setTextMode(before);
+}
+void BM_RecoverySnapshotRich(benchmark::State& state) { snapshotOf(state, qp::TextMode::Rich); }
+void BM_RecoverySnapshotPlain(benchmark::State& state) { snapshotOf(state, qp::TextMode::Plain); }
+
 void BM_TypeAtTop(benchmark::State& state) { typeAt(state, 0); }
 void BM_TypeInMiddle(benchmark::State& state) { typeAt(state, 0.5); }
 void BM_TypeAtEnd(benchmark::State& state) { typeAt(state, 1); }
 void BM_TypeAtTopUnwrapped(benchmark::State& state) { typeAt(state, 0, unwrappedWindow()); }
 BENCHMARK(BM_TypeAtTop)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeAtTopWithRecovery)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecoverySnapshotRich)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecoverySnapshotPlain)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeInMiddle)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAtEnd)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAtTopUnwrapped)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);

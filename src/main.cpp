@@ -1,5 +1,6 @@
 #include "app/Applic.h"
 #include "app/Quillpress.h"
+#include "app/document/Recovery.h"
 #include "platform/FileDialogService.h"
 #include "platform/MessageService.h"
 #include "platform/Paths.h"
@@ -7,6 +8,7 @@
 #include "platform/Services.h"
 #include "platform/ShellService.h"
 #include "platform/SystemServices.h"
+#include "platform/TerminationSignals.h"
 #include "store/Registry.h"
 
 #include <QApplication>
@@ -32,5 +34,11 @@ int main(int argc, char** argv)
     qp::Services services{*messages, *fileDialogs, *printDialog, *shell, *clock, *screen, registry, paths};
 
     const auto app = qp::startQuillpress(services, arguments);
+    // Ended from outside (logout, shutdown, kill): the unsaved document is
+    // copied for the next start, then the program ends without questions.
+    qp::handOverTerminationSignals(app.get(), [&app] {
+        app->recovery().writeNow();
+        QCoreApplication::exit(0);
+    });
     return application.exec();
 }

@@ -4,6 +4,8 @@
 #include "app/CommandDispatch.h"
 #include "app/Tools_Other.h"
 #include "app/document/Converters.h"
+#include "app/document/Recovery.h"
+#include "app/document/Window_RecoverDocuments.h"
 #include "app/window/EditorColumn.h"
 #include "app/window/Tools_Mainform.h"
 #include "editing/AutoWordList.h"
@@ -96,6 +98,11 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     RichEdit1 = new RichEdit(central);
     m_statistics = new DocumentStatistics(*RichEdit1);
     m_column = new EditorColumn(RichEdit1, central);
+    m_recovery = std::make_unique<RecoveryKeeper>(
+        services.paths.recoveryFolder, RecoveryKeeper::delayFromEnvironment(),
+        RecoveryKeeper::Source{[this] { return m_document.state == DocState::Modified; },
+                               [this] { return DocumentSnapshot::of(*RichEdit1); },
+                               [this] { return m_document.fileName; }});
     StatusBar1 = createStatusBar1(central);
     StatusBar3 = createStatusBar3(central);
     layout->addWidget(m_column, 1);
@@ -146,6 +153,16 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     m_values.versionText = QString::fromLatin1(VersionText);
     guarded([this] { applyBeforeMaxBounds(*this); });
     fillToolSlots();
+}
+
+void TApp::setRecoveryEnabled(bool on)
+{
+    m_recovery->setEnabled(on);
+}
+
+RecoveryKeeper& TApp::recovery() const
+{
+    return *m_recovery;
 }
 
 TApp::~TApp()
@@ -409,6 +426,9 @@ void TApp::completeStartup()
             loadStartupFile();
         setRevertEnabled(false);
     });
+    // Copies of documents a crash left unsaved, offered once the window is up.
+    if (!m_endRequested && m_arguments.value(1) != QLatin1String("-p"))
+        QTimer::singleShot(0, this, [this] { offerRecoveryCopies(); });
 }
 
 void TApp::onTextChanged()
@@ -426,15 +446,17 @@ void TApp::onTextChanged()
 
 void TApp::closeEvent(QCloseEvent* event)
 {
-    const bool closing = guarded([this] {
-        querySave(*this);
-        if (!m_values.fullScreen)
-            storeWindowGeometry(*this);
-    });
-    if (!closing) {
+    // Only the unsaved-document question may keep the window open; a store
+    // that cannot be written (read-only folder, no home, full disk) is told
+    // once and the program closes all the same.
+    if (!guarded([this] { querySave(*this); })) {
         event->ignore();
         return;
     }
+    // A clean close: the document was saved or let go, and its copy goes with it.
+    m_recovery->finish();
+    if (!m_values.fullScreen)
+        storeGeometryOnClose();
     event->accept();
     // The hidden windows must not keep the program alive, nor be asked to close
     // again. Before the event loop runs (printing from the command line closes
@@ -443,6 +465,43 @@ void TApp::closeEvent(QCloseEvent* event)
         QCoreApplication::exit(0);
     else
         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+}
+
+void TApp::lookForOutsideChange()
+{
+    if (m_lookingForOutsideChange || !isActiveWindow())
+        return;
+    const QScopedValueRollback busy(m_lookingForOutsideChange, true);
+    guarded([this] { checkOutsideChange(*this); });
+}
+
+void TApp::offerRecoveryCopies()
+{
+    const QList<RecoveryCopy> copies = RecoveryKeeper::leftBehind(m_services.paths.recoveryFolder);
+    if (copies.isEmpty())
+        return;
+    if (!m_recoverWindow) {
+        RecoverDocumentsHost host;
+        host.open = [this](const RecoveryCopy& copy) { return guarded([&] { openRecoveryCopy(*this, copy); }); };
+        host.confirm = [this](const QString& question) {
+            return m_services.messages.confirm(question, Buttons::YesNo) == Answer::Yes;
+        };
+        m_recoverWindow = new TForm_RecoverDocuments(std::move(host), this);
+    }
+    m_recoverWindow->showCopies(copies);
+}
+
+void TApp::storeGeometryOnClose()
+{
+    try {
+        storeWindowGeometry(*this);
+    } catch (const StoreWriteError& failure) {
+        m_services.messages.error(
+            QStringLiteral("The settings could not be saved to \"%1\": %2.\rQuillpress closes without them.")
+                .arg(QDir::toNativeSeparators(failure.path()), failure.reason()));
+    } catch (const AppError& failure) {
+        m_services.messages.error(failure.message() + QStringLiteral("\rQuillpress closes without saving its settings."));
+    }
 }
 
 void TApp::dropFiles(const QStringList& fileNames)
@@ -596,6 +655,10 @@ void TApp::maximizeKeepingBounds()
 void TApp::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    // Coming back to the window is when a change made by another program is
+    // looked for; after the event, so that a question does not nest inside it.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_shownOnce)
+        QTimer::singleShot(0, this, [this] { lookForOutsideChange(); });
     if (event->type() != QEvent::WindowStateChange || m_restoring)
         return;
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);

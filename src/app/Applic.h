@@ -30,7 +30,9 @@ class EditorColumn;
 class StatusBar;
 class RichEdit;
 class Registry;
+class RecoveryKeeper;
 class SetupHost;
+class TForm_RecoverDocuments;
 struct Services;
 class TForm_About;
 class TForm_Credits;
@@ -90,6 +92,11 @@ public:
     SettingsOptions& options() { return m_options; }
     const RegionalValues& regionalValues() const { return m_regional; }
     DocumentState& document() { return m_document; }
+    // The copies of the unsaved document kept against a crash.
+    RecoveryKeeper& recovery() const;
+    // Offers the copies that programs which did not close cleanly left behind.
+    void offerRecoveryCopies();
+    TForm_RecoverDocuments* recoverWindow() const { return m_recoverWindow; }
     AppWindows& windows() { return m_windows; }
     SettingsHost& settingsHost() { return *this; }
     // The main window as the editing and view commands see it.
@@ -188,10 +195,14 @@ private:
     void newDocumentFromDefaultType();
     void loadAutoWords();
     void uninstallRegistry();
+    // The window geometry at close; a failure is told and never stops the close.
+    void storeGeometryOnClose();
+    void lookForOutsideChange();
 
     // What the settings ask of the main window.
     void setRunEnabled(bool enabled) override;
     void setEscToQuit(bool on) override;
+    void setRecoveryEnabled(bool on) override;
     void refreshUntitledDocumentType() override;
     void associate(const QString& extension, const QString& fileClass) override;
     void removeAssociation(const QString& extension, const QString& fileClass) override;
@@ -233,7 +244,10 @@ private:
     FormatMemory m_formatMemory;
     bool m_shownOnce = false;
     bool m_endRequested = false;
+    bool m_lookingForOutsideChange = false;
     std::unique_ptr<Converters> m_converters;
+    std::unique_ptr<RecoveryKeeper> m_recovery;
+    TForm_RecoverDocuments* m_recoverWindow = nullptr;
 };
 
 }  // namespace qp

@@ -87,8 +87,9 @@ public:
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
     // Writes in the current mode, atomically. Throws AppError("Failed to Save
-    // Stream", the file and the system's reason) and leaves the file untouched on failure.
-    void saveFile(const QString& path);
+    // Stream", the file and the system's reason) and leaves the file untouched on
+    // failure. Returns the bytes written.
+    QByteArray saveFile(const QString& path);
     QByteArray richText() const;  // the document as RTF
     TextFileFormat textFileFormat() const { return m_fileFormat; }
     void setTextFileFormat(const TextFileFormat& format) { m_fileFormat = format; }

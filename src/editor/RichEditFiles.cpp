@@ -110,7 +110,7 @@ QByteArray RichEdit::richText() const
     return buffer.data();
 }
 
-void RichEdit::saveFile(const QString& path)
+QByteArray RichEdit::saveFile(const QString& path)
 {
     QByteArray bytes;
     TextFileFormat format = m_fileFormat;
@@ -140,6 +140,7 @@ void RichEdit::saveFile(const QString& path)
         m_fileFormat = format;
         Q_EMIT encodingFallback(fallback);
     }
+    return bytes;
 }
 
 }  // namespace qp

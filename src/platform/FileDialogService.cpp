@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
 
@@ -120,6 +122,14 @@ FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::Accept
             if (rewritten != shown)
                 nameBox->setText(rewritten);
         });
+    }
+    if (!request.note.isEmpty()) {
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            auto* note = new QLabel(request.note, &dialog);
+            note->setObjectName(QStringLiteral("note"));
+            note->setWordWrap(true);
+            grid->addWidget(note, grid->rowCount(), 0, 1, grid->columnCount());
+        }
     }
     FileDialogResult result;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

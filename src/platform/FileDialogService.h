@@ -22,6 +22,8 @@ struct FileDialogRequest {
     QString defaultExtension;  // without the dot
     bool overwritePrompt = false;
     bool mustExist = false;
+    // A line shown in the dialog, below the name box, telling why it was opened.
+    QString note;
     // The type entry (counted from 1) that lists only programs, the files the
     // user may run, whatever their names; 0 for none.
     int programsEntry = 0;

@@ -25,6 +25,8 @@ Paths Paths::fromEnvironment(const QString& programPath)
     paths.programFolder = environmentFolder(
         "QUILLPRESS_HOME",
         environmentFolder("XDG_DATA_HOME", home + QStringLiteral("/.local/share")) + QStringLiteral("/Quillpress"));
+    paths.recoveryFolder = environmentFolder("XDG_STATE_HOME", home + QStringLiteral("/.local/state"))
+                           + QStringLiteral("/Quillpress/recovery");
     // bin/quillpress -> share/quillpress, in the build tree as when installed.
     const QDir binDir = QFileInfo(programPath).absoluteDir();
     paths.sharedFolder = QDir::cleanPath(binDir.absoluteFilePath(QStringLiteral("../share/quillpress")));

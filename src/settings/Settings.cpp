@@ -75,6 +75,10 @@ void loadSettings(Registry& registry, SettingsOptions& options, SettingsControls
     options.escToQuit = key->readFlag(QStringLiteral("Default_Esc"), false);
     controls.escToQuit = options.escToQuit;
     host.setEscToQuit(options.escToQuit);
+
+    options.recoveryEnabled = key->readFlag(QStringLiteral("Recovery_Enabled"), true);
+    controls.recoveryEnabled = options.recoveryEnabled;
+    host.setRecoveryEnabled(options.recoveryEnabled);
 }
 
 void checkAssociations(Registry& registry, SettingsControls& controls, SettingsHost& host)
@@ -154,6 +158,10 @@ void saveSettings(Registry& registry, SettingsOptions& options, const SettingsCo
     options.escToQuit = controls.escToQuit;
     host.setEscToQuit(options.escToQuit);
     key.writeFlag(QStringLiteral("Default_Esc"), options.escToQuit);
+
+    options.recoveryEnabled = controls.recoveryEnabled;
+    host.setRecoveryEnabled(options.recoveryEnabled);
+    key.writeFlag(QStringLiteral("Recovery_Enabled"), options.recoveryEnabled);
 
     key.writeFlag(QStringLiteral("Default_RTF"), controls.associateRtf);
     options.associateRtf = controls.associateRtf;

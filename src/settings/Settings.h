@@ -21,6 +21,8 @@ struct SettingsOptions {
     bool autoIndent = true;
     // Held by the dialog's boxes and their effects; kept here as last loaded or stored.
     bool escToQuit = false;
+    // Copies of unsaved documents against a crash (Recovery_Enabled).
+    bool recoveryEnabled = true;
     bool associateRtf = false;
     bool associateTxt = false;
     bool sendTo = false;
@@ -40,6 +42,7 @@ struct SettingsControls {
     QString runPath;
     bool rememberDialogPosition = true;
     bool escToQuit = false;
+    bool recoveryEnabled = true;
 };
 
 // What the settings need from the main window and the shell integration,
@@ -51,6 +54,8 @@ public:
     virtual void setRunEnabled(bool enabled) = 0;
     // On: Action_File_ExitEsc enabled and shown, Action_File_Exit disabled and hidden; off: the reverse.
     virtual void setEscToQuit(bool on) = 0;
+    // Whether copies of the unsaved document are kept against a crash.
+    virtual void setRecoveryEnabled(bool on) { (void)on; }
     // An untitled document takes its file type afresh from the default file type.
     virtual void refreshUntitledDocumentType() = 0;
     // The file associations and the "Send to Quillpress" entry under HKEY_CLASSES_ROOT.

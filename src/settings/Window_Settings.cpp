@@ -130,9 +130,12 @@ void TForm_Settings::buildControls()
     m_dialogPosition = checkBox(QStringLiteral("Remember &Dialog Position"),
                                 QStringLiteral("CheckBox_DialogPosition"), misc);
     m_escToQuit = checkBox(QStringLiteral("Use  &Esc to quit program"), QStringLiteral("CheckBox_Esc"), misc);
+    m_recovery = checkBox(QStringLiteral("Keep &Recovery Copies of Unsaved Documents"),
+                          QStringLiteral("CheckBox_Recovery"), misc);
     auto* miscLayout = new QVBoxLayout(misc);
     miscLayout->addWidget(m_dialogPosition);
     miscLayout->addWidget(m_escToQuit);
+    miscLayout->addWidget(m_recovery);
 
     m_ok = new QPushButton(QStringLiteral("&OK"), this);
     m_ok->setObjectName(QStringLiteral("Button_OK"));
@@ -161,7 +164,7 @@ void TForm_Settings::buildControls()
 
     QWidget* order[] = {m_associateRtf, m_associateTxt, m_sendTo,    m_linesPerPage,   m_autoIndent,
                         m_fileType,     m_notesFileName, m_dateFormat, m_timeFormat,    m_runPath,
-                        m_browseRun,    m_dialogPosition, m_escToQuit, m_ok,            m_cancel};
+                        m_browseRun,    m_dialogPosition, m_escToQuit, m_recovery, m_ok,            m_cancel};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -190,6 +193,7 @@ SettingsControls TForm_Settings::controlState() const
     state.runPath = m_runPath->text();
     state.rememberDialogPosition = m_dialogPosition->isChecked();
     state.escToQuit = m_escToQuit->isChecked();
+    state.recoveryEnabled = m_recovery->isChecked();
     return state;
 }
 
@@ -207,6 +211,7 @@ void TForm_Settings::setControlState(const SettingsControls& state)
     m_runPath->setText(state.runPath);
     m_dialogPosition->setChecked(state.rememberDialogPosition);
     m_escToQuit->setChecked(state.escToQuit);
+    m_recovery->setChecked(state.recoveryEnabled);
 }
 
 void TForm_Settings::loadSettings()

@@ -74,6 +74,7 @@ private:
     QPushButton* m_browseRun = nullptr;
     QCheckBox* m_dialogPosition = nullptr;
     QCheckBox* m_escToQuit = nullptr;
+    QCheckBox* m_recovery = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -12,6 +12,9 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include <fcntl.h>
@@ -121,10 +124,13 @@ public:
     explicit HiveLock(const QString& folder)
     {
         m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_fd < 0)
+        if (m_fd < 0) {
+            m_reason = QString::fromLocal8Bit(std::strerror(errno));
             return;
+        }
         while (::flock(m_fd, LOCK_EX) != 0) {
             if (errno != EINTR) {
+                m_reason = QString::fromLocal8Bit(std::strerror(errno));
                 ::close(m_fd);
                 m_fd = -1;
                 return;
@@ -140,9 +146,11 @@ public:
     HiveLock& operator=(const HiveLock&) = delete;
 
     bool locked() const { return m_fd >= 0; }
+    QString reason() const { return m_reason; }
 
 private:
     int m_fd = -1;
+    QString m_reason;
 };
 
 // Renames a damaged file to a name of its own beside it; empty on failure.
@@ -248,11 +256,13 @@ void Registry::modifyLocked(Hive hive, const std::function<void(RegNode&)>& chan
                             QString& damage, QString& keptAs)
 {
     const QString path = hivePath(hive);
-    if (!QDir().mkpath(m_folder))
-        throw AppError(failure);
+    std::error_code made;
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(m_folder).toStdString()), made);
+    if (made)
+        throw StoreWriteError(failure, m_folder, QString::fromLocal8Bit(made.message().c_str()));
     HiveLock lock(m_folder);
     if (!lock.locked())
-        throw AppError(failure);
+        throw StoreWriteError(failure, m_folder, lock.reason());
 
     const FileContents contents = readFile(path);
     if (contents.state == FileContents::State::Unreadable)
@@ -262,7 +272,7 @@ void Registry::modifyLocked(Hive hive, const std::function<void(RegNode&)>& chan
     if (parsed.error) {
         keptAs = moveAside(path);
         if (keptAs.isEmpty())
-            throw AppError(failure);
+            throw StoreWriteError(failure, path, QStringLiteral("the damaged file could not be kept aside"));
         damage = damagedMessage(path, *parsed.error);
     } else {
         root = parsed.root;
@@ -281,7 +291,7 @@ void Registry::modifyLocked(Hive hive, const std::function<void(RegNode&)>& chan
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw AppError(failure);
+        throw StoreWriteError(failure, path, file.errorString());
     m_store->remember(hive, std::move(bytes), std::move(root));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Errors.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,23 @@ QString settingsRoot();
 
 // "HKEY_CURRENT_USER" or "HKEY_CLASSES_ROOT": the section prefix in the hive file.
 QString hiveName(Hive hive);
+
+// A write to the store that failed: the message is the store's own ("Failed
+// to set data for '%s'"); the file and the system's reason say what went wrong
+// where, for the one place that must not stop at the error (closing).
+class StoreWriteError : public AppError {
+public:
+    StoreWriteError(QString message, QString path, QString reason)
+        : AppError(std::move(message)), m_path(std::move(path)), m_reason(std::move(reason))
+    {
+    }
+    const QString& path() const { return m_path; }
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_path;
+    QString m_reason;
+};
 
 struct RegNode;   // a key of a parsed hive file, private to the store
 struct RegValue;  // a value of such a key

@@ -236,6 +236,53 @@ TEST_F(Startup, CancelInTheQuerySaveKeepsTheProgramRunning)
     EXPECT_TRUE(window.close());
 }
 
+// Settings that cannot be written never keep the window open: the failure is
+// told once, naming the place and the reason, after the unsaved-document
+// question, which alone can stop the close.
+TEST_F(Startup, AStoreThatCannotBeWrittenIsToldOnceAndTheProgramClosesAnyway)
+{
+    struct Case {
+        const char* name;
+        bool byKey;
+    };
+    for (const Case& c : {Case{"close box", false}, Case{"Ctrl+Q", true}}) {
+        SCOPED_TRACE(c.name);
+        TApp& window = start();
+        type("unsaved words");
+        // The settings folder is gone and a file stands in its place, as with
+        // a missing or read-only home: no write can succeed.
+        ASSERT_TRUE(QDir(settingsFolder()).removeRecursively());
+        QFile blocker(settingsFolder());
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        messages.clear();
+
+        messages.answer(Answer::Cancel);
+        EXPECT_FALSE(window.close()) << "Cancel in the question still keeps the window";
+        EXPECT_TRUE(messages.errors().isEmpty());
+
+        messages.answer(Answer::No);
+        if (c.byKey) {
+            press(QKeySequence("Ctrl+Q"));
+            processEvents();
+        } else {
+            EXPECT_TRUE(window.close());
+        }
+        EXPECT_FALSE(window.isVisible());
+        ASSERT_EQ(messages.boxes().size(), 3);
+        EXPECT_EQ(messages.boxes().at(1).text, "Save ?") << "the question comes first";
+        const QStringList errors = messages.errors();
+        ASSERT_EQ(errors.size(), 1);
+        EXPECT_TRUE(errors.first().contains(settingsFolder())) << errors.first().toStdString();
+        EXPECT_TRUE(errors.first().contains("Not a directory") || errors.first().contains("File exists"))
+            << errors.first().toStdString();
+
+        QFile::remove(settingsFolder());
+        ASSERT_TRUE(QDir().mkpath(settingsFolder()));
+        stop();
+    }
+}
+
 TEST_F(Startup, CloseInFullScreenStoresNoGeometry)
 {
     TApp& window = start();

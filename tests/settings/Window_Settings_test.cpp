@@ -148,6 +148,7 @@ TEST_F(SettingsDialog, BuiltInStateAndCaptions)
         {"CheckBox_NotesFileName", "&Use 'Notes' + Date as Default Filename ", true},
         {"CheckBox_DialogPosition", "Remember &Dialog Position", true},
         {"CheckBox_Esc", "Use  &Esc to quit program", false},
+        {"CheckBox_Recovery", "Keep &Recovery Copies of Unsaved Documents", true},
     };
     for (const auto& b : boxes) {
         QCheckBox* c = box(b.name);

@@ -27,6 +27,7 @@ AppFixture::AppFixture()
     paths.sharedFolder = QString();
     paths.programPath = QStringLiteral(QP_BIN_DIR "/quillpress");
     paths.converterFolder = m_converterDir.path();
+    paths.recoveryFolder = m_recoveryDir.path() + QStringLiteral("/recovery");
     m_services.reset(new Services{messages, fileDialogs, printDialog, shell, clock, screen, *m_registry, paths});
 }
 

@@ -49,6 +49,7 @@ protected:
     Registry& registry() const { return *m_registry; }
     QString settingsFolder() const { return m_settingsDir.path(); }
     QString programFolder() const { return m_programDir.path(); }
+    QString recoveryFolder() const { return m_recoveryDir.path() + QStringLiteral("/recovery"); }
     // A file in a scratch folder of the test's own.
     QString writeFile(const QString& name, const QByteArray& bytes) const;
     QString scratchPath(const QString& name) const;
@@ -73,6 +74,7 @@ private:
     QTemporaryDir m_programDir;
     QTemporaryDir m_scratchDir;
     QTemporaryDir m_converterDir;
+    QTemporaryDir m_recoveryDir;
     std::unique_ptr<Registry> m_registry;
     std::unique_ptr<FileDialogService> m_realFileDialogs;
     std::unique_ptr<MessageService> m_realMessages;

@@ -2,6 +2,7 @@
 
 #include "app/Applic.h"
 #include "app/document/Converters.h"
+#include "app/document/Recovery.h"
 #include "editor/RichEdit.h"
 #include "format/Tools_Format.h"
 #include "platform/Errors.h"
@@ -13,9 +14,11 @@
 #include "settings/DateTimePatterns.h"
 #include "store/Registry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QScopeGuard>
 
 namespace qp {
 
@@ -28,6 +31,23 @@ const QString ConverterMessage = QStringLiteral(
     "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
 const QString ForeignFileMessage = QStringLiteral(
     "\"%1\" is a binary file of a kind Quillpress can not write.\rIt is left as it is; save the document under another name.");
+const QString ReplaceWordQuestion = QStringLiteral(
+    "\"%1\" is a Word document. Saving replaces it with rich text, and whatever Quillpress did not show "
+    "(tables, pictures, notes) is lost.\rReplace it?");
+const QString ChangedOnSaveQuestion = QStringLiteral(
+    "\"%1\" has been changed by another program since Quillpress opened or saved it.\r"
+    "Save your text over it? The other program's changes will be lost.");
+const QString ChangedQuestion = QStringLiteral(
+    "\"%1\" has been changed by another program.\rReload it? Yes shows the file as it is now%2; No keeps your text.");
+const QString MissingFileNotice = QStringLiteral(
+    "\"%1\" has been deleted, renamed or moved by another program.\rYour text is kept; Save writes the file again.");
+const QString OpenElsewhereQuestion = QStringLiteral(
+    "\"%1\" is already open in another Quillpress window.\r"
+    "Open it read-only? Yes opens it read-only; No opens it for editing all the same "
+    "(a save asks before it writes over changes saved in the other window).");
+const QString ConvertedNote = QStringLiteral(
+    "This document was read from a Word file, which Quillpress can not write. It is saved as rich text under a "
+    "name of its own, so the Word file stays as it is.");
 
 QString lowerExtension(const QString& fileName)
 {
@@ -87,11 +107,6 @@ bool cannotWriteBack(const QString& fileName)
     } catch (const AppError&) {
         return false;  // an unreadable file fails the write itself, with its reason
     }
-}
-
-bool sameFile(const QString& a, const QString& b)
-{
-    return !a.isEmpty() && !b.isEmpty() && QFileInfo(a) == QFileInfo(b);
 }
 
 // What a load or save may change before it is sure to succeed, so that a
@@ -188,33 +203,55 @@ void saveToName(TApp& app, const QString& fileName)
         app.services().messages.information(BinaryMessage);
         return;
     }
-    // The document's own Word file, once a converter has read it, is saved as
-    // rich text under its name; any other such file is not written over.
-    if (!sameFile(fileName, doc.fileName) && cannotWriteBack(fileName)) {
-        app.services().messages.information(ForeignFileMessage.arg(QFileInfo(fileName).fileName()));
-        cancel();
+    // A file the program can only show is never written over unasked: a Word
+    // document only when the user says so, anything else not at all.
+    if (cannotWriteBack(fileName)) {
+        const QString shortName = QFileInfo(fileName).fileName();
+        if (lowerExtension(fileName) != QLatin1String(".doc")) {
+            app.services().messages.information(ForeignFileMessage.arg(shortName));
+            cancel();
+        }
+        if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName), Buttons::YesNo) != Answer::Yes)
+            cancel();
     }
+    // An outside change to the document's own file is never written over unasked.
+    if (fileName == doc.fileName && !doc.diskStamp.isEmpty()
+        && doc.diskStamp.compare(fileName) == FileStamp::Change::Changed
+        && app.services().messages.confirm(ChangedOnSaveQuestion.arg(QFileInfo(fileName).fileName()), Buttons::YesNo)
+               != Answer::Yes)
+        cancel();
     const TypeSnapshot before(app);
+    QByteArray written;
     try {
         applyFileType(app, doc.saveFormat == SaveFormat::RichText ? richType() : textType());
-        app.editor().saveFile(fileName);
+        written = app.editor().saveFile(fileName);
     } catch (...) {
         // A failed write leaves the file on disk, the type, state and name as they were.
         before.restore();
         throw;
     }
     doc.fileName = fileName;
+    doc.convertedFromWord = false;
+    doc.diskStamp = FileStamp::of(fileName, written);
+    doc.missingTold = false;
+    app.recovery().setOpenFile(fileName);
     refreshCaption(app);
     setDocState(app, DocState::Saved);
+    app.recovery().documentClean();
     app.setRevertEnabled(false);
     // The desktop's own list shows saved files too; the program's list only loaded ones.
     app.services().shell.addRecentDocument(fileName);
 }
 
-void loadSucceeded(TApp& app, const QString& fileName)
+void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, bool convertedFromWord = false)
 {
     setDocState(app, DocState::Saved);
     app.document().fileName = fileName;
+    app.document().convertedFromWord = convertedFromWord;
+    app.document().diskStamp = stamp;
+    app.document().missingTold = false;
+    app.recovery().documentClean();
+    app.recovery().setOpenFile(fileName);
     refreshCaption(app);
     app.setRevertEnabled(false);
     if (app.arguments().value(1) == QLatin1String("-p")) {
@@ -235,13 +272,15 @@ void loadThroughConverters(TApp& app, const QString& fileName)
     applyFileType(app, richType());
     for (const char* converter : WordConverters) {
         if (app.importThroughConverter(fileName, QString::fromLatin1(converter))) {
-            loadSucceeded(app, fileName);
+            loadSucceeded(app, fileName, FileStamp::of(fileName, readWholeFile(fileName)), true);
             return;
         }
     }
     app.services().messages.information(ConverterMessage);
     setDocState(app, DocState::New);
     app.document().fileName.clear();
+    app.document().convertedFromWord = false;
+    app.document().diskStamp = {};
     refreshCaption(app);
     app.setRevertEnabled(false);
     cancel();
@@ -292,10 +331,54 @@ void refreshCaption(TApp& app)
     setApplicationTitle(shortName);
 }
 
+void checkOutsideChange(TApp& app)
+{
+    DocumentState& doc = app.document();
+    if (doc.fileName.isEmpty() || doc.diskStamp.isEmpty() || doc.fileTypeLabel == QLatin1String(LabelBinary))
+        return;
+    const QString shortName = QFileInfo(doc.fileName).fileName();
+    FileStamp current;
+    switch (doc.diskStamp.compare(doc.fileName, &current)) {
+    case FileStamp::Change::None:
+        // Touched or replaced, but the same bytes: nothing to ask, and no need to hash again next time.
+        doc.diskStamp = current;
+        doc.missingTold = false;
+        return;
+    case FileStamp::Change::Missing:
+        if (doc.missingTold)
+            return;
+        doc.missingTold = true;
+        // The text is now only in the window: closing must ask before it goes.
+        setDocState(app, DocState::Modified);
+        app.services().messages.information(MissingFileNotice.arg(shortName));
+        return;
+    case FileStamp::Change::Changed:
+        break;
+    }
+    doc.missingTold = false;
+    const QString losing = doc.state == DocState::Modified ? QStringLiteral(" and your changes are lost") : QString();
+    if (app.services().messages.confirm(ChangedQuestion.arg(shortName, losing), Buttons::YesNo) == Answer::Yes) {
+        loadNamedFile(app, doc.fileName);
+        return;
+    }
+    // The user keeps the text knowingly: the file as it is now is what the
+    // next save replaces without asking again, and the text differs from it.
+    try {
+        doc.diskStamp = FileStamp::of(doc.fileName, readWholeFile(doc.fileName));
+    } catch (const AppError&) {
+        doc.diskStamp = {};
+    }
+    setDocState(app, DocState::Modified);
+    if (!doc.fileName.isEmpty())
+        app.setRevertEnabled(true);
+}
+
 void setDocState(TApp& app, DocState state)
 {
     app.document().state = state;
     app.refreshStatePanel();
+    if (state == DocState::Modified)
+        app.recovery().documentChanged();
 }
 
 void loadNamedFile(TApp& app, const QString& fileName)
@@ -305,6 +388,25 @@ void loadNamedFile(TApp& app, const QString& fileName)
         app.services().messages.information(MissingFileMessage);
         return;
     }
+    // Another window editing the same file: read-only here, unless the user
+    // wants two editors (the save then asks before it writes over the other's).
+    bool readOnly = false;
+    if (fileName != app.document().fileName && app.recovery().openElsewhere(fileName)) {
+        switch (app.services().messages.confirm(OpenElsewhereQuestion.arg(QFileInfo(fileName).fileName()),
+                                                Buttons::YesNoCancel)) {
+        case Answer::Yes:
+            readOnly = true;
+            break;
+        case Answer::No:
+            break;
+        default:
+            cancel();
+        }
+    }
+    const auto keepReadOnly = qScopeGuard([&] {
+        if (readOnly && app.document().fileName == fileName)
+            app.editor().setReadOnly(true);
+    });
     if (needsConverter(fileName)) {
         loadThroughConverters(app, fileName);
         return;
@@ -315,6 +417,7 @@ void loadNamedFile(TApp& app, const QString& fileName)
     const LoadType type = fileTypeOnLoad(fileName);
     const bool binaryView = type.label == QLatin1String(LabelBinary);
     QByteArray bytes = readWholeFile(fileName);
+    const FileStamp stamp = FileStamp::of(fileName, bytes);
     const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
 
     const TypeSnapshot before(app);
@@ -339,7 +442,45 @@ void loadNamedFile(TApp& app, const QString& fileName)
         before.restore();
         throw;
     }
-    loadSucceeded(app, fileName);
+    loadSucceeded(app, fileName, stamp);
+}
+
+void openRecoveryCopy(TApp& app, const RecoveryCopy& copy)
+{
+    querySave(app);
+    const QByteArray bytes = readWholeFile(copy.copyPath);
+    const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
+    const TypeSnapshot before(app);
+    RichEdit& editor = app.editor();
+    try {
+        editor.clearText();
+        editor.setTextMode(copy.rich ? TextMode::Rich : TextMode::Plain);
+        applyDefaultFormat(editor, defaultFormat);
+        applyFileType(app, copy.rich ? richType() : textType());
+        editor.loadBytes(bytes);
+        editor.setReadOnly(false);
+    } catch (...) {
+        before.restore();
+        throw;
+    }
+    DocumentState& doc = app.document();
+    doc.fileName = copy.originalName;
+    doc.convertedFromWord = false;
+    doc.missingTold = false;
+    // The file as it is now is what the recovered text replaces when saved.
+    doc.diskStamp = {};
+    if (!copy.originalName.isEmpty() && QFileInfo(copy.originalName).isFile()) {
+        try {
+            doc.diskStamp = FileStamp::of(copy.originalName, readWholeFile(copy.originalName));
+        } catch (const AppError&) {
+        }
+    }
+    refreshCaption(app);
+    // Unsaved, as it was when the copy was made.
+    setDocState(app, DocState::Modified);
+    app.setRevertEnabled(!doc.fileName.isEmpty());
+    app.recovery().adopt(copy);
+    app.recovery().setOpenFile(doc.fileName);
 }
 
 void querySave(TApp& app)
@@ -352,7 +493,9 @@ void querySave(TApp& app)
         fileSave(app);
         return;
     case Answer::No:
+        // The user lets the changes go, and their copy with them.
         setDocState(app, DocState::Saved);
+        app.recovery().documentClean();
         return;
     default:
         cancel();
@@ -383,8 +526,12 @@ void newDocument(TApp& app)
     // A binary view is read-only; a new document never is.
     editor.setReadOnly(false);
     app.document().fileName.clear();
+    app.document().convertedFromWord = false;
+    app.document().diskStamp = {};
     app.applyDefaultFormat();
     setDocState(app, DocState::New);
+    app.recovery().documentClean();
+    app.recovery().setOpenFile({});
     applyNewDocumentType(app);
 }
 
@@ -410,6 +557,12 @@ void fileOpen(TApp& app)
 
 void fileSave(TApp& app)
 {
+    // Saving a converted document under its own name would put rich text in
+    // place of the Word file; the first save asks for a name instead.
+    if (app.document().convertedFromWord) {
+        fileSaveAs(app);
+        return;
+    }
     if (!app.document().fileName.isEmpty()) {
         saveToName(app, app.document().fileName);
         return;
@@ -430,6 +583,12 @@ void fileSaveAs(TApp& app)
     request.filter = QString::fromLatin1(SaveFilter);
     request.filterIndex = int(doc.saveFormat);
     request.fileName = doc.fileName;
+    if (doc.convertedFromWord) {
+        const QFileInfo word(doc.fileName);
+        request.fileName = QDir(word.path()).filePath(word.completeBaseName() + QStringLiteral(".rtf"));
+        request.filterIndex = int(SaveFormat::RichText);
+        request.note = ConvertedNote;
+    }
     request.defaultExtension = doc.defaultExtension;
     request.overwritePrompt = true;
     request.onTypeChange = [](int entry, const QString& name) { return nameForSaveType(name, entry); };

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "app/document/FileStamp.h"
+
 #include <QString>
 
 namespace qp {
 
 class TApp;
+struct RecoveryCopy;
 
 enum class DocState { New = 0, Modified = 1, Saved = 2 };
 
@@ -30,6 +33,13 @@ struct DocumentState {
     QString fileTypeLabel = QString::fromLatin1(LabelRtf);
     SaveFormat saveFormat = SaveFormat::RichText;
     QString defaultExtension = QStringLiteral("rtf");
+    // Read through a Word converter and not saved since: the file on disk is
+    // one the program cannot write back, so the first save asks for a new name.
+    bool convertedFromWord = false;
+    // The file as last loaded or saved, to find changes made by other programs.
+    FileStamp diskStamp;
+    // The user has been told that the file is gone; not again until it returns.
+    bool missingTold = false;
     // The Open dialog's type list, settled at start-up.
     QString openFilter = QString::fromLatin1(OpenFilter);
 };
@@ -53,12 +63,19 @@ void fileRevert(TApp& app);
 // Loads a named file into the editor. A missing file keeps the document as
 // it was; a file that cannot be read leaves it as it was and throws.
 void loadNamedFile(TApp& app, const QString& fileName);
+// Opens a copy left behind by a crash: its text, unsaved, under the name of
+// the document it was made from (none for an unnamed one).
+void openRecoveryCopy(TApp& app, const RecoveryCopy& copy);
 // Asks "Save <name>?" when the document is Modified; Cancel ends the caller.
 void querySave(TApp& app);
 void newDocument(TApp& app);
 // The untitled document's type from the default file type.
 void applyNewDocumentType(TApp& app);
 void refreshCaption(TApp& app);
+// Looks whether another program has changed or deleted the document's file
+// since it was loaded or saved, and asks what to do (when the window comes to
+// the front).
+void checkOutsideChange(TApp& app);
 void setDocState(TApp& app, DocState state);
 // The Open dialog's type list, from the store and the converters.
 void setUpOpenDialogFilter(TApp& app);

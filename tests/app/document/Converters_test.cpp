@@ -165,40 +165,101 @@ TEST_F(ConverterFolder, OutputPastThePresetSizeArrivesWhole)
     EXPECT_GT(text.toUtf8().size(), 512 * 1024);
 }
 
-// A converted document is saved as rich text under its own name.
-TEST_F(ConverterFolder, SaveWritesRichTextUnderTheSameName)
+// A Word file read through a converter is never written over unasked: Save,
+// Save As and the question at close all ask for a name, proposing the same
+// one with ".rtf" beside it, and say why.
+struct WordSaveCase {
+    const char* name;
+    Command command;    // File_Save, File_SaveAs, or File_Exit (close, answering Yes)
+    const char* chosen; // the name picked in the dialog; null: the dialog is cancelled
+    Answer replace;     // the answer to "replace the Word file?" when it is asked
+    bool wordKept;
+};
+
+void PrintTo(const WordSaveCase& c, std::ostream* out)
 {
+    *out << c.name;
+}
+
+class WordSave : public ConverterFolder, public ::testing::WithParamInterface<WordSaveCase> {};
+
+TEST_P(WordSave, TheWordFileIsNotWrittenOverUnasked)
+{
+    const WordSaveCase& c = GetParam();
     install("Echo", First);
     start();
     const QString path = wordFile();
     open(path);
     ASSERT_EQ(doc().state, DocState::Saved);
+    ASSERT_TRUE(doc().convertedFromWord);
     type("Edited ");
     const auto dialogsBefore = fileDialogs.requests().size();
-    app().runCommand(Command::File_Save);
+    const QString chosen = c.chosen ? QFileInfo(path).absolutePath() + QLatin1Char('/') + QLatin1String(c.chosen) : QString();
+    if (c.chosen)
+        fileDialogs.choose(chosen, int(SaveFormat::RichText));
+    else
+        fileDialogs.cancelNext();
+    if (c.command == Command::File_Exit)
+        messages.answer(Answer::Yes);
+    if (chosen == path)
+        messages.answer(c.replace);
+    if (c.command == Command::File_Exit)
+        app().close();
+    else
+        app().runCommand(c.command);
 
-    EXPECT_EQ(fileDialogs.requests().size(), dialogsBefore) << "no name asked for";
-    EXPECT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
-    EXPECT_TRUE(readAll(path).startsWith("{\\rtf1"));
-    EXPECT_EQ(doc().fileName, path);
+    ASSERT_EQ(fileDialogs.requests().size(), dialogsBefore + 1) << "a name is asked for";
+    const FileDialogRequest& request = fileDialogs.requests().last();
+    EXPECT_EQ(request.fileName, QFileInfo(path).absolutePath() + "/report.rtf");
+    EXPECT_EQ(request.filterIndex, int(SaveFormat::RichText));
+    EXPECT_TRUE(request.note.contains("Word file")) << qPrintable(request.note);
+    EXPECT_EQ(readAll(path) == wordFixture(), c.wordKept);
+    EXPECT_EQ(messages.pendingAnswers(), 0);
+    if (!c.chosen || (chosen == path && c.replace != Answer::Yes)) {
+        EXPECT_EQ(doc().state, DocState::Modified);
+        EXPECT_EQ(doc().fileName, path);
+        EXPECT_TRUE(app().isVisible()) << "nothing saved, nothing closed";
+        return;
+    }
+    EXPECT_EQ(doc().fileName, chosen);
+    EXPECT_TRUE(readAll(chosen).startsWith("{\\rtf1"));
+    if (c.command == Command::File_Exit)
+        return;
     EXPECT_EQ(doc().state, DocState::Saved);
-    // Read back as the rich text it now is, no converter involved.
-    loadNamedFile(app(), path);
-    EXPECT_EQ(editor().text(), QStringLiteral("Edited ") + echoed(path));
+    EXPECT_FALSE(doc().convertedFromWord);
+    // The new rich-text file is now the document: the next Save writes it without asking.
+    type("Again ");
+    app().runCommand(Command::File_Save);
+    EXPECT_EQ(fileDialogs.requests().size(), dialogsBefore + 1);
+    loadNamedFile(app(), chosen);
+    EXPECT_EQ(editor().text(), QStringLiteral("Edited Again ") + echoed(path));
 }
 
-// Save As onto another Word file is still refused after a conversion.
-TEST_F(ConverterFolder, SaveAsOverAnotherWordFileIsRefused)
+INSTANTIATE_TEST_SUITE_P(
+    , WordSave,
+    ::testing::Values(WordSaveCase{"CtrlS", Command::File_Save, "report.rtf", Answer::No, true},
+                      WordSaveCase{"CtrlSCancelled", Command::File_Save, nullptr, Answer::No, true},
+                      WordSaveCase{"SaveAs", Command::File_SaveAs, "report.rtf", Answer::No, true},
+                      WordSaveCase{"CloseWithYes", Command::File_Exit, "report.rtf", Answer::No, true},
+                      WordSaveCase{"CloseWithYesCancelled", Command::File_Exit, nullptr, Answer::No, true},
+                      WordSaveCase{"SaveAsOntoTheWordFileRefused", Command::File_SaveAs, "report.doc", Answer::No, true},
+                      WordSaveCase{"SaveAsOntoTheWordFileAgreed", Command::File_SaveAs, "report.doc", Answer::Yes, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Save As onto another Word file asks first; No leaves it as it was.
+TEST_F(ConverterFolder, SaveAsOverAnotherWordFileAsksFirst)
 {
     install("Echo", First);
     start();
     open(wordFile());
     const QString other = wordFile(QStringLiteral("other.doc"));
     fileDialogs.choose(other, int(SaveFormat::RichText));
+    messages.answer(Answer::No);
     app().runCommand(Command::File_SaveAs);
 
     ASSERT_EQ(messages.texts().size(), 1);
     EXPECT_TRUE(messages.texts().first().contains("other.doc"));
+    EXPECT_EQ(messages.boxes().first().kind, FakeMessageService::Kind::Confirm);
     EXPECT_EQ(readAll(other), wordFixture());
 }
 

@@ -91,14 +91,22 @@ protected:
         EXPECT_EQ(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList{"Chapter.doc"})
             << "nothing left beside the document";
     }
+    // Save asks for a name of its own, beside the Word file, which stays as it was.
     void expectSavedAsRichText(const QString& path)
     {
+        const QByteArray word = readAll(path);
         type("Draft: ");
+        const QString rtf = QFileInfo(path).absolutePath() + QStringLiteral("/Chapter.rtf");
+        fileDialogs.choose(rtf, int(SaveFormat::RichText));
         app().runCommand(Command::File_Save);
-        EXPECT_TRUE(readAll(path).startsWith("{\\rtf1"));
+        ASSERT_FALSE(fileDialogs.requests().isEmpty());
+        EXPECT_EQ(fileDialogs.requests().last().fileName, rtf);
+        EXPECT_EQ(readAll(path), word);
+        EXPECT_TRUE(readAll(rtf).startsWith("{\\rtf1"));
         EXPECT_EQ(doc().state, DocState::Saved);
+        EXPECT_EQ(doc().fileName, rtf);
         const QString shown = editor().text();
-        loadNamedFile(app(), path);
+        loadNamedFile(app(), rtf);
         EXPECT_EQ(editor().text(), shown);
     }
 };
