@@ -5,12 +5,23 @@
 #include <QAbstractTextDocumentLayout>
 #include <QHash>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include <memory>
 
 class QTextDocument;
 
 namespace qp {
+
+// Formats drawn over a paragraph at paint time and never stored in it (the
+// spelling marks), so they come and go without touching the text, the undo
+// history or a saved file.
+class ParagraphDecorator {
+public:
+    virtual ~ParagraphDecorator() = default;
+    // Appends the paragraph's extra formats; positions count from the paragraph's start.
+    virtual void decorate(const QTextBlock& block, QList<QTextLayout::FormatRange>& formats) const = 0;
+};
 
 // A document layout for flowing paragraphs without tables, floats, lists or
 // embedded objects: each paragraph is laid out on its own, the way Qt's own
@@ -44,6 +55,9 @@ public:
     // is measured from cached advances and left without a layout until it
     // is shown; the others are laid out.
     int displayLines(const QTextBlock& block) const;
+
+    // Drawn under the selection for every paragraph painted; nullptr for none.
+    void setDecorator(const ParagraphDecorator* decorator) { m_decorator = decorator; }
 
     int cursorWidth() const { return m_cursorWidth; }
     void setCursorWidth(int width) { m_cursorWidth = width; }
@@ -85,6 +99,7 @@ private:
     bool m_painting = false;
     qreal m_lastWidth = -1;
     int m_cursorWidth = 1;
+    const ParagraphDecorator* m_decorator = nullptr;
 };
 
 }  // namespace qp

@@ -11,10 +11,12 @@ struct Paths {
     QString sharedFolder;    // files the program ships, used when the program folder lacks them
     QString programPath;     // this executable, for a second copy
     QString converterFolder; // the text converters for Word files
+    QString dictionaryFolder; // Hunspell dictionaries (xx_YY.aff and .dic)
 
     // $XDG_CONFIG_HOME/Quillpress, $QUILLPRESS_HOME or $XDG_DATA_HOME/Quillpress,
     // share/quillpress beside the binary's tree, and $QUILLPRESS_CONVERTERS or
-    // lib/quillpress/converters beside it.
+    // lib/quillpress/converters beside it, $QUILLPRESS_DICTIONARIES or
+    // /usr/share/hunspell.
     static Paths fromEnvironment(const QString& programPath);
 
     // The program folder's copy of a file if it has one, else the shipped one,

@@ -27,6 +27,8 @@ AppFixture::AppFixture()
     paths.sharedFolder = QString();
     paths.programPath = QStringLiteral(QP_BIN_DIR "/quillpress");
     paths.converterFolder = m_converterDir.path();
+    // A small dictionary of the tests' own, whatever the machine has installed.
+    paths.dictionaryFolder = QStringLiteral(QP_TEST_DATA_DIR "/spelling");
     m_services.reset(new Services{messages, fileDialogs, printDialog, shell, clock, screen, *m_registry, paths});
 }
 

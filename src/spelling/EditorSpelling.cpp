@@ -1,0 +1,172 @@
+#include "spelling/EditorSpelling.h"
+
+#include "editor/EditBlock.h"
+#include "editor/RichEdit.h"
+#include "spelling/SpellChecker.h"
+#include "spelling/SpellingMarks.h"
+#include "store/Registry.h"
+
+#include <QDir>
+#include <QFont>
+#include <QLocale>
+#include <QMenu>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace qp {
+
+namespace {
+
+const QString SpellingKey = QStringLiteral("Spelling");
+const QString EnabledValue = QStringLiteral("SpellCheck_Enabled");
+const QString LanguageValue = QStringLiteral("SpellCheck_Language");
+const char* const SpellingItem = "qp_spellingItem";
+constexpr int MaxSuggestions = 5;
+
+QString storedLanguage(Registry& registry)
+{
+    try {
+        if (const std::optional<RegKey> key = RegKey::openSettingsRead(registry, SpellingKey))
+            return key->readString(LanguageValue);
+    } catch (...) {
+        // A damaged value is no reason to go without a dictionary: the locale's is taken.
+    }
+    return {};
+}
+
+QString wordListPath(const QString& settingsFolder)
+{
+    return QDir(settingsFolder).filePath(QStringLiteral("PersonalWords.txt"));
+}
+
+}  // namespace
+
+EditorSpelling::EditorSpelling(RichEdit& editor, Registry& registry, const QString& dictionaryFolder,
+                               const QString& settingsFolder, QObject* parent)
+    : QObject(parent), m_editor(editor), m_registry(registry), m_wordList(wordListPath(settingsFolder))
+{
+    m_language = chooseLanguage(dictionaryFolder, storedLanguage(registry), QLocale::system().name());
+    std::unique_ptr<SpellChecker> checker = createHunspellChecker(dictionaryFolder, m_language);
+    if (!checker) {
+        m_reason = QStringLiteral("No spelling dictionary is installed (looked in %1).")
+                       .arg(QDir::toNativeSeparators(dictionaryFolder));
+        return;
+    }
+    m_checker = std::move(checker);
+    for (const QString& word : m_wordList.load())
+        m_checker->add(word);
+    m_marks = std::make_unique<SpellingMarks>(m_editor, *m_checker);
+}
+
+EditorSpelling::EditorSpelling(RichEdit& editor, Registry& registry, std::unique_ptr<SpellChecker> checker,
+                               const QString& settingsFolder, QObject* parent)
+    : QObject(parent), m_editor(editor), m_registry(registry), m_checker(std::move(checker)),
+      m_wordList(wordListPath(settingsFolder))
+{
+    for (const QString& word : m_wordList.load())
+        m_checker->add(word);
+    m_marks = std::make_unique<SpellingMarks>(m_editor, *m_checker);
+}
+
+EditorSpelling::~EditorSpelling() = default;
+
+bool EditorSpelling::isEnabled() const
+{
+    return m_marks && m_marks->isEnabled();
+}
+
+void EditorSpelling::restore()
+{
+    if (!m_marks)
+        return;
+    bool on = true;
+    if (const std::optional<RegKey> key = RegKey::openSettingsRead(m_registry, SpellingKey))
+        on = key->readFlag(EnabledValue, true);
+    m_marks->setEnabled(on);
+}
+
+void EditorSpelling::toggle()
+{
+    if (!m_marks)
+        return;
+    m_marks->setEnabled(!m_marks->isEnabled());
+    RegKey::openSettingsWrite(m_registry, SpellingKey).writeFlag(EnabledValue, m_marks->isEnabled());
+}
+
+void EditorSpelling::prepareMenu(QMenu& menu, int documentPosition)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->property(SpellingItem).toBool()) {
+            menu.removeAction(action);
+            action->deleteLater();
+        }
+    }
+    if (!isEnabled())
+        return;
+    const SpellingMarks::Word word = m_marks->misspeltWordAt(documentPosition);
+    if (word.length == 0)
+        return;
+    QList<QAction*> items;
+    auto item = [&](const QString& text) {
+        auto* action = new QAction(text, &menu);
+        action->setProperty(SpellingItem, true);
+        items.append(action);
+        return action;
+    };
+    QStringList suggestions = m_checker->suggest(word.text);
+    if (word.text.contains(QChar(0x2019))) {
+        for (QString& s : suggestions)
+            s.replace(QLatin1Char('\''), QChar(0x2019));
+    }
+    for (const QString& suggestion : suggestions.mid(0, MaxSuggestions)) {
+        QAction* action = item(suggestion);
+        QFont bold = action->font();
+        bold.setBold(true);
+        action->setFont(bold);
+        connect(action, &QAction::triggered, this,
+                [this, word, suggestion] { replaceWord(word.start, word.length, suggestion); });
+    }
+    connect(item(QStringLiteral("Add to Dictionary")), &QAction::triggered, this,
+            [this, word] { addToDictionary(word.text); });
+    connect(item(QStringLiteral("Ignore All")), &QAction::triggered, this, [this, word] { ignoreAll(word.text); });
+    QAction* separator = item(QString());
+    separator->setSeparator(true);
+    QAction* first = menu.actions().value(0);
+    menu.insertActions(first, items);
+    menu.setActiveAction(items.first());
+}
+
+void EditorSpelling::replaceWord(int start, int length, const QString& word)
+{
+    QTextDocument* doc = m_editor.document();
+    if (start < 0 || start + length >= doc->characterCount())
+        return;
+    QTextCursor cursor(doc);
+    {
+        EditBlock step(cursor);
+        cursor.setPosition(start);
+        cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+        cursor.insertText(word);
+        // Text typed next is a step of its own, not part of the correction.
+        doc->appendUndoItem(new UndoBarrier);
+    }
+    m_editor.setTextCursor(cursor);
+}
+
+void EditorSpelling::addToDictionary(const QString& word)
+{
+    if (!m_wordList.add(word)) {
+        Q_EMIT failed(m_wordList.errorString());
+        return;
+    }
+    m_checker->add(word);
+    m_marks->recheck();
+}
+
+void EditorSpelling::ignoreAll(const QString& word)
+{
+    m_checker->ignore(word);
+    m_marks->recheck();
+}
+
+}  // namespace qp
