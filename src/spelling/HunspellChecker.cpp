@@ -8,9 +8,53 @@
 
 #include <hunspell.hxx>
 
+#include <algorithm>
+#include <vector>
+
 namespace qp {
 
 namespace {
+
+// Edits between two words, a swap of neighbours counting as one edit (the
+// typist's commonest slip).
+int editDistance(const QString& a, const QString& b)
+{
+    const qsizetype n = a.size(), m = b.size();
+    std::vector<std::vector<int>> d(std::size_t(n + 1), std::vector<int>(std::size_t(m + 1)));
+    for (qsizetype i = 0; i <= n; ++i)
+        d[std::size_t(i)][0] = int(i);
+    for (qsizetype j = 0; j <= m; ++j)
+        d[0][std::size_t(j)] = int(j);
+    for (qsizetype i = 1; i <= n; ++i) {
+        for (qsizetype j = 1; j <= m; ++j) {
+            const auto I = std::size_t(i), J = std::size_t(j);
+            const int cost = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[I][J] = std::min({d[I - 1][J] + 1, d[I][J - 1] + 1, d[I - 1][J - 1] + cost});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[I][J] = std::min(d[I][J], d[I - 2][J - 2] + 1);
+        }
+    }
+    return d[std::size_t(n)][std::size_t(m)];
+}
+
+// Hunspell's own order puts a dropped letter as high as swapped ones ("Teh"
+// gives "Te" before "The"); the fewest edits come first, and among those
+// the same letters in another order, Hunspell's order kept otherwise.
+void rankSuggestions(const QString& word, QStringList& suggestions)
+{
+    auto letters = [](const QString& s) {
+        QString sorted = s.toLower();
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    };
+    const QString lower = word.toLower();
+    const QString wordLetters = letters(word);
+    auto key = [&](const QString& s) {
+        return std::pair(editDistance(lower, s.toLower()), letters(s) == wordLetters ? 0 : 1);
+    };
+    std::stable_sort(suggestions.begin(), suggestions.end(),
+                     [&](const QString& x, const QString& y) { return key(x) < key(y); });
+}
 
 // Hunspell takes words in the dictionary's own encoding (most are UTF-8).
 class HunspellChecker final : public SpellChecker {
@@ -39,6 +83,7 @@ public:
         QStringList list;
         for (const std::string& s : m_hunspell.suggest(encode(word)))
             list.append(m_decoder.decode(QByteArrayView(s.data(), qsizetype(s.size()))));
+        rankSuggestions(word, list);
         return list;
     }
 

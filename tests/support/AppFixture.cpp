@@ -56,6 +56,11 @@ void AppFixture::useConverterFolder(const QString& folder)
     m_services->paths.converterFolder = folder;
 }
 
+void AppFixture::useDictionaryFolder(const QString& folder)
+{
+    m_services->paths.dictionaryFolder = folder;
+}
+
 QString AppFixture::converterFolder() const
 {
     return m_services->paths.converterFolder;
