@@ -42,7 +42,7 @@ BlockMarks* marksOf(const QTextBlock& block)
 }  // namespace
 
 SpellingMarks::SpellingMarks(RichEdit& editor, SpellChecker& checker, QObject* parent)
-    : QObject(parent), m_editor(editor), m_checker(checker), m_format(markFormat())
+    : QObject(parent), m_editor(editor), m_editorAlive(&editor), m_checker(checker), m_format(markFormat())
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] {
@@ -65,7 +65,7 @@ SpellingMarks::SpellingMarks(RichEdit& editor, SpellChecker& checker, QObject* p
 
 SpellingMarks::~SpellingMarks()
 {
-    if (m_editor.paragraphDecorator() == this)
+    if (m_editorAlive && m_editor.paragraphDecorator() == this)
         m_editor.setParagraphDecorator(nullptr);
 }
 

@@ -3,6 +3,7 @@
 #include "editor/RichEditLayout.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTextCharFormat>
 #include <QTimer>
 
@@ -57,6 +58,8 @@ private:
     bool isTypedWord(const QTextBlock& block, int start, int end) const;
 
     RichEdit& m_editor;
+    // The editor may go first when the window closes.
+    QPointer<RichEdit> m_editorAlive;
     SpellChecker& m_checker;
     QTimer m_timer;
     bool m_enabled = false;
