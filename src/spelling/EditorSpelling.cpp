@@ -126,11 +126,12 @@ void EditorSpelling::prepareMenu(QMenu& menu, int documentPosition)
         connect(action, &QAction::triggered, this,
                 [this, word, suggestion] { replaceWord(word.start, word.length, suggestion); });
     }
+    if (!suggestions.isEmpty())
+        item(QString())->setSeparator(true);
     connect(item(QStringLiteral("Add to Dictionary")), &QAction::triggered, this,
             [this, word] { addToDictionary(word.text); });
     connect(item(QStringLiteral("Ignore All")), &QAction::triggered, this, [this, word] { ignoreAll(word.text); });
-    QAction* separator = item(QString());
-    separator->setSeparator(true);
+    item(QString())->setSeparator(true);
     QAction* first = menu.actions().value(0);
     menu.insertActions(first, items);
     menu.setActiveAction(items.first());

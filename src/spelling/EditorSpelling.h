@@ -46,7 +46,7 @@ public:
 
     // Puts the spelling items for the misspelt word at `documentPosition` at
     // the top of `menu` (suggestions, then "Add to Dictionary" and "Ignore
-    // All", then a separator), in place of those of the last call; with no
+    // All", each group closed by a separator), in place of those of the last call; with no
     // misspelt word there, the menu keeps only its own items. The first
     // suggestion, when there is one, is made the menu's active item.
     void prepareMenu(QMenu& menu, int documentPosition);
