@@ -150,6 +150,28 @@ TEST_F(Spelling, TheMenuOffersSuggestionsAboveItsOwnItemsAndEnterTakesTheFirstAs
     EXPECT_EQ(editor().text(), "Teh fox");
 }
 
+TEST_F(Spelling, EveryWayOfOpeningTheEditorMenuOffersTheWordsSuggestions)
+{
+    typeText("fox Teh");
+    for (const QKeySequence& keys : {QKeySequence("Shift+F10"), QKeySequence(Qt::Key_Menu), QKeySequence("Ctrl+Alt+Space")}) {
+        editor().setSelection(5, 0);
+        press(keys);
+        processEvents();
+        QMenu* menu = app().popupMenu(2);
+        EXPECT_TRUE(menu->isVisible()) << keys.toString().toStdString();
+        EXPECT_EQ(menu->actions().value(0)->text(), "The") << keys.toString().toStdString();
+        menu->hide();
+    }
+    // A right click takes the word under the pointer, wherever the caret is.
+    editor().setSelection(0, 0);
+    QTextCursor at(editor().document());
+    at.setPosition(6);
+    Q_EMIT editor().customContextMenuRequested(editor().cursorRect(at).center());
+    processEvents();
+    EXPECT_EQ(app().popupMenu(2)->actions().value(0)->text(), "The");
+    app().popupMenu(2)->hide();
+}
+
 TEST_F(Spelling, AWordSpeltRightOpensTheMenuWithItsOwnItemsOnly)
 {
     typeText("Teh fox");
