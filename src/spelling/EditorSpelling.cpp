@@ -7,6 +7,7 @@
 #include "store/Registry.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLocale>
 #include <QMenu>
@@ -53,9 +54,8 @@ EditorSpelling::EditorSpelling(RichEdit& editor, Registry& registry, const QStri
         return;
     }
     m_checker = std::move(checker);
-    for (const QString& word : m_wordList.load())
-        m_checker->add(word);
     m_marks = std::make_unique<SpellingMarks>(m_editor, *m_checker);
+    watchWordList();
 }
 
 EditorSpelling::EditorSpelling(RichEdit& editor, Registry& registry, std::unique_ptr<SpellChecker> checker,
@@ -63,12 +63,39 @@ EditorSpelling::EditorSpelling(RichEdit& editor, Registry& registry, std::unique
     : QObject(parent), m_editor(editor), m_registry(registry), m_checker(std::move(checker)),
       m_wordList(wordListPath(settingsFolder))
 {
-    for (const QString& word : m_wordList.load())
-        m_checker->add(word);
     m_marks = std::make_unique<SpellingMarks>(m_editor, *m_checker);
+    watchWordList();
 }
 
 EditorSpelling::~EditorSpelling() = default;
+
+void EditorSpelling::watchWordList()
+{
+    reloadWordList();
+    // The folder tells of a list made by another window; the file of one
+    // written again (a new file each time: it is replaced, never changed in place).
+    const QString folder = QFileInfo(m_wordList.path()).absolutePath();
+    if (QFileInfo(folder).isDir())
+        m_watcher.addPath(folder);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &EditorSpelling::reloadWordList);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &EditorSpelling::reloadWordList);
+}
+
+void EditorSpelling::reloadWordList()
+{
+    bool added = false;
+    for (const QString& word : m_wordList.load()) {
+        if (!m_listed.contains(word)) {
+            m_listed.insert(word);
+            m_checker->add(word);
+            added = true;
+        }
+    }
+    if (QFileInfo::exists(m_wordList.path()) && !m_watcher.files().contains(m_wordList.path()))
+        m_watcher.addPath(m_wordList.path());
+    if (added && m_marks->isEnabled())
+        m_marks->recheck();
+}
 
 bool EditorSpelling::isEnabled() const
 {
@@ -160,6 +187,7 @@ void EditorSpelling::addToDictionary(const QString& word)
         Q_EMIT failed(m_wordList.errorString());
         return;
     }
+    m_listed.insert(word);
     m_checker->add(word);
     m_marks->recheck();
 }

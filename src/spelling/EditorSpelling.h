@@ -2,8 +2,10 @@
 
 #include "spelling/PersonalWordList.h"
 
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -62,6 +64,9 @@ private:
     void replaceWord(int start, int length, const QString& word);
     void addToDictionary(const QString& word);
     void ignoreAll(const QString& word);
+    // Takes in the words another window added to the list.
+    void reloadWordList();
+    void watchWordList();
 
     RichEdit& m_editor;
     Registry& m_registry;
@@ -70,6 +75,8 @@ private:
     PersonalWordList m_wordList;
     QString m_language;
     QString m_reason;
+    QSet<QString> m_listed;
+    QFileSystemWatcher m_watcher;
 };
 
 }  // namespace qp

@@ -198,6 +198,15 @@ TEST_F(Spelling, AddedWordsAreKeptInTheWordListAcrossARestart)
     EXPECT_TRUE(marked().isEmpty());
 }
 
+TEST_F(Spelling, WordsAnotherWindowAddsAreTakenIn)
+{
+    typeText("zorblat fox ");
+    ASSERT_EQ(marked(), QStringList{"zorblat"});
+    // What another window of the program does on Add to Dictionary.
+    ASSERT_TRUE(PersonalWordList(wordListPath()).add("zorblat"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return marked().isEmpty(); }, 5000));
+}
+
 TEST_F(Spelling, IgnoreAllLastsUntilTheProgramEnds)
 {
     typeText("zorblat and zorblat ");
