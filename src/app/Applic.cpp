@@ -516,6 +516,9 @@ void TApp::restoreSpelling()
     QAction* entry = action(Command::View_CheckSpelling);
     if (!m_spelling->isAvailable()) {
         setCommandEnabled(Command::View_CheckSpelling, false);
+        // The menu bar has no status line of its own: the reason shows as the item's tip.
+        if (QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("View")))
+            view->setToolTipsVisible(true);
         entry->setToolTip(m_spelling->unavailableReason());
         entry->setStatusTip(m_spelling->unavailableReason());
         entry->setChecked(false);

@@ -107,8 +107,12 @@ void EditorSpelling::restore()
     if (!m_marks)
         return;
     bool on = true;
-    if (const std::optional<RegKey> key = RegKey::openSettingsRead(m_registry, SpellingKey))
-        on = key->readFlag(EnabledValue, true);
+    try {
+        if (const std::optional<RegKey> key = RegKey::openSettingsRead(m_registry, SpellingKey))
+            on = key->readFlag(EnabledValue, true);
+    } catch (...) {
+        // A damaged value must not stop the rest of start-up; checking stays on.
+    }
     m_marks->setEnabled(on);
 }
 

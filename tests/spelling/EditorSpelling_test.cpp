@@ -5,6 +5,7 @@
 #include "support/AppFixture.h"
 
 #include "app/Applic.h"
+#include "app/document/Tools_File.h"
 #include "editor/RichEdit.h"
 #include "editor/RichEditLayout.h"
 #include "spelling/EditorSpelling.h"
@@ -92,6 +93,23 @@ TEST_F(Spelling, MisspeltWordsAreUnderlinedButNotTheOneBeingTyped)
     EXPECT_EQ(marked(), (QStringList{"Teh", "browm"}));
     typeText(" the");
     EXPECT_EQ(marked(), (QStringList{"Teh", "browm", "ovre"}));
+}
+
+TEST_F(Spelling, AnOpenedFileIsCheckedToo)
+{
+    loadNamedFile(app(), writeFile("plain.txt", "Teh fox\r\njumps ovre"));
+    EXPECT_EQ(marked(), (QStringList{"Teh", "ovre"}));
+    loadNamedFile(app(), writeFile("rich.rtf", "{\\rtf1\\ansi {\\b Teh} fox browm}"));
+    EXPECT_EQ(marked(), (QStringList{"Teh", "browm"}));
+}
+
+TEST_F(Spelling, ADamagedSwitchLeavesCheckingOnAndStartUpGoesOn)
+{
+    RegKey::openSettingsWrite(registry(), "Spelling").writeString("SpellCheck_Enabled", "garbage");
+    const QString file = writeFile("doc.txt", "Teh fox");
+    restart({file});
+    EXPECT_EQ(editor().text(), "Teh fox");
+    EXPECT_TRUE(app().spelling().isEnabled());
 }
 
 TEST_F(Spelling, MarksFollowAnEditBeforeTheyAreCheckedAgain)
