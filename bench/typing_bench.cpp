@@ -8,6 +8,8 @@
 #include "editing/Tools_Statusbar.h"
 #include "editor/DocumentStatistics.h"
 #include "editor/RichEdit.h"
+#include "spelling/SpellChecker.h"
+#include "spelling/SpellingMarks.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
@@ -109,6 +111,29 @@ Window& unwrappedWindow()
 {
     static Window* w = new Window(false);
     return *w;
+}
+
+// The same text with spell checking on (the system's English dictionary),
+// every shown paragraph checked before typing starts; nullptr without one.
+struct CheckedWindow {
+    Window window;
+    std::unique_ptr<qp::SpellChecker> checker;
+    std::unique_ptr<qp::SpellingMarks> marks;
+};
+
+CheckedWindow* checkedWindow()
+{
+    static CheckedWindow* w = [] {
+        auto checker = qp::createHunspellChecker(QStringLiteral("/usr/share/hunspell"), QStringLiteral("en_US"));
+        if (!checker)
+            return static_cast<CheckedWindow*>(nullptr);
+        auto* c = new CheckedWindow;
+        c->checker = std::move(checker);
+        c->marks = std::make_unique<qp::SpellingMarks>(c->window.editor, *c->checker);
+        c->marks->setEnabled(true);
+        return c;
+    }();
+    return w;
 }
 
 // Display lines counted from every block's own layout, each laid out for
@@ -216,6 +241,44 @@ void BM_TypeAtTop(benchmark::State& state) { typeAt(state, 0); }
 void BM_TypeInMiddle(benchmark::State& state) { typeAt(state, 0.5); }
 void BM_TypeAtEnd(benchmark::State& state) { typeAt(state, 1); }
 void BM_TypeAtTopUnwrapped(benchmark::State& state) { typeAt(state, 0, unwrappedWindow()); }
+// Typing with spell checking on: the marks of the typed paragraph move along
+// with each key; the check waits for a pause in the typing.
+void BM_TypeAtTopSpellChecked(benchmark::State& state)
+{
+    CheckedWindow* w = checkedWindow();
+    if (!w) {
+        state.SkipWithError("no en_US dictionary installed");
+        return;
+    }
+    w->marks->checkVisibleNow();
+    typeAt(state, 0, w->window);
+}
+
+// The check that follows a pause: the shown paragraphs whose words changed,
+// after one key each time.
+void BM_SpellCheckAfterPause(benchmark::State& state)
+{
+    CheckedWindow* w = checkedWindow();
+    if (!w) {
+        state.SkipWithError("no en_US dictionary installed");
+        return;
+    }
+    qp::RichEdit& editor = w->window.editor;
+    editor.setSelection(0, 0);
+    w->marks->checkVisibleNow();
+    int typed = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTest::keyClick(&editor, Qt::Key(Qt::Key_A + typed++ % 26));
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        const double start = cpuSeconds();
+        w->marks->checkVisibleNow();
+        QCoreApplication::processEvents();
+        state.SetIterationTime(cpuSeconds() - start);
+    }
+}
+
 BENCHMARK(BM_TypeAtTop)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAtTopWithRecovery)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecoverySnapshotRich)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
@@ -223,6 +286,8 @@ BENCHMARK(BM_RecoverySnapshotPlain)->UseManualTime()->Iterations(5)->Unit(benchm
 BENCHMARK(BM_TypeInMiddle)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAtEnd)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeAtTopUnwrapped)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TypeAtTopSpellChecked)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SpellCheckAfterPause)->UseManualTime()->Iterations(50)->Unit(benchmark::kMillisecond);
 
 // Enter at the top: a new paragraph moves every line below it.
 void BM_EnterAtTop(benchmark::State& state)

@@ -10,7 +10,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
-features="editing settings format files print help"
+features="editing settings format files print help spelling"
 
 # The folders a folder may include, besides its own.
 allowed_for() {
@@ -19,7 +19,7 @@ allowed_for() {
         rtf)      echo "" ;;
         store)    echo "platform" ;;
         editor)   echo "rtf platform" ;;
-        editing|format|files|print|help|settings)
+        editing|format|files|print|help|settings|spelling)
                   echo "settings editor store rtf platform" ;;
         app)      echo "app $features editor store rtf platform" ;;
         *)        echo "-" ;;
@@ -55,7 +55,7 @@ self_test() {
     local -A wrong=(
         [platform]=store/Registry.h [rtf]=editor/RichEdit.h [store]=editor/RichEdit.h
         [editor]=store/Registry.h [editing]=app/Applic.h [settings]=app/Applic.h
-        [format]=editing/Tools_Editor.h [files]=print/Tools_Print.h
+        [format]=editing/Tools_Editor.h [files]=print/Tools_Print.h [spelling]=app/Applic.h
         [print]=app/Applic.h [help]=format/Tools_Format.h
     )
     local folder

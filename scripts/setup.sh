@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-liberation poppler-utils
+  # Spell checking: the Hunspell library and the English (US) dictionary.
+  libhunspell-dev hunspell-en-us
   # Word files: the text of a .doc through the second converter.
   antiword
   # The desktop tests: a real X server, a window manager, keyboard layouts and input.

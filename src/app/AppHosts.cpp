@@ -45,7 +45,10 @@ public:
 
     void popupMenu(EditorMenu menu, QPoint screenPosition) override
     {
-        m_app.popupMenu(menu == EditorMenu::Standard ? 2 : 5)->popup(screenPosition);
+        if (menu == EditorMenu::Standard)
+            m_app.popupEditorMenu(screenPosition, m_app.editor().textCursor().position());
+        else
+            m_app.popupMenu(5)->popup(screenPosition);
     }
 
     void updateStandardCommands() override { m_app.updateStandardCommands(); }

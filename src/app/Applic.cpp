@@ -25,16 +25,19 @@
 #include "settings/FirstRun.h"
 #include "settings/Window_FirstRun.h"
 #include "settings/Window_Settings.h"
+#include "spelling/EditorSpelling.h"
 #include "store/Registry.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QWindowStateChangeEvent>
 
@@ -113,11 +116,17 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     connect(StatusBar1, &StatusBar::clicked, this, &TApp::onStatusBarClicked);
     connect(m_column, &EditorColumn::marginMenuRequested, this, [this](QPoint at) { popupMenu(1)->popup(at); });
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_spelling = new EditorSpelling(*RichEdit1, services.registry, services.paths.dictionaryFolder,
+                                    services.paths.settingsFolder, this);
+    connect(m_spelling, &EditorSpelling::failed, this,
+            [this](const QString& message) { m_services.messages.error(message); });
     connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this](QPoint at) {
         // Shift+right click opens the alternative menu instead, from the mouse-down notification.
         if (!(QGuiApplication::keyboardModifiers() & Qt::ShiftModifier))
-            popupMenu(2)->popup(RichEdit1->viewport()->mapToGlobal(at));
+            popupEditorMenu(RichEdit1->viewport()->mapToGlobal(at), RichEdit1->cursorForPosition(at).position());
     });
+    // The keyboard's menu keys open the editor menu at the caret, for the word there.
+    RichEdit1->installEventFilter(this);
     connect(RichEdit1, &RichEdit::encodingFallback, this,
             [this](const QString& message) { m_services.messages.information(message); });
     connect(RichEdit1, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) { typingModeKey(*StatusBar1, key); });
@@ -372,6 +381,7 @@ void TApp::formShow()
     restoreWordWrap(*m_viewHost);
     restoreScrollBars(*m_viewHost);
     restoreBasicStatusBar(*m_viewHost);
+    restoreSpelling();
     setUpOpenDialogFilter(*this);
     setAcceptDrops(true);
     readCommandLine();
@@ -538,6 +548,18 @@ void TApp::dropEvent(QDropEvent* event)
 
 bool TApp::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == RichEdit1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+            guarded([this] { popupStandard(*m_editingHost); });
+            return true;
+        }
+    }
+    if (watched == RichEdit1 && event->type() == QEvent::ContextMenu
+        && static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        guarded([this] { popupStandard(*m_editingHost); });
+        return true;
+    }
     if (watched == RichEdit1->viewport() && acceptDrops()) {
         switch (event->type()) {
         case QEvent::DragEnter:
@@ -564,6 +586,37 @@ bool TApp::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TApp::popupEditorMenu(QPoint screenPosition, int documentPosition)
+{
+    QMenu* menu = popupMenu(2);
+    m_spelling->prepareMenu(*menu, documentPosition);
+    menu->popup(screenPosition);
+}
+
+void TApp::toggleSpelling()
+{
+    m_spelling->toggle();
+    action(Command::View_CheckSpelling)->setChecked(m_spelling->isEnabled());
+}
+
+// On where a dictionary exists, unless switched off; without one the entry says why.
+void TApp::restoreSpelling()
+{
+    QAction* entry = action(Command::View_CheckSpelling);
+    if (!m_spelling->isAvailable()) {
+        setCommandEnabled(Command::View_CheckSpelling, false);
+        // The menu bar has no status line of its own: the reason shows as the item's tip.
+        if (QMenu* view = menuBar()->findChild<QMenu*>(QStringLiteral("View")))
+            view->setToolTipsVisible(true);
+        entry->setToolTip(m_spelling->unavailableReason());
+        entry->setStatusTip(m_spelling->unavailableReason());
+        entry->setChecked(false);
+        return;
+    }
+    m_spelling->restore();
+    entry->setChecked(m_spelling->isEnabled());
 }
 
 // Steps of start-up whose features come later; each stays a named step so the order holds.

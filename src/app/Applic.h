@@ -27,6 +27,7 @@ class AutoWordsHost;
 class EditingHost;
 class ViewHost;
 class EditorColumn;
+class EditorSpelling;
 class StatusBar;
 class RichEdit;
 class Registry;
@@ -111,6 +112,13 @@ public:
     FormatMemory& formatMemory() { return m_formatMemory; }
     // The command line without the program name; at most the first two count.
     const QStringList& arguments() const { return m_arguments; }
+
+    // Spell checking as the writer types (the View menu's switch and the editor menu's items).
+    EditorSpelling& spelling() const { return *m_spelling; }
+    void toggleSpelling();
+    // Opens the editor pop-up menu (PopupMenu2) at a screen point, with the
+    // spelling items of the word at a position of the document on top.
+    void popupEditorMenu(QPoint screenPosition, int documentPosition);
 
     // The rest of start-up, run when the About window is created.
     void completeStartup();
@@ -248,6 +256,8 @@ private:
     std::unique_ptr<Converters> m_converters;
     std::unique_ptr<RecoveryKeeper> m_recovery;
     TForm_RecoverDocuments* m_recoverWindow = nullptr;
+    EditorSpelling* m_spelling = nullptr;
+    void restoreSpelling();
 };
 
 }  // namespace qp

@@ -194,6 +194,7 @@ constexpr CommandRow Rows[] = {
     {C::Other_InsertDoubleReturn, "Action_Other_InsertDoubleReturn", "", "Shift+Return", NoFlags, onEditor<insertDoubleReturn>},
     {C::Other_PopupAlternative, "Action_Other_PopupAlternative", "", "Ctrl+Space", NoFlags, onEditing<popupAlternative>},
     {C::Other_PopupStandard, "Action_Other_PopupStandard", "", "Ctrl+Alt+Space", NoFlags, onEditing<popupStandard>},
+    {C::View_CheckSpelling, "Action_View_CheckSpelling", "&Check Spelling", "", Checkable, [](TApp& a) { a.toggleSpelling(); }},
     {C::Plugin00, "Plugin00", "&0", "", StartsHidden, toolSlot<0>},
     {C::Plugin01, "Plugin01", "&1", "", StartsHidden, toolSlot<1>},
     {C::Plugin02, "Plugin02", "&2", "", StartsHidden, toolSlot<2>},
@@ -236,7 +237,7 @@ const MenuItem SearchItems[] = {{C::Search_FindSelection}, {C::Search_FindNext},
 const MenuItem ToolsItems[] = {{C::Other_Run}, Separator, {C::Plugin00}, {C::Plugin01}, {C::Plugin02},
                                {C::Plugin03}, {C::Plugin04}, {C::Plugin05}, {C::Plugin06}, {C::Plugin07},
                                {C::Plugin08}, {C::Plugin09}, Separator, {C::Tools_Settings}, {C::Tools_Setup}};
-const MenuItem ViewItems[] = {{C::View_WordwrapEnabled}, Separator, {C::View_StatusBarEnabled}, {C::View_Stayontop},
+const MenuItem ViewItems[] = {{C::View_WordwrapEnabled}, {C::View_CheckSpelling}, Separator, {C::View_StatusBarEnabled}, {C::View_Stayontop},
                               {C::View_WritersMode}, Separator, {C::View_FullScreen}};
 // The About item has no command; the main window adds it after these.
 const MenuItem HelpItems[] = {{C::Help_Shortcuts}, {C::Help_Documentation}, Separator};

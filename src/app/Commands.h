@@ -38,6 +38,7 @@ enum class Command {
     Edit_Clip1Paste, Edit_Clip2Paste, Edit_Clip3Paste, Edit_Clip4Paste,
     Format_IncreaseIndent, Format_DecreaseIndent,
     Other_SetFocusToRichEdit, Other_InsertDoubleReturn, Other_PopupAlternative, Other_PopupStandard,
+    View_CheckSpelling,
     Plugin00, Plugin01, Plugin02, Plugin03, Plugin04, Plugin05, Plugin06, Plugin07, Plugin08, Plugin09,
     Count
 };

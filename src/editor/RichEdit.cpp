@@ -152,11 +152,22 @@ void RichEdit::chooseLayout()
         return;
     const bool pending = m_textChangePending;
     // Qt's layout comes back by itself once the document has none.
-    doc->setDocumentLayout(own ? new RichEditLayout(doc) : nullptr);
+    RichEditLayout* layout = own ? new RichEditLayout(doc) : nullptr;
+    if (layout)
+        layout->setDecorator(m_decorator);
+    doc->setDocumentLayout(layout);
     doc->documentLayout();
     // The switch announces the whole text as changed, without the end of the change.
     m_textChangePending = pending;
     restartLineTracking();
+}
+
+void RichEdit::setParagraphDecorator(const ParagraphDecorator* decorator)
+{
+    m_decorator = decorator;
+    if (auto* layout = qobject_cast<RichEditLayout*>(document()->documentLayout()))
+        layout->setDecorator(decorator);
+    viewport()->update();
 }
 
 void RichEdit::setPlainContent(const QString& text)

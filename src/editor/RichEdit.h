@@ -19,6 +19,7 @@ class QTextDocument;
 
 namespace qp {
 
+class ParagraphDecorator;
 class RichEditPageRenderer;
 
 enum class TextMode { Rich, Plain };
@@ -151,6 +152,11 @@ public:
     bool smartQuotes() const { return m_smartQuotes; }
     void setSmartQuotes(bool on) { m_smartQuotes = on; }
 
+    // Extra formats drawn over the shown paragraphs, never stored (spelling
+    // marks); nullptr for none. The decorator outlives its use here.
+    void setParagraphDecorator(const ParagraphDecorator* decorator);
+    const ParagraphDecorator* paragraphDecorator() const { return m_decorator; }
+
     // Printing: draws the positions [start, end) that fit into pageRect of the
     // painter's device, laid out at pageRect's width on that device, and
     // returns the first position not drawn (at least one line per page).
@@ -235,6 +241,8 @@ private:
     mutable int m_pendingLast = -1;
     mutable bool m_layoutComplete = true;
     mutable QTimer m_layoutTimer;
+
+    const ParagraphDecorator* m_decorator = nullptr;
 
     std::unique_ptr<RichEditPageRenderer> m_renderer;
     int m_renderBase = 0;

@@ -754,6 +754,8 @@ void RichEditLayout::draw(QPainter* painter, const PaintContext& context)
         const int start = block.position();
         const int length = block.length();
         QList<QTextLayout::FormatRange> selections;
+        if (m_decorator)
+            m_decorator->decorate(block, selections);
         const QTextCharFormat* markerSelection = nullptr;
         for (const Selection& range : context.selections) {
             const int selStart = range.cursor.selectionStart() - start;

@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QHash>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include <memory>
 
@@ -18,6 +19,16 @@ namespace qp {
 // through the marker. The paragraph's layout holds its lines and position.
 void drawListMarker(QPainter* painter, const QAbstractTextDocumentLayout::PaintContext& context,
                     const QTextBlock& block, const QTextCharFormat* selection, const QPaintDevice* device);
+
+// Formats drawn over a paragraph at paint time and never stored in it (the
+// spelling marks), so they come and go without touching the text, the undo
+// history or a saved file.
+class ParagraphDecorator {
+public:
+    virtual ~ParagraphDecorator() = default;
+    // Appends the paragraph's extra formats; positions count from the paragraph's start.
+    virtual void decorate(const QTextBlock& block, QList<QTextLayout::FormatRange>& formats) const = 0;
+};
 
 // A document layout for flowing paragraphs without tables, floats, lists or
 // embedded objects: each paragraph is laid out on its own, the way Qt's own
@@ -51,6 +62,9 @@ public:
     // is measured from cached advances and left without a layout until it
     // is shown; the others are laid out.
     int displayLines(const QTextBlock& block) const;
+
+    // Drawn under the selection for every paragraph painted; nullptr for none.
+    void setDecorator(const ParagraphDecorator* decorator) { m_decorator = decorator; }
 
     int cursorWidth() const { return m_cursorWidth; }
     void setCursorWidth(int width) { m_cursorWidth = width; }
@@ -92,6 +106,7 @@ private:
     bool m_painting = false;
     qreal m_lastWidth = -1;
     int m_cursorWidth = 1;
+    const ParagraphDecorator* m_decorator = nullptr;
 };
 
 }  // namespace qp

@@ -32,6 +32,7 @@ Paths Paths::fromEnvironment(const QString& programPath)
     paths.sharedFolder = QDir::cleanPath(binDir.absoluteFilePath(QStringLiteral("../share/quillpress")));
     paths.converterFolder = environmentFolder(
         "QUILLPRESS_CONVERTERS", QDir::cleanPath(binDir.absoluteFilePath(QStringLiteral("../lib/quillpress/converters"))));
+    paths.dictionaryFolder = environmentFolder("QUILLPRESS_DICTIONARIES", QStringLiteral("/usr/share/hunspell"));
     return paths;
 }
 

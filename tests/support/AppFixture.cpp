@@ -28,6 +28,8 @@ AppFixture::AppFixture()
     paths.programPath = QStringLiteral(QP_BIN_DIR "/quillpress");
     paths.converterFolder = m_converterDir.path();
     paths.recoveryFolder = m_recoveryDir.path() + QStringLiteral("/recovery");
+    // A small dictionary of the tests' own, whatever the machine has installed.
+    paths.dictionaryFolder = QStringLiteral(QP_TEST_DATA_DIR "/spelling");
     m_services.reset(new Services{messages, fileDialogs, printDialog, shell, clock, screen, *m_registry, paths});
 }
 
@@ -53,6 +55,11 @@ AppFixture::~AppFixture()
 void AppFixture::useConverterFolder(const QString& folder)
 {
     m_services->paths.converterFolder = folder;
+}
+
+void AppFixture::useDictionaryFolder(const QString& folder)
+{
+    m_services->paths.dictionaryFolder = folder;
 }
 
 QString AppFixture::converterFolder() const

@@ -41,6 +41,9 @@ protected:
     // start; by default an empty folder of the test's own.
     void useConverterFolder(const QString& folder);
     QString converterFolder() const;
+    // The folder of spelling dictionaries, for the next start; by default
+    // the tests' own small English one.
+    void useDictionaryFolder(const QString& folder);
     // Ends the program without the close sequence.
     void stop();
 
