@@ -140,6 +140,26 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"AbsentFlagGivesDefault", [](const RegKey& k) { return flag(k.readFlag("Missing", true)); }, "on"},
         ReadCase{"StringFlagFails", [](const RegKey& k) { return flag(k.readFlag("Three", true)); },
                  "Invalid data type for 'Three'"},
+        ReadCase{"AbsentWithBuiltInIsNamed",
+                 [](const RegKey& k) {
+                     QStringList missing;
+                     const QString read = num(k.readInteger("Missing", 10, missing));
+                     return read + " " + missing.join(',');
+                 },
+                 "10 Missing"},
+        ReadCase{"PresentWithBuiltInIsNotNamed",
+                 [](const RegKey& k) {
+                     QStringList missing;
+                     const QString read = flag(k.readFlag("Flag1", false, missing));
+                     return read + " " + missing.join(',');
+                 },
+                 "on "},
+        ReadCase{"WrongTypeFailsDespiteBuiltIn",
+                 [](const RegKey& k) {
+                     QStringList missing;
+                     return num(k.readInteger("Three", 7, missing));
+                 },
+                 "Invalid data type for 'Three'"},
         ReadCase{"ValueExistsWhateverType",
                  [](const RegKey& k) { return flag(k.valueExists("Blank") && k.valueExists("long") && !k.valueExists("x")); },
                  "on"}),
