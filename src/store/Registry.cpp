@@ -576,6 +576,29 @@ void RegKey::writeStrings(const QList<std::pair<QString, QString>>& namesAndValu
         failure);
 }
 
+void RegKey::writeIntegers(const QList<std::pair<QString, int>>& namesAndValues)
+{
+    if (namesAndValues.isEmpty())
+        return;
+    const QStringList parts = splitPath(m_path);
+    const QString failure = failedToSet(namesAndValues.front().first);
+    if (!storableKeyNames(parts))
+        throw AppError(failure);
+    m_registry->modify(
+        m_hive,
+        [&](RegNode& root) {
+            RegNode& node = ensureKey(root, parts);
+            for (const auto& [name, number] : namesAndValues) {
+                RegValue v;
+                v.name = name;
+                v.type = RegValue::Type::Integer;
+                v.integer = static_cast<quint32>(number);
+                node.setValue(v);
+            }
+        },
+        failure);
+}
+
 void RegKey::deleteValue(const QString& name)
 {
     if (!QFileInfo::exists(m_registry->hivePath(m_hive)))

@@ -147,6 +147,9 @@ public:
     void writeFlag(const QString& name, bool on);  // 1 or 0
     // Several string values in one write of the file.
     void writeStrings(const QList<std::pair<QString, QString>>& namesAndValues);
+    // Several integer values in one write of the file: each write replaces
+    // the file, and on a journaling file system a replace waits for the disk.
+    void writeIntegers(const QList<std::pair<QString, int>>& namesAndValues);
     // An absent value is no error.
     void deleteValue(const QString& name);
 

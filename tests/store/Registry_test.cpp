@@ -176,6 +176,17 @@ TEST_F(RegistryTest, FirstStartReadsNothingAndCreatesNothing)
     EXPECT_FALSE(QFileInfo::exists(folder()));
 }
 
+// The window geometry at close goes in one replace of the file.
+TEST_F(RegistryTest, SeveralIntegersAreWrittenTogether)
+{
+    RegKey key = RegKey::openSettingsWrite(m_registry, QStringLiteral("MainForm"));
+    key.writeString(QStringLiteral("Main_Width"), QStringLiteral("was a string"));
+    key.writeIntegers({{QStringLiteral("Main_Width"), 800}, {QStringLiteral("Main_Left"), -8}, {QStringLiteral("main_width"), 640}});
+    EXPECT_EQ(key.readInteger(QStringLiteral("Main_Width")), 640) << "the later of two names in another case wins";
+    EXPECT_EQ(key.readInteger(QStringLiteral("Main_Left")), -8);
+    EXPECT_EQ(key.valueNames(), QStringList({QStringLiteral("Main_Width"), QStringLiteral("Main_Left")}));
+}
+
 TEST_F(RegistryTest, OpenWriteCreatesTheFolderKeyAndAncestors)
 {
     RegKey key = RegKey::openSettingsWrite(m_registry, QStringLiteral("GoToLine"));
