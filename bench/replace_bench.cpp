@@ -1,16 +1,10 @@
 // Replace All on a 10 MB document through the Find and Replace window of the
 // running program, with the status bar shown: time against the number of matches.
 #include "app/Applic.h"
-#include "app/Quillpress.h"
 #include "editing/Window_FindAndReplace.h"
 #include "editor/RichEdit.h"
-#include "platform/FileDialogService.h"
-#include "platform/MessageService.h"
-#include "platform/PrintDialogService.h"
-#include "platform/Services.h"
-#include "platform/ShellService.h"
-#include "platform/SystemServices.h"
-#include "store/Registry.h"
+
+#include "BenchProgram.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,86 +24,7 @@
 namespace {
 
 using namespace qp;
-
-// Quiet stand-ins for the boxes and dialogs, so nothing waits for a user.
-class SilentMessages : public MessageService {
-public:
-    void information(const QString& text) override { last = text; }
-    Answer confirm(const QString&, Buttons) override { return Answer::No; }
-    Answer retryNo(const QString&, const QString&) override { return Answer::No; }
-    void error(const QString& text) override { std::fprintf(stderr, "error box: %s\n", qPrintable(text)); }
-    void plain(const QString&) override {}
-    QString last;
-};
-
-class NoFileDialogs : public FileDialogService {
-public:
-    FileDialogResult open(const FileDialogRequest&) override { return {}; }
-    FileDialogResult save(const FileDialogRequest&) override { return {}; }
-};
-
-class NoPrintDialog : public PrintDialogService {
-public:
-    PrintChoice choosePrinter(QPrinter&, const PrintSetup&, PrintRange&, PageSpan&) override { return PrintChoice::Cancel; }
-    void preview(QPrinter&, const std::function<void(QPrinter&)>&) override {}
-    bool useDefaultPrinter(QPrinter&) override { return false; }
-    std::unique_ptr<PrintProgress> showProgress() override { return nullptr; }
-};
-
-class NoShell : public ShellService {
-public:
-    bool open(const QString&, const QString&) override { return false; }
-    bool startProgramCopy() override { return false; }
-    void notifyAssociationsChanged() override {}
-    void setDefaultHandler(const QString&, bool) override {}
-    void setSendToEntry(bool) override {}
-    void removeDesktopIntegration() override {}
-    void addRecentDocument(const QString&) override {}
-};
-
-class FixedClock : public Clock {
-public:
-    QDateTime now() const override { return QDateTime(QDate(2024, 5, 1), QTime(12, 0)); }
-};
-
-class FixedScreen : public ScreenInfo {
-public:
-    QRect screenGeometry() const override { return {0, 0, 1920, 1080}; }
-};
-
-// The program as main starts it, on fresh folders; each benchmark ends it
-// while the application object still exists.
-struct Program {
-    Program()
-        : registry(settings.path()),
-          services{messages, fileDialogs, printDialog, shell, clock, screen, registry, Paths{settings.path(), programDir.path(), {}, {}, {}}}
-    {
-        app = startQuillpress(services, {});
-        app->resize(1000, 700);
-        QApplication::setActiveWindow(app.get());
-        QCoreApplication::processEvents();
-    }
-
-    ~Program()
-    {
-        // Destroying the main window while one of its windows is open and
-        // active runs its focus handling half destroyed; close this one first.
-        app->windows().findAndReplace->hide();
-        app.reset();
-    }
-
-    QTemporaryDir settings;
-    QTemporaryDir programDir;
-    SilentMessages messages;
-    NoFileDialogs fileDialogs;
-    NoPrintDialog printDialog;
-    NoShell shell;
-    FixedClock clock;
-    FixedScreen screen;
-    Registry registry;
-    Services services;
-    std::unique_ptr<TApp> app;
-};
+using bench::Program;
 
 enum class Spread { Even, AtTheTop };
 

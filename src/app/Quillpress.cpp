@@ -22,7 +22,11 @@
 #include "settings/Window_Settings.h"
 #include "store/Registry.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QSet>
+
+#include <memory>
 
 namespace qp {
 
@@ -31,6 +35,39 @@ namespace {
 QString keptAsideMessage(const QString& damage, const QString& keptAs)
 {
     return QStringLiteral("%1\rIt has been kept as \"%2\" and Quillpress starts with fresh settings.").arg(damage, keptAs);
+}
+
+QString missingValuesMessage(const QString& file, const QString& key, const QStringList& names, const QString& remedy)
+{
+    QStringList quoted;
+    for (const QString& name : names)
+        quoted << QLatin1Char('\'') + name + QLatin1Char('\'');
+    const bool one = names.size() == 1;
+    return QStringLiteral("The settings file \"%1\" lacks %2 %3 under [%4].\rQuillpress uses its built-in %5 for now. %6")
+        .arg(QDir::toNativeSeparators(file), one ? QStringLiteral("the value") : QStringLiteral("the values"),
+             quoted.join(QStringLiteral(", ")), key, one ? QStringLiteral("value") : QStringLiteral("values"), remedy);
+}
+
+// A value missing from the settings file is told once a run, the first time
+// a reader misses it; readers that meet it again go on quietly with the
+// built-in value, so that opening file after file shows no box each time.
+void tellMissingValuesOnce(Services& services)
+{
+    auto told = std::make_shared<QSet<QString>>();
+    services.registry.setMissingValuesHandler(
+        [&messages = services.messages, told](const QString& file, const QString& key, const QStringList& names,
+                                              const QString& remedy) {
+            QStringList fresh;
+            for (const QString& name : names) {
+                const QString id = (key + QLatin1Char('\\') + name).toLower();
+                if (!told->contains(id)) {
+                    told->insert(id);
+                    fresh << name;
+                }
+            }
+            if (!fresh.isEmpty())
+                messages.information(missingValuesMessage(file, key, fresh, remedy));
+        });
 }
 
 // A damaged settings file is kept aside, never silently replaced; the user
@@ -80,6 +117,7 @@ std::unique_ptr<TApp> startQuillpress(Services& services, const QStringList& arg
     services.registry.setKeptAsideHandler([&messages = services.messages](const QString& damage, const QString& keptAs) {
         messages.error(keptAsideMessage(damage, keptAs));
     });
+    tellMissingValuesOnce(services);
     runGuarded(services.messages, [&] { setAsideDamagedHives(services); });
 
     auto app = std::make_unique<TApp>(services, arguments);

@@ -28,12 +28,6 @@ const QString kAlignRight = QStringLiteral("Default_AlignRight");
 const QString kAlignCenter = QStringLiteral("Default_AlignCenter");
 const QString kTabSize = QStringLiteral("Default_TabSize");
 
-// A stored flag is on only when it is 1; a missing one fails as a required read.
-bool requiredFlag(const RegKey& key, const QString& name)
-{
-    return key.readInteger(name) == 1;
-}
-
 QList<qreal> tabStops(int spacing)
 {
     QList<qreal> stops;
@@ -90,16 +84,23 @@ std::optional<DefaultFormat> readDefaultFormat(Registry& registry)
                              kAlignLeft, kAlignRight, kAlignCenter, kTabSize};
     if (std::none_of(std::begin(names), std::end(names), [&](const QString& name) { return key->valueExists(name); }))
         return std::nullopt;
+    // A value missing from a format stored in part (an older version, a hand
+    // edit) takes the built-in value, and the user is told once where and how
+    // to mend it: a missing value must not stop every load.
+    const DefaultFormat builtIn;
+    QStringList missing;
     DefaultFormat format;
+    // An absent name reads as empty, which keeps the text's face: nothing to tell.
     format.fontName = key->readString(kFontName);
-    format.fontSize = key->readInteger(kFontSize);
-    format.bold = requiredFlag(*key, kStyleBold);
-    format.italic = requiredFlag(*key, kStyleItalic);
-    format.underline = requiredFlag(*key, kStyleUnderline);
-    format.alignLeft = requiredFlag(*key, kAlignLeft);
-    format.alignRight = requiredFlag(*key, kAlignRight);
-    format.alignCenter = requiredFlag(*key, kAlignCenter);
-    format.tabSize = key->readInteger(kTabSize);
+    format.fontSize = key->readInteger(kFontSize, builtIn.fontSize, missing);
+    format.bold = key->readFlag(kStyleBold, builtIn.bold, missing);
+    format.italic = key->readFlag(kStyleItalic, builtIn.italic, missing);
+    format.underline = key->readFlag(kStyleUnderline, builtIn.underline, missing);
+    format.alignLeft = key->readFlag(kAlignLeft, builtIn.alignLeft, missing);
+    format.alignRight = key->readFlag(kAlignRight, builtIn.alignRight, missing);
+    format.alignCenter = key->readFlag(kAlignCenter, builtIn.alignCenter, missing);
+    format.tabSize = key->readInteger(kTabSize, builtIn.tabSize, missing);
+    key->tellMissing(missing, QStringLiteral("Press Default in Text Specifications to store the format again."));
     return format;
 }
 

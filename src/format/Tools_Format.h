@@ -35,8 +35,10 @@ struct DefaultFormat {
 };
 
 // Nothing when the subkey does not exist or holds none of the values (only
-// the window's position). A missing value throws the store's error, so
-// nothing is applied from a half-stored format.
+// the window's position). A missing value takes its built-in value (the
+// member's) and is told through the registry's missing-values handler; a
+// value of the wrong type throws the store's error, so nothing is applied
+// from a damaged format.
 std::optional<DefaultFormat> readDefaultFormat(Registry& registry);
 void writeDefaultFormat(Registry& registry, const DefaultFormat& format);
 // Puts the format on the selection and makes its face and size the editor's default font.

@@ -16,7 +16,6 @@ namespace {
 // The keys column begins in column 42: functions are padded to 41 characters.
 constexpr int FunctionWidth = 41;
 const QString Margin = QStringLiteral("    ");
-const QString SixBlanks = QStringLiteral("      ");
 
 constexpr ShortcutRow Rows[] = {
     {"EDIT", ""},
@@ -104,7 +103,7 @@ QStringList shortcutPrintout()
     return page;
 }
 
-QString detailsText(const Paths& paths)
+QList<std::pair<QString, QString>> detailsRows(const Paths& paths)
 {
     const QFileInfo program(paths.programPath);
     const QString programFolder = QDir::cleanPath(program.absolutePath()) + QLatin1Char('/');
@@ -116,11 +115,11 @@ QString detailsText(const Paths& paths)
         build = locale.toString(modified.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
                 locale.toString(modified.time(), QLocale::LongFormat);
     }
-    return QStringLiteral("Program location: \t") + programFolder + SixBlanks + QLatin1Char('\r') +
-           QStringLiteral("Settings folder:\t\t") + settingsFolder + SixBlanks + QLatin1Char('\r') +
-           QStringLiteral("Build:\t\t\t") + build + QLatin1Char('\r') + QStringLiteral("System version:\t") +
-           QSysInfo::prettyProductName() + QLatin1Char('\r') + QStringLiteral("Qt version:\t") +
-           QString::fromLatin1(qVersion());
+    return {{QStringLiteral("Program location:"), programFolder},
+            {QStringLiteral("Settings folder:"), settingsFolder},
+            {QStringLiteral("Build:"), build},
+            {QStringLiteral("System version:"), QSysInfo::prettyProductName()},
+            {QStringLiteral("Qt version:"), QString::fromLatin1(qVersion())}};
 }
 
 QString documentationFile(const Paths& paths)

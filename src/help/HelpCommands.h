@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <span>
+#include <utility>
 
 class QWidget;
 
@@ -46,9 +48,9 @@ QStringList shortcutListing();
 // listing, each line behind a margin of four blanks.
 QStringList shortcutPrintout();
 
-// The Details box of About: where the program and its settings live, its
-// build time and the system and toolkit versions.
-QString detailsText(const Paths& paths);
+// The Details box of About, label and value: where the program and its
+// settings live, its build time and the system and toolkit versions.
+QList<std::pair<QString, QString>> detailsRows(const Paths& paths);
 
 // The Help.htm that Action_Help_Documentation shows: the program folder's,
 // else the shipped one; empty when there is none.

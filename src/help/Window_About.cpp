@@ -149,7 +149,7 @@ void TForm_About::showDialog()
 
 void TForm_About::showDetails()
 {
-    m_host->messages().information(detailsText(m_host->paths()));
+    m_host->messages().informationForm(detailsRows(m_host->paths()));
 }
 
 void TForm_About::showHiddenMessage()

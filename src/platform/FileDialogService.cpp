@@ -2,7 +2,9 @@
 
 #include "platform/WindowManagement.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -74,9 +76,75 @@ private:
     bool m_programsOnly = false;
 };
 
+// Qt's dialog reads double quotes in the name box as a list of files ("a" "b")
+// and takes the first, so a typed name with quotes in it would be saved under
+// another name, even in another folder. Such a name is taken as typed, as
+// the file system allows it, with the checks Qt's own accept makes.
+class QuoteSafeFileDialog final : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    // The name taken as typed, or empty when Qt's own reading stands.
+    QString typedFile() const { return m_typedFile; }
+
+protected:
+    void accept() override
+    {
+        m_typedFile.clear();
+        auto* nameBox = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        const QString typed = nameBox ? nameBox->text().trimmed() : QString();
+        if (!typed.contains(QLatin1Char('"'))) {
+            QFileDialog::accept();
+            return;
+        }
+        const QString path = QDir::cleanPath(directory().absoluteFilePath(QDir::fromNativeSeparators(typed)));
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            setDirectory(path);
+            nameBox->clear();
+            return;
+        }
+        if (acceptMode() == AcceptOpen) {
+            if (info.isFile())
+                acceptTyped(path);
+            else
+                refuse(QStringLiteral("\"%1\" does not exist.").arg(QDir::toNativeSeparators(path)));
+            return;
+        }
+        if (!info.dir().exists()) {
+            refuse(QStringLiteral("The folder \"%1\" does not exist.\nThe file can not be saved there.")
+                       .arg(QDir::toNativeSeparators(info.absolutePath())));
+            return;
+        }
+        QString chosen = path;
+        if (!defaultSuffix().isEmpty() && info.suffix().isEmpty())
+            chosen += QLatin1Char('.') + defaultSuffix();
+        if (QFileInfo::exists(chosen) && !testOption(DontConfirmOverwrite)) {
+            const auto answer = QMessageBox::warning(
+                this, windowTitle(),
+                QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(chosen).fileName()),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+            if (answer != QMessageBox::Yes)
+                return;
+        }
+        acceptTyped(chosen);
+    }
+
+private:
+    void acceptTyped(const QString& path)
+    {
+        m_typedFile = path;
+        QDialog::accept();
+    }
+
+    void refuse(const QString& text) { QMessageBox::warning(this, windowTitle(), text); }
+
+    QString m_typedFile;
+};
+
 FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(request.parent, request.title);
+    QuoteSafeFileDialog dialog(request.parent, request.title);
     keepAboveKeptOnTop(dialog);
     // Qt's own dialog, so that the name box can be rewritten on a type change.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -132,10 +200,15 @@ FileDialogResult runDialog(const FileDialogRequest& request, QFileDialog::Accept
         }
     }
     FileDialogResult result;
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
         return result;
+    result.fileName = dialog.typedFile();
+    if (result.fileName.isEmpty()) {
+        if (dialog.selectedFiles().isEmpty())
+            return result;
+        result.fileName = dialog.selectedFiles().constFirst();
+    }
     result.accepted = true;
-    result.fileName = dialog.selectedFiles().constFirst();
     result.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     return result;
 }

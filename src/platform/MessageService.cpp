@@ -3,7 +3,14 @@
 #include "platform/WindowManagement.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
 
 namespace qp {
 
@@ -24,6 +31,51 @@ QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& title, co
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     return QMessageBox::StandardButton(box.exec());
+}
+
+// The values start in one column and keep to one line each (paths are long
+// and must read whole); they can be selected and copied, for a bug report.
+void showForm(const QList<std::pair<QString, QString>>& rows)
+{
+    QDialog box(dialogParent());
+    box.setObjectName(QStringLiteral("InformationForm"));
+    box.setWindowTitle(QStringLiteral("Information"));
+    box.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    keepAboveKeptOnTop(box);
+
+    auto* icon = new QLabel(&box);
+    const int extent = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+    icon->setPixmap(box.style()->standardIcon(QStyle::SP_MessageBoxInformation, nullptr, &box).pixmap(extent, extent));
+
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignTop);
+    form->setFormAlignment(Qt::AlignLeft | Qt::AlignTop);
+    for (const auto& [label, value] : rows) {
+        auto* field = new QLabel(value, &box);
+        field->setTextFormat(Qt::PlainText);
+        field->setWordWrap(false);
+        field->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        form->addRow(new QLabel(label, &box), field);
+    }
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addSpacing(box.style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing, nullptr, &box) * 2);
+    top->addLayout(form, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+
+    auto* main = new QVBoxLayout(&box);
+    main->addLayout(top);
+    main->addWidget(buttons);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+    ok->setFocus();
+    box.exec();
 }
 
 class QtMessageService final : public MessageService {
@@ -65,9 +117,19 @@ public:
     {
         ask(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
     }
+
+    void informationForm(const QList<std::pair<QString, QString>>& rows) override { showForm(rows); }
 };
 
 }  // namespace
+
+void MessageService::informationForm(const QList<std::pair<QString, QString>>& rows)
+{
+    QStringList lines;
+    for (const auto& [label, value] : rows)
+        lines << label + QLatin1Char('\t') + value;
+    information(lines.join(QLatin1Char('\r')));
+}
 
 QString boxText(const QString& text)
 {

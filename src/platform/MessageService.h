@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class QWidget;
 
@@ -25,6 +27,10 @@ public:
     virtual void error(const QString& text) = 0;
     // A plain box captioned with the application title, button OK.
     virtual void plain(const QString& text) = 0;
+    // Title "Information", button OK: label and value pairs as a two-column
+    // form, each value beside its label, none wrapped. By default the rows as
+    // "label\tvalue" lines of an information box.
+    virtual void informationForm(const QList<std::pair<QString, QString>>& rows);
 };
 
 // QMessageBox over the active window of the program.

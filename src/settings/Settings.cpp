@@ -12,8 +12,6 @@ namespace {
 constexpr int minLinesPerPage = 1;
 constexpr int maxLinesPerPage = 999;  // the field holds three digits
 
-bool requiredFlag(const RegKey& key, const QString& name) { return key.readInteger(name) == 1; }
-
 // Anything but 1 is rich text, so a stray stored number cannot leave the
 // drop-down without a choice.
 FileType fileTypeFromIndex(int index) { return index == 1 ? FileType::Text : FileType::Rtf; }
@@ -43,30 +41,36 @@ void loadSettings(Registry& registry, SettingsOptions& options, SettingsControls
     options.timeFormat = key->readString(QStringLiteral("Default_TimeFormat"));
     controls.timeFormat = options.timeFormat;
 
-    options.defaultFileType = fileTypeFromIndex(key->readInteger(QStringLiteral("Default_FileType")));
+    // A value missing from the file (an older version, a hand edit) keeps the
+    // option as it is, and the user is told once: it must not end the
+    // start-up before the file the user asked for is opened.
+    QStringList missing;
+    options.defaultFileType = fileTypeFromIndex(
+        key->readInteger(QStringLiteral("Default_FileType"), static_cast<int>(options.defaultFileType), missing));
     controls.fileType = options.defaultFileType;
 
     // A hand-edited value outside the field's range is brought into it, so
     // the page estimate never divides by zero.
-    options.linesPerPage =
-        std::clamp(key->readInteger(QStringLiteral("Default_LinesPerPage")), minLinesPerPage, maxLinesPerPage);
+    options.linesPerPage = std::clamp(key->readInteger(QStringLiteral("Default_LinesPerPage"), options.linesPerPage, missing),
+                                      minLinesPerPage, maxLinesPerPage);
     controls.linesPerPage = QString::number(options.linesPerPage);
 
     options.runPath = key->readString(QStringLiteral("Run_Path"));
     controls.runPath = options.runPath;
     host.setRunEnabled(!options.runPath.isEmpty());
 
-    options.notesFileName = requiredFlag(*key, QStringLiteral("Default_FileName"));
+    options.notesFileName = key->readFlag(QStringLiteral("Default_FileName"), options.notesFileName, missing);
     controls.notesFileName = options.notesFileName;
 
-    const bool rtf = requiredFlag(*key, QStringLiteral("Default_RTF"));
-    const bool txt = requiredFlag(*key, QStringLiteral("Default_TXT"));
-    const bool sendTo = requiredFlag(*key, QStringLiteral("Default_Context"));
+    const bool rtf = key->readFlag(QStringLiteral("Default_RTF"), options.associateRtf, missing);
+    const bool txt = key->readFlag(QStringLiteral("Default_TXT"), options.associateTxt, missing);
+    const bool sendTo = key->readFlag(QStringLiteral("Default_Context"), options.sendTo, missing);
     options.associateRtf = controls.associateRtf = rtf;
     options.associateTxt = controls.associateTxt = txt;
     options.sendTo = controls.sendTo = sendTo;
 
-    options.rememberDialogPosition = requiredFlag(*key, QStringLiteral("Default_DialogPosition"));
+    options.rememberDialogPosition =
+        key->readFlag(QStringLiteral("Default_DialogPosition"), options.rememberDialogPosition, missing);
     controls.rememberDialogPosition = options.rememberDialogPosition;
 
     options.autoIndent = key->readFlag(QStringLiteral("AutoIndent_Enabled"), options.autoIndent);
@@ -79,6 +83,7 @@ void loadSettings(Registry& registry, SettingsOptions& options, SettingsControls
     options.recoveryEnabled = key->readFlag(QStringLiteral("Recovery_Enabled"), true);
     controls.recoveryEnabled = options.recoveryEnabled;
     host.setRecoveryEnabled(options.recoveryEnabled);
+    key->tellMissing(missing, QStringLiteral("Press OK in Settings to store the settings again."));
 }
 
 void checkAssociations(Registry& registry, SettingsControls& controls, SettingsHost& host)

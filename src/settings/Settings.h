@@ -78,8 +78,10 @@ QString txtFileClass();  // "Quillpress TXT-File"
 QString settingsSubkey();  // "Settings"
 
 // Reads the stored settings into memory and the controls, in a fixed order.
-// Without a Settings key nothing changes. A failing value throws the store's
-// error; what was read before it stays applied, nothing after it is.
+// Without a Settings key nothing changes. A missing value keeps the option
+// as it is and is told through the registry's missing-values handler. A
+// value of the wrong type throws the store's error; what was read before it
+// stays applied, nothing after it is.
 void loadSettings(Registry& registry, SettingsOptions& options, SettingsControls& controls, SettingsHost& host);
 
 // Unticks an association box whose extension no longer belongs to the

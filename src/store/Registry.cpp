@@ -498,6 +498,29 @@ bool RegKey::readFlag(const QString& name, bool defaultValue) const
     return v ? integerOf(v, name) == 1 : defaultValue;
 }
 
+int RegKey::readInteger(const QString& name, int builtIn, QStringList& missing) const
+{
+    const RegValue* v = find(name);
+    if (!v) {
+        missing << name;
+        return builtIn;
+    }
+    return integerOf(v, name);
+}
+
+bool RegKey::readFlag(const QString& name, bool builtIn, QStringList& missing) const
+{
+    return readInteger(name, builtIn ? 1 : 0, missing) == 1;
+}
+
+void RegKey::tellMissing(const QStringList& missing, const QString& remedy) const
+{
+    if (missing.isEmpty() || !m_registry->m_missingValues)
+        return;
+    m_registry->m_missingValues(m_registry->hivePath(m_hive), hiveName(m_hive) + QLatin1Char('\\') + m_path, missing,
+                                remedy);
+}
+
 QString RegKey::readString(const QString& name) const
 {
     const RegValue* v = find(name);
@@ -557,6 +580,29 @@ void RegKey::writeStrings(const QList<std::pair<QString, QString>>& namesAndValu
                 v.name = name;
                 v.type = RegValue::Type::String;
                 v.text = text;
+                node.setValue(v);
+            }
+        },
+        failure);
+}
+
+void RegKey::writeIntegers(const QList<std::pair<QString, int>>& namesAndValues)
+{
+    if (namesAndValues.isEmpty())
+        return;
+    const QStringList parts = splitPath(m_path);
+    const QString failure = failedToSet(namesAndValues.front().first);
+    if (!storableKeyNames(parts))
+        throw AppError(failure);
+    m_registry->modify(
+        m_hive,
+        [&](RegNode& root) {
+            RegNode& node = ensureKey(root, parts);
+            for (const auto& [name, number] : namesAndValues) {
+                RegValue v;
+                v.name = name;
+                v.type = RegValue::Type::Integer;
+                v.integer = static_cast<quint32>(number);
                 node.setValue(v);
             }
         },

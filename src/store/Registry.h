@@ -96,6 +96,14 @@ public:
     using KeptAsideHandler = std::function<void(const QString& damage, const QString& keptAs)>;
     void setKeptAsideHandler(KeptAsideHandler handler) { m_keptAside = std::move(handler); }
 
+    // Told when a reader goes on with built-in values for values that the
+    // file lacks (the file, the key's full path, the names missed in one
+    // reading, and what the user can do to store them again). Without a
+    // handler nobody is told.
+    using MissingValuesHandler = std::function<void(const QString& file, const QString& key,
+                                                    const QStringList& names, const QString& remedy)>;
+    void setMissingValuesHandler(MissingValuesHandler handler) { m_missingValues = std::move(handler); }
+
 private:
     friend class RegKey;
     struct Store;
@@ -112,6 +120,7 @@ private:
 
     QString m_folder;
     KeptAsideHandler m_keptAside;
+    MissingValuesHandler m_missingValues;
     std::unique_ptr<Store> m_store;
 };
 
@@ -139,6 +148,15 @@ public:
     int readInteger(const QString& name, int defaultValue) const;
     // On only when the value is 1; absent gives the default; a wrong type fails.
     bool readFlag(const QString& name, bool defaultValue) const;
+    // For values the program needs and has a built-in value for, so that a
+    // value missing from a hand-edited or older file never stops the reader:
+    // absent, the built-in value, with the name added to `missing`; present,
+    // as the required read (a wrong type still fails).
+    int readInteger(const QString& name, int builtIn, QStringList& missing) const;
+    bool readFlag(const QString& name, bool builtIn, QStringList& missing) const;
+    // Hands the names a reading missed to the registry's missing-values
+    // handler; nothing when `missing` is empty.
+    void tellMissing(const QStringList& missing, const QString& remedy) const;
     // Absent: ""; not a string: "Invalid data type for '%s'".
     QString readString(const QString& name) const;
 
@@ -148,6 +166,9 @@ public:
     void writeFlag(const QString& name, bool on);  // 1 or 0
     // Several string values in one write of the file.
     void writeStrings(const QList<std::pair<QString, QString>>& namesAndValues);
+    // Several integer values in one write of the file: each write replaces
+    // the file, and on a journaling file system a replace waits for the disk.
+    void writeIntegers(const QList<std::pair<QString, int>>& namesAndValues);
     // An absent value is no error.
     void deleteValue(const QString& name);
 

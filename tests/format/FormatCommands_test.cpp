@@ -245,17 +245,18 @@ TEST_F(FormatCommands, SavingNeverAppliesTheDefaultFormat)
     EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Left);
 }
 
-// The stored format is read before the editor is cleared: one lacking a value
-// refuses the load with the store's message and keeps the document.
-TEST_F(FormatCommands, ADefaultFormatLackingAValueRefusesTheLoadAndKeepsTheDocument)
+// The stored format is read before the editor is cleared: one holding a
+// value of the wrong type refuses the load with the store's message and keeps
+// the document. (A missing value takes its built-in value: MissingSettings.)
+TEST_F(FormatCommands, ADefaultFormatValueOfTheWrongTypeRefusesTheLoadAndKeepsTheDocument)
 {
     type("unsaved words");
     writeDefaultFormat(registry(), serifDefault());
-    RegKey::openSettingsWrite(registry(), "TextSpecifications").deleteValue("Default_AlignRight");
+    RegKey::openSettingsWrite(registry(), "TextSpecifications").writeString("Default_AlignRight", "on");
     const QString other = writeFile("other.txt", "other");
 
     EXPECT_FALSE(app().guarded([&] { loadNamedFile(app(), other); }));
-    EXPECT_EQ(messages.errors(), QStringList{"Failed to get data for 'Default_AlignRight'"});
+    EXPECT_EQ(messages.errors(), QStringList{"Invalid data type for 'Default_AlignRight'"});
     EXPECT_EQ(editor().text(), "unsaved words");
     EXPECT_TRUE(app().document().fileName.isEmpty());
     EXPECT_EQ(app().document().state, DocState::Modified);

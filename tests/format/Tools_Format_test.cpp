@@ -150,8 +150,8 @@ TEST_F(Formatting, AKeyWithOnlyTheWindowPositionHoldsNoFormat)
     EXPECT_EQ(charsAt(0, 4).fontName, "DejaVu Serif");
 }
 
-// The values are read before any is applied, so the last one missing still leaves everything.
-TEST_F(Formatting, AMissingValueFailsBeforeAnythingIsApplied)
+// The values are read before any is applied, so the last one unreadable still leaves everything.
+TEST_F(Formatting, AValueOfTheWrongTypeFailsBeforeAnythingIsApplied)
 {
     edit.setText("text");
     format(0, 4, "DejaVu Serif", 11);
@@ -160,14 +160,14 @@ TEST_F(Formatting, AMissingValueFailsBeforeAnythingIsApplied)
     stored.bold = true;
     stored.alignCenter = true;
     writeDefaultFormat(store, stored);
-    deleteStoredValue("Default_TabSize");
+    RegKey::openSettingsWrite(store, textSpecificationsKey()).writeString("Default_TabSize", "wid");
 
     edit.setSelection(0, 4);
     try {
         applyDefaultFormat(edit, store);
         ADD_FAILURE() << "no error";
     } catch (const AppError& error) {
-        EXPECT_EQ(error.message(), "Failed to get data for 'Default_TabSize'");
+        EXPECT_EQ(error.message(), "Invalid data type for 'Default_TabSize'");
     }
     EXPECT_EQ(charsAt(0, 4).fontName, "DejaVu Serif");
     EXPECT_EQ(charsAt(0, 4).styles, FontStyles());
@@ -475,12 +475,12 @@ TEST_F(RemoveFormat, NoEndsSilentlyWithNothingChanged)
 
 // Styles, colour and paragraph are reset before the default format fails;
 // the text is not replaced and the background stays.
-TEST_F(RemoveFormat, AMissingDefaultValueStopsAfterTheResets)
+TEST_F(RemoveFormat, AnUnreadableDefaultValueStopsAfterTheResets)
 {
-    deleteStoredValue("Default_FontSize");
+    RegKey::openSettingsWrite(store, textSpecificationsKey()).writeString("Default_FontSize", "big");
     boxes.answer(Answer::Yes);
     EXPECT_FALSE(guarded([this] { formatRemoveFormat(*this); }));
-    EXPECT_EQ(boxes.errors(), QStringList{"Failed to get data for 'Default_FontSize'"});
+    EXPECT_EQ(boxes.errors(), QStringList{"Invalid data type for 'Default_FontSize'"});
     EXPECT_EQ(edit.selStart(), 7);
     EXPECT_EQ(edit.selLength(), 13) << "not replaced";
     const CharFormat reset = charsAt(7, 13);

@@ -12,13 +12,20 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTextBrowser>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
 
 using namespace qp;
 using namespace qp::test;
@@ -125,9 +132,9 @@ TEST_F(Help, AboutShowsTheVersionAndItsBoxes)
     ASSERT_EQ(messages.boxes().size(), 1);
     const QStringList details = messages.texts().first().split('\r');
     ASSERT_EQ(details.size(), 5);
-    EXPECT_EQ(details[0], "Program location: \t" + QFileInfo(QP_BIN_DIR "/quillpress").absolutePath() + "/      ");
-    EXPECT_TRUE(details[1].startsWith("Settings folder:\t\t" + settingsFolder()));
-    EXPECT_TRUE(details[2].startsWith("Build:\t\t\t"));
+    EXPECT_EQ(details[0], "Program location:\t" + QFileInfo(QP_BIN_DIR "/quillpress").absolutePath() + "/");
+    EXPECT_EQ(details[1], "Settings folder:\t" + QDir::cleanPath(settingsFolder()) + "/");
+    EXPECT_TRUE(details[2].startsWith("Build:\t"));
     EXPECT_GT(details[2].size(), 8) << "the program file's time";
     EXPECT_TRUE(details[3].startsWith("System version:\t"));
     EXPECT_EQ(details[4], "Qt version:\t" + QString::fromLatin1(qVersion()));
@@ -145,6 +152,98 @@ TEST_F(Help, AboutShowsTheVersionAndItsBoxes)
     press(QKeySequence(Qt::Key_Escape));
     EXPECT_FALSE(about().isVisible());
 }
+
+// The Details box as the user sees it: a form whose values start in one
+// column, each on its label's row and on one line, nothing cut off, however
+// the box is opened.
+struct DetailsOpening {
+    const char* name;
+    bool byKey;  // Ctrl+I, else the Details button
+};
+
+void PrintTo(const DetailsOpening& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class DetailsForm : public Help, public ::testing::WithParamInterface<DetailsOpening> {
+protected:
+    void SetUp() override
+    {
+        // An earlier test's close may have ended the application's loop before
+        // it ran, which ends every later loop at once, a box's among them; a
+        // run of the application's loop clears that.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        useRealMessageBoxes();
+        Help::SetUp();
+    }
+};
+
+TEST_P(DetailsForm, ValuesStartInOneColumnBesideTheirLabels)
+{
+    showAbout();
+    bool seen = false;
+    // Looks at the box once it is up, from inside its own event loop.
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* box = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->objectName() == QLatin1String("InformationForm"))
+                box = window;
+        }
+        if (!box)
+            return;
+        poll.stop();
+        seen = true;
+        EXPECT_EQ(box->objectName(), "InformationForm");
+        EXPECT_EQ(box->windowTitle(), "Information");
+        auto* form = box->findChild<QFormLayout*>();
+        ASSERT_TRUE(form);
+        ASSERT_EQ(form->rowCount(), 5);
+        QStringList labels;
+        int valueLeft = -1;
+        for (int row = 0; row < form->rowCount(); ++row) {
+            auto* label = qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)->widget());
+            auto* value = qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::FieldRole)->widget());
+            ASSERT_TRUE(label && value);
+            labels << label->text();
+            const QRect l = label->geometry();
+            const QRect v = value->geometry();
+            SCOPED_TRACE(label->text().toStdString());
+            if (valueLeft < 0)
+                valueLeft = v.left();
+            EXPECT_EQ(v.left(), valueLeft) << "every value starts in the same column";
+            EXPECT_GT(v.left(), l.right()) << "beside its label, not under it";
+            EXPECT_LT(std::abs(v.center().y() - l.center().y()), l.height() / 2 + 1) << "on its label's row";
+            EXPECT_GE(v.width(), value->sizeHint().width()) << "not cut off";
+            EXPECT_LT(v.height(), 2 * value->fontMetrics().lineSpacing()) << "on one line";
+            EXPECT_TRUE(box->rect().contains(value->mapTo(box, value->rect().bottomRight())));
+        }
+        EXPECT_EQ(labels, QStringList({"Program location:", "Settings folder:", "Build:", "System version:",
+                                       "Qt version:"}));
+        EXPECT_EQ(qobject_cast<QLabel*>(form->itemAt(1, QFormLayout::FieldRole)->widget())->text(),
+                  QDir::cleanPath(settingsFolder()) + "/");
+        EXPECT_LE(box->frameGeometry().width(), box->screen()->availableGeometry().width());
+        auto* ok = qobject_cast<QPushButton*>(box->focusWidget());
+        ASSERT_TRUE(ok) << "OK has the focus";
+        EXPECT_EQ(ok->text().remove(QLatin1Char('&')), "OK");
+        QTest::keyClick(ok, Qt::Key_Return);
+    });
+    poll.start();
+    if (GetParam().byKey)
+        press(QKeySequence(Qt::CTRL | Qt::Key_I));
+    else
+        click(button(about(), "Button2"));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(app().findChild<QWidget*>("InformationForm"), nullptr) << "Enter closes it";
+    EXPECT_TRUE(about().isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(, DetailsForm,
+                         ::testing::Values(DetailsOpening{"CtrlI", true}, DetailsOpening{"DetailsButton", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Help, CreditsOpenFromAboutAndGiveTheFocusBack)
 {

@@ -8,6 +8,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -16,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 using namespace qp;
@@ -96,6 +101,93 @@ INSTANTIATE_TEST_SUITE_P(
                       TypeChangeCase{"ANameWithoutDotGetsOne", "saved1", 3, {2}, "saved1.txt"},
                       TypeChangeCase{"OnlyAfterTheLastDot", "Notes 01.05.2024", 3, {1}, "Notes 01.05.rtf"},
                       TypeChangeCase{"ThereAndBack", "saved1.txt", 2, {3, 1, 3}, "saved1.rtf"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A name typed with double quotes in it: Qt's dialog reads quotes as a list
+// of files and would save under another name, even in another folder. The
+// name is saved as typed, in the folder shown, with the default extension
+// where it has none; a name whose folder does not exist is refused with a
+// message and the dialog stays open.
+struct QuotedNameCase {
+    const char* name;
+    const char* typed;         // the name box, relative to the folder shown
+    const char* saved;         // the file chosen, relative to it; empty: refused
+    const char* existing = ""; // a file that is already there
+};
+
+void PrintTo(const QuotedNameCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class SaveQuotedName : public ::testing::TestWithParam<QuotedNameCase> {};
+
+TEST_P(SaveQuotedName, IsSavedAsTypedOrRefused)
+{
+    const QuotedNameCase& c = GetParam();
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("sub")));
+    if (*c.existing) {
+        QFile file(folder.filePath(QString::fromUtf8(c.existing)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const auto service = makeQtFileDialogService();
+    FileDialogRequest request;
+    request.title = QStringLiteral("Save");
+    request.filter = QString::fromLatin1(SaveFilter);
+    request.filterIndex = 1;
+    request.fileName = folder.filePath(QStringLiteral("start.rtf"));
+    request.defaultExtension = QStringLiteral("rtf");
+    request.overwritePrompt = true;
+
+    QStringList boxes;
+    std::function<void()> answerBoxes = [&] {
+        // The overwrite question and the refusal come as boxes over the dialog.
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes << box->text();
+            if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->buttons().first()->click();
+        }
+    };
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(nameBox);
+        nameBox->clear();
+        QTest::keyClicks(nameBox, QString::fromUtf8(c.typed));
+        QTimer::singleShot(50, answerBoxes);
+        QTest::keyClick(nameBox, Qt::Key_Return);
+        // Still open after a refusal: give up on it as the user would.
+        QTimer::singleShot(100, [dialog] {
+            if (QApplication::activeModalWidget() == dialog)
+                dialog->reject();
+        });
+    });
+    const FileDialogResult result = service->save(request);
+
+    if (*c.saved) {
+        ASSERT_TRUE(result.accepted) << boxes.join('\n').toStdString();
+        EXPECT_EQ(result.fileName, folder.filePath(QString::fromUtf8(c.saved)));
+        EXPECT_EQ(boxes.size(), *c.existing ? 1 : 0) << boxes.join('\n').toStdString();
+    } else {
+        EXPECT_FALSE(result.accepted) << result.fileName.toStdString();
+        ASSERT_EQ(boxes.size(), 1);
+        EXPECT_TRUE(boxes.first().contains(QStringLiteral("does not exist"))) << boxes.first().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , SaveQuotedName,
+    ::testing::Values(QuotedNameCase{"QuotesInside", "Chapter \"One\".rtf", "Chapter \"One\".rtf"},
+                      QuotedNameCase{"QuotedWholeName", "\"Chapter One\".txt", "\"Chapter One\".txt"},
+                      QuotedNameCase{"TwoQuotedParts", "\"a\" \"b\"", "\"a\" \"b\".rtf"},
+                      QuotedNameCase{"OneQuote", "5\" floppy", "5\" floppy.rtf"},
+                      QuotedNameCase{"InASubfolder", "sub/\"draft\".rtf", "sub/\"draft\".rtf"},
+                      QuotedNameCase{"OverAnExistingFile", "\"kept\".rtf", "\"kept\".rtf", "\"kept\".rtf"},
+                      QuotedNameCase{"FolderMissing", "nowhere/\"draft\".rtf", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -249,53 +249,53 @@ TEST_F(SettingsDialog, StoredValuesOutOfRangeAreBroughtIntoRange)
     EXPECT_EQ(edit("Edit_LinesPerPage")->text(), "999");
 }
 
-// A Settings key lacking one required value: the load stops there with the
-// store's message; what came before is applied, nothing after it.
+// A Settings key lacking one of the values the program needs: the load goes
+// on to the end, the missing one keeping the option as it was (the running
+// program tells the user once, through the store's missing-values handler).
 struct MissingValueCase {
     const char* name;
     const char* missing;
-    bool fileTypeApplied;
-    bool linesApplied;
-    bool runApplied;
-    bool integrationApplied;
 };
 
 void PrintTo(const MissingValueCase& c, std::ostream* os) { *os << c.name; }
 
-class SettingsLoadFailure : public SettingsDialog, public ::testing::WithParamInterface<MissingValueCase> {};
+class SettingsLoadMissing : public SettingsDialog, public ::testing::WithParamInterface<MissingValueCase> {};
 
-TEST_P(SettingsLoadFailure, StopsAtTheMissingValue)
+TEST_P(SettingsLoadMissing, KeepsThatOptionAndReadsTheRest)
 {
     const MissingValueCase& c = GetParam();
+    const QString missing = QString::fromLatin1(c.missing);
     writeFullSettings(*registry);
-    RegKey::openSettingsWrite(*registry, "Settings").deleteValue(c.missing);
+    RegKey::openSettingsWrite(*registry, "Settings").deleteValue(missing);
     makeTxtOurs(*registry);
+    QStringList told;
+    registry->setMissingValuesHandler(
+        [&](const QString&, const QString&, const QStringList& names, const QString&) { told << names; });
 
     form->showSettings();
 
-    EXPECT_EQ(messages.shown, QStringList({QStringLiteral("error: Failed to get data for '%1'").arg(c.missing)}));
+    EXPECT_TRUE(messages.shown.isEmpty()) << messages.shown.join('\n').toStdString();
+    EXPECT_EQ(told, QStringList{missing});
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(edit("Edit_DateFormat")->text(), "dd.mm.yyyy");
     EXPECT_EQ(options.dateFormat, "dd.mm.yyyy");
-    EXPECT_EQ(fileType()->currentIndex(), c.fileTypeApplied ? 1 : 0);
-    EXPECT_EQ(edit("Edit_LinesPerPage")->text(), c.linesApplied ? "42" : "58");
-    EXPECT_EQ(options.linesPerPage, c.linesApplied ? 42 : 10);
-    EXPECT_EQ(edit("Edit_RunPath")->text(), c.runApplied ? "/usr/bin/wc" : "");
-    // The three integration boxes are read before any is set.
-    EXPECT_EQ(box("CheckBox_SendTo")->isChecked(), !c.integrationApplied);
-    // The exit commands stay as they were; auto indent keeps its state.
-    EXPECT_FALSE(host.calls.contains("esc on"));
-    EXPECT_FALSE(box("CheckBox_Esc")->isChecked());
-    EXPECT_TRUE(options.autoIndent);
+    EXPECT_EQ(fileType()->currentIndex(), missing == "Default_FileType" ? 0 : 1);
+    EXPECT_EQ(options.linesPerPage, missing == "Default_LinesPerPage" ? 10 : 42);
+    EXPECT_EQ(edit("Edit_LinesPerPage")->text(), missing == "Default_LinesPerPage" ? "10" : "42");
+    EXPECT_EQ(edit("Edit_RunPath")->text(), "/usr/bin/wc");
+    EXPECT_FALSE(box("CheckBox_SendTo")->isChecked());
+    EXPECT_FALSE(options.rememberDialogPosition);
+    // Read after every value the program needs: the store's gaps never stop them.
+    EXPECT_TRUE(host.calls.contains("esc on"));
+    EXPECT_FALSE(options.autoIndent);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    RequiredValues, SettingsLoadFailure,
-    ::testing::Values(MissingValueCase{"FileType", "Default_FileType", false, false, false, false},
-                      MissingValueCase{"LinesPerPage", "Default_LinesPerPage", true, false, false, false},
-                      MissingValueCase{"FileName", "Default_FileName", true, true, true, false},
-                      MissingValueCase{"Context", "Default_Context", true, true, true, false},
-                      MissingValueCase{"DialogPosition", "Default_DialogPosition", true, true, true, true}));
+    NeededValues, SettingsLoadMissing,
+    ::testing::Values(MissingValueCase{"FileType", "Default_FileType"},
+                      MissingValueCase{"LinesPerPage", "Default_LinesPerPage"},
+                      MissingValueCase{"FileName", "Default_FileName"},
+                      MissingValueCase{"Context", "Default_Context"},
+                      MissingValueCase{"DialogPosition", "Default_DialogPosition"}));
 
 TEST_F(SettingsDialog, WrongTypeFailsWithTheStoresMessage)
 {

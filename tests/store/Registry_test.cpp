@@ -140,6 +140,26 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"AbsentFlagGivesDefault", [](const RegKey& k) { return flag(k.readFlag("Missing", true)); }, "on"},
         ReadCase{"StringFlagFails", [](const RegKey& k) { return flag(k.readFlag("Three", true)); },
                  "Invalid data type for 'Three'"},
+        ReadCase{"AbsentWithBuiltInIsNamed",
+                 [](const RegKey& k) {
+                     QStringList missing;
+                     const QString read = num(k.readInteger("Missing", 10, missing));
+                     return read + " " + missing.join(',');
+                 },
+                 "10 Missing"},
+        ReadCase{"PresentWithBuiltInIsNotNamed",
+                 [](const RegKey& k) {
+                     QStringList missing;
+                     const QString read = flag(k.readFlag("Flag1", false, missing));
+                     return read + " " + missing.join(',');
+                 },
+                 "on "},
+        ReadCase{"WrongTypeFailsDespiteBuiltIn",
+                 [](const RegKey& k) {
+                     QStringList missing;
+                     return num(k.readInteger("Three", 7, missing));
+                 },
+                 "Invalid data type for 'Three'"},
         ReadCase{"ValueExistsWhateverType",
                  [](const RegKey& k) { return flag(k.valueExists("Blank") && k.valueExists("long") && !k.valueExists("x")); },
                  "on"}),
@@ -154,6 +174,17 @@ TEST_F(RegistryTest, FirstStartReadsNothingAndCreatesNothing)
     m_registry.deleteKey(Hive::CurrentUser, settingsRoot());
     m_registry.moveKey(Hive::ClassesRoot, QStringLiteral(".rtf"), QStringLiteral(".rtf_backup"));
     EXPECT_FALSE(QFileInfo::exists(folder()));
+}
+
+// The window geometry at close goes in one replace of the file.
+TEST_F(RegistryTest, SeveralIntegersAreWrittenTogether)
+{
+    RegKey key = RegKey::openSettingsWrite(m_registry, QStringLiteral("MainForm"));
+    key.writeString(QStringLiteral("Main_Width"), QStringLiteral("was a string"));
+    key.writeIntegers({{QStringLiteral("Main_Width"), 800}, {QStringLiteral("Main_Left"), -8}, {QStringLiteral("main_width"), 640}});
+    EXPECT_EQ(key.readInteger(QStringLiteral("Main_Width")), 640) << "the later of two names in another case wins";
+    EXPECT_EQ(key.readInteger(QStringLiteral("Main_Left")), -8);
+    EXPECT_EQ(key.valueNames(), QStringList({QStringLiteral("Main_Width"), QStringLiteral("Main_Left")}));
 }
 
 TEST_F(RegistryTest, OpenWriteCreatesTheFolderKeyAndAncestors)

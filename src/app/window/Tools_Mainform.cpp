@@ -93,13 +93,15 @@ void storeWindowGeometry(TApp& app)
 {
     RegKey key = RegKey::openSettingsWrite(app.registry(), MainForm);
     const QRect bounds = app.frameGeometry();
-    key.writeInteger(QStringLiteral("Main_Width"), app.width());
-    key.writeInteger(QStringLiteral("Main_Height"), app.height());
-    key.writeInteger(QStringLiteral("Main_Left"), bounds.left());
-    key.writeInteger(QStringLiteral("Main_Top"), bounds.top());
-    key.writeInteger(QStringLiteral("Main_State"), app.isMaximized() ? 1 : 0);
-    key.writeInteger(QStringLiteral("Editor_Width"), app.column().editorWidth());
-    key.writeInteger(QStringLiteral("Editor_Left"), app.column().leftWidth());
+    // One replace of the settings file, not seven: the program is closing
+    // and the user waits for each.
+    key.writeIntegers({{QStringLiteral("Main_Width"), app.width()},
+                       {QStringLiteral("Main_Height"), app.height()},
+                       {QStringLiteral("Main_Left"), bounds.left()},
+                       {QStringLiteral("Main_Top"), bounds.top()},
+                       {QStringLiteral("Main_State"), app.isMaximized() ? 1 : 0},
+                       {QStringLiteral("Editor_Width"), app.column().editorWidth()},
+                       {QStringLiteral("Editor_Left"), app.column().leftWidth()}});
 }
 
 void storeBeforeMaxBounds(TApp& app)
