@@ -99,7 +99,7 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     });
     connect(RichEdit1, &RichEdit::encodingFallback, this,
             [this](const QString& message) { m_services.messages.information(message); });
-    connect(RichEdit1, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) { typingModeKey(*StatusBar1, key); });
+    connect(RichEdit1, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) { typingModeKey(*StatusBar1, key, modifiers); });
     connect(RichEdit1, &RichEdit::lineLayoutCompleted, this, [this] {
         if (!StatusBar1->isHidden()) {
             refreshLines(*StatusBar1, *RichEdit1);
@@ -254,13 +254,25 @@ void TApp::onMenuClosed()
     target->setFocus(Qt::OtherFocusReason);
 }
 
-void TApp::updateStandardCommands()
+QWidget* TApp::commandFocus() const
 {
     QWidget* focus = QApplication::focusWidget();
     if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus)
         || (!focus && QApplication::activePopupWidget()))
-        focus = m_commandFocus;
-    const StandardState state = standardState(focus, clipboardHasText());
+        return m_commandFocus;
+    if (focus)
+        return focus;
+    // A window re-created for new flags (full screen, Stay on Top) is without
+    // the program's focus until the window manager hands it back, while the
+    // keys already reach the control that had it: the commands act there.
+    if (QWidget* own = focusWidget())
+        return own;
+    return RichEdit1;
+}
+
+void TApp::updateStandardCommands()
+{
+    const StandardState state = standardState(commandFocus(), clipboardHasText());
     auto set = [this](Command command, bool enabled, bool checked = false) {
         setCommandEnabled(command, enabled);
         QAction* a = action(command);
@@ -268,6 +280,7 @@ void TApp::updateStandardCommands()
             a->setChecked(enabled && checked);
     };
     set(Command::EditUndo1, state.canUndo);
+    set(Command::EditRedo1, state.canRedo);
     set(Command::EditCut1, state.hasSelection);
     set(Command::EditCopy1, state.hasSelection);
     set(Command::EditPaste1, state.textControl && clipboardHasText());

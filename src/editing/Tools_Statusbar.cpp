@@ -230,9 +230,10 @@ void refreshFileTypePanel(StatusBar& bar, const QString& label)
     bar.setPanelText(PanelFileType, label);
 }
 
-void typingModeKey(StatusBar& bar, int key)
+void typingModeKey(StatusBar& bar, int key, Qt::KeyboardModifiers modifiers)
 {
-    if (key != Qt::Key_Insert)
+    // The panel follows the editor's own mode, which only a bare Insert switches.
+    if (!isTypingModeKey(key, modifiers))
         return;
     const bool insert = bar.panelText(PanelTypingMode) == QLatin1String("Insert");
     bar.setPanelText(PanelTypingMode, insert ? QStringLiteral("Overwrite") : QStringLiteral("Insert"));

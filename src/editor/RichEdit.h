@@ -19,6 +19,19 @@ class QTextDocument;
 namespace qp {
 
 class RichEditPageRenderer;
+class RichEdit;
+
+// One undo step for everything done to the editor while it lives.
+class UndoStep {
+public:
+    explicit UndoStep(RichEdit& editor);
+    ~UndoStep();
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+
+private:
+    RichEdit& m_editor;
+};
 
 enum class TextMode { Rich, Plain };
 
@@ -57,6 +70,14 @@ enum class ParagraphAttribute { Alignment = 1, FirstIndent = 2, LeftIndent = 4, 
 Q_DECLARE_FLAGS(ParagraphAttributes, ParagraphAttribute)
 
 enum class ScrollBars { Both, None };
+
+// The key that switches between inserting and overwriting: Insert alone (also
+// from the keypad). With Ctrl or Shift it is Copy or Paste.
+inline bool isTypingModeKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    return key == Qt::Key_Insert
+           && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
 
 // The document's editor control ("RichEdit1"). Positions count a paragraph
 // break as the two characters CR LF, as the rest of the program does; lines
@@ -119,6 +140,16 @@ public:
     int findText(const QString& what, int start, int length, FindOptions options) const;
     bool canUndo() const;
     void clearUndo();
+    // Everything done between the two is one undo step; they nest.
+    void beginUndoStep();
+    void endUndoStep();
+    // The undo steps there are, and a count that every change of the
+    // document moves on: together they tell whether the last step is still
+    // the one a caller made.
+    int undoSteps() const;
+    int revision() const;
+    // Undoes the last step and keeps the selection where it is.
+    void takeBackLastStep();
 
     // Selection attributes
     CharFormat selectionCharFormat() const;

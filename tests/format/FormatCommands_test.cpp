@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include <functional>
+
 using namespace qp;
 using namespace qp::test;
 
@@ -34,6 +36,10 @@ QList<int> whole(const QList<qreal>& stops)
 }
 
 class FormatCommands : public AppFixture {
+public:
+    using AppFixture::messages;
+    using AppFixture::press;
+
 protected:
     void SetUp() override
     {
@@ -310,3 +316,114 @@ TEST_F(FormatCommands, FormatsSurviveASaveAndAReloadAsRtf)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- undo steps
+
+// A document with a bold red heading and a body paragraph with tab stops, the
+// body selected, and a Copy Format already made from the heading where a case
+// wants one.
+struct FormatStep {
+    const char* name;
+    bool copyFirst;
+    std::function<void(FormatCommands&)> command;
+};
+
+void PrintTo(const FormatStep& step, std::ostream* out)
+{
+    *out << step.name;
+}
+
+class FormatUndoSteps : public FormatCommands, public ::testing::WithParamInterface<FormatStep> {
+protected:
+    void SetUp() override
+    {
+        FormatCommands::SetUp();
+        // The format the editor starts with, so that Remove Format leaves its default font as it was.
+        writeDefaultFormat(registry(), DefaultFormat{});
+        editor().setText("Heading\r\nbody\ttext here");
+        CharFormat heading;
+        heading.fontName = "DejaVu Sans";
+        heading.sizePoints = 16;
+        heading.styles = FontStyle::Bold | FontStyle::StrikeOut;
+        heading.color = Qt::red;
+        setChars(0, 7, heading, CharAttribute::Name | CharAttribute::Size | CharAttribute::Bold
+                                    | CharAttribute::StrikeOut | CharAttribute::Color);
+        ParagraphFormat centred;
+        centred.alignment = ParagraphAlignment::Center;
+        centred.tabStops = {24};
+        setParagraph(0, centred, ParagraphAttribute::Alignment | ParagraphAttribute::TabStops);
+        CharFormat plain;
+        plain.fontName = "Liberation Sans";
+        plain.sizePoints = 11;
+        setChars(9, 14, plain, CharAttribute::Name | CharAttribute::Size);
+        ParagraphFormat body;
+        body.firstIndent = 12;
+        body.tabStops = {50, 100};
+        setParagraph(9, body, ParagraphAttribute::FirstIndent | ParagraphAttribute::TabStops);
+        editor().clearUndo();
+        focusEditor();
+    }
+    QString rtf() { return QString::fromLatin1(editor().richText()); }
+};
+
+TEST_P(FormatUndoSteps, OneCommandIsOneUndoStepAndOneRedoStep)
+{
+    if (GetParam().copyFirst) {
+        editor().setSelection(2, 0);
+        press(QKeySequence("Ctrl+Shift+C"));
+    }
+    editor().setSelection(9, 9);
+    processEvents();
+    const QString before = rtf();
+    const QString text = editor().text();
+
+    GetParam().command(*this);
+    const QString after = rtf();
+    ASSERT_NE(after, before) << "the command changes the document";
+
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(rtf(), before) << "one Ctrl+Z takes the whole command back";
+    EXPECT_EQ(editor().text(), text);
+    EXPECT_FALSE(editor().canUndo()) << "and nothing of it is left to undo";
+    press(QKeySequence("Ctrl+Shift+Z"));
+    EXPECT_EQ(rtf(), after) << "one Redo makes it again";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FormatCommands, FormatUndoSteps,
+    ::testing::Values(
+        FormatStep{"PasteFormat", true, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+Shift+V")); }},
+        FormatStep{"RemoveFormat", false,
+                   [](FormatCommands& t) {
+                       t.messages.answer(Answer::Yes);
+                       t.press(QKeySequence("Alt+Backspace"));
+                   }},
+        FormatStep{"IncreaseFontsize", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+Shift+.")); }},
+        FormatStep{"IncreaseIndent", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+.")); }},
+        FormatStep{"Bold", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+B")); }},
+        FormatStep{"Center", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+E")); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Before any Copy Format the memory holds nothing to paste: the text keeps its
+// face and size (it used to shrink to 1 point) and nothing becomes undoable.
+TEST_F(FormatCommands, PasteFormatBeforeAnyCopyChangesNothing)
+{
+    type("words");
+    CharFormat serif;
+    serif.fontName = "DejaVu Serif";
+    serif.sizePoints = 12;
+    serif.styles = FontStyle::Bold;
+    setChars(0, 5, serif, CharAttribute::Name | CharAttribute::Size | CharAttribute::Bold);
+    ParagraphFormat right;
+    right.alignment = ParagraphAlignment::Right;
+    right.tabStops = {40};
+    setParagraph(0, right, ParagraphAttribute::Alignment | ParagraphAttribute::TabStops);
+    editor().clearUndo();
+    editor().setSelection(0, 5);
+    const QByteArray before = editor().richText();
+
+    press(QKeySequence("Ctrl+Shift+V"));
+    EXPECT_EQ(editor().richText(), before);
+    EXPECT_EQ(charsAt(0, 5).sizePoints, 12);
+    EXPECT_FALSE(editor().canUndo());
+}
