@@ -1,7 +1,6 @@
 #include "app/CommandDispatch.h"
 
 #include "app/Applic.h"
-#include "editing/StandardCommands.h"
 #include "editor/RichEdit.h"
 #include "platform/KeyboardLayout.h"
 
@@ -11,12 +10,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QShortcut>
-#include <QTextEdit>
 
 namespace qp {
 
@@ -121,21 +117,6 @@ QKeyCombination plainKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
     return QKeyCombination(modifiers, key);
 }
 
-// The editing keys a text field of a dialog keeps for itself: what is typed
-// into that field belongs to it, not to the document.
-bool fieldClaims(QWidget* focus, QKeyCombination key)
-{
-    QWidget* field = standardTarget(focus);
-    if (!qobject_cast<QLineEdit*>(field) && !qobject_cast<QTextEdit*>(field) && !qobject_cast<QPlainTextEdit*>(field))
-        return false;
-    for (const QKeySequence::StandardKey editing : {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut,
-                                                    QKeySequence::Copy, QKeySequence::Paste, QKeySequence::SelectAll}) {
-        if (QKeySequence::keyBindings(editing).contains(QKeySequence(key)))
-            return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 QKeyCombination tableKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
@@ -166,7 +147,7 @@ std::optional<Command> CommandDispatch::commandFor(QKeyCombination key, QWidget*
     if (isModifierKey(key.key()))
         return std::nullopt;
     QWidget* window = focus ? focus->window() : &m_app;
-    if (window != &m_app && (windowClaims(window, key) || fieldClaims(focus, key)))
+    if (window != &m_app && windowClaims(window, key))
         return std::nullopt;
 
     const auto popups = popupMenuLayouts();
@@ -198,7 +179,7 @@ std::optional<Command> CommandDispatch::commandFor(const QKeyEvent& event, QWidg
     const QList<QKeyCombination> keys = possibleKeyCombinations(event);
     const QKeyCombination pressed = plainKey(keys.first().key(), keys.first().keyboardModifiers());
     QWidget* window = focus ? focus->window() : &m_app;
-    if (window != &m_app && (windowClaims(window, pressed) || fieldClaims(focus, pressed)))
+    if (window != &m_app && windowClaims(window, pressed))
         return std::nullopt;
     for (const QKeyCombination key : keys) {
         if (const auto command = commandFor(plainKey(key.key(), key.keyboardModifiers()), focus))

@@ -162,15 +162,17 @@ TEST_F(StatusBarTest, LinesAndPagesFollowTheLinesPerPage)
     EXPECT_EQ(panels({PanelLines, PanelPages}), (QStringList{"Lines: 59", "Pages: 2"}));
 }
 
-TEST_F(StatusBarTest, InsertKeyFlipsTheTypingModeWhateverTheModifiers)
+TEST_F(StatusBarTest, OnlyABareInsertKeyFlipsTheTypingMode)
 {
     press(QKeySequence(Qt::Key_Insert));
     EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
     press(QKeySequence(Qt::Key_Insert));
     EXPECT_EQ(panel(PanelTypingMode), "Insert");
-    // Shift+Insert is also the alternative paste; it flips the panel all the same.
+    // Shift+Insert and Ctrl+Insert are Paste and Copy: the mode stays, and the panel with it.
     press(QKeySequence("Shift+Ins"));
-    EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
+    EXPECT_EQ(panel(PanelTypingMode), "Insert");
+    press(QKeySequence("Ctrl+Ins"));
+    EXPECT_EQ(panel(PanelTypingMode), "Insert");
 }
 
 // The panel tells the truth: after Insert the editor types over the text.
@@ -188,15 +190,15 @@ TEST_F(StatusBarTest, TypingOverwritesWhileThePanelSaysOverwrite)
     type("123");
     EXPECT_EQ(editor().text(), "a123\r\ncd");
 
-    // Shift+Insert pastes, and it flips the panel and the typing with it.
+    // Shift+Insert pastes and leaves the typing as it was, overwriting.
     QApplication::clipboard()->setText("P");
     editor().setText("abcd");
     editor().setSelection(0, 0);
     press(QKeySequence("Shift+Ins"));
-    EXPECT_EQ(panel(PanelTypingMode), "Insert");
+    EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
     EXPECT_EQ(editor().text(), "Pabcd");
     type("Z");
-    EXPECT_EQ(editor().text(), "PZabcd");
+    EXPECT_EQ(editor().text(), "PZbcd");
 }
 
 TEST_F(StatusBarTest, AHiddenBarIsNotRefreshedUntilShownAgain)
