@@ -163,6 +163,14 @@ void RichEdit::setPlainContent(const QString& text)
 void RichEdit::clearText()
 {
     setPlainContent(QString());
+    // Nothing of the text that was here carries over to what is typed next:
+    // not its colour, strike-out or paragraph layout.
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor(doc).setBlockFormat(QTextBlockFormat());
+    QTextCursor(doc).setBlockCharFormat(QTextCharFormat());
+    doc->setUndoRedoEnabled(true);
+    setCurrentCharFormat(QTextCharFormat());
     m_fileFormat = TextFileFormat{};
 }
 

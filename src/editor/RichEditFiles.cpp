@@ -92,6 +92,9 @@ bool RichEdit::loadRichText(const QByteArray& rtf)
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
     adoptDocument(doc);
+    // A caret of its own: the one before kept the format it typed with, and
+    // text typed at the top takes the first paragraph's format.
+    setTextCursor(QTextCursor(doc));
     m_fileFormat = TextFileFormat{};
     m_lastAnchor = m_lastPosition = -1;
     Q_EMIT editTextChanged();

@@ -37,6 +37,7 @@ QList<int> whole(const QList<qreal>& stops)
 
 class FormatCommands : public AppFixture {
 public:
+    using AppFixture::app;
     using AppFixture::messages;
     using AppFixture::press;
 
@@ -427,3 +428,74 @@ TEST_F(FormatCommands, PasteFormatBeforeAnyCopyChangesNothing)
     EXPECT_EQ(charsAt(0, 5).sizePoints, 12);
     EXPECT_FALSE(editor().canUndo());
 }
+
+// ---------------------------------------------------------------- where typing takes its format from
+
+// The caret sits in red struck-out text of the previous document; then a
+// document replaces it and the user types at its start.
+struct FreshDocument {
+    const char* name;
+    std::function<void(FormatCommands&)> replace;
+    const char* face;  // what the typed letter gets
+    int size;
+    FontStyles styles;
+    QColor color;  // invalid: automatic
+};
+
+void PrintTo(const FreshDocument& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class TypingInAFreshDocument : public FormatCommands, public ::testing::WithParamInterface<FreshDocument> {
+public:
+    using AppFixture::scratchPath;
+    using AppFixture::writeFile;
+};
+
+TEST_P(TypingInAFreshDocument, TakesItsOwnFormatNotThePreviousDocuments)
+{
+    writeDefaultFormat(registry(), DefaultFormat{});
+    type("old ");
+    CharFormat marked;
+    marked.styles = FontStyle::StrikeOut;
+    marked.color = Qt::red;
+    editor().setSelection(4, 0);
+    editor().setSelectionCharFormat(marked, CharAttribute::StrikeOut | CharAttribute::Color);
+    type("struck");
+    ASSERT_EQ(charsAt(4, 6).color, QColor(Qt::red));
+    editor().setSelection(10, 0);
+
+    messages.answer(Answer::No);
+    GetParam().replace(*this);
+    ASSERT_EQ(editor().selStart(), 0);
+    focusEditor();
+    type("x");
+    const CharFormat typed = charsAt(0, 1);
+    EXPECT_EQ(typed.fontName, GetParam().face);
+    EXPECT_EQ(typed.sizePoints, GetParam().size);
+    EXPECT_EQ(typed.styles, GetParam().styles);
+    EXPECT_EQ(typed.color, GetParam().color);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FormatCommands, TypingInAFreshDocument,
+    ::testing::Values(
+        FreshDocument{"NewDocument", [](FormatCommands& t) { t.press(QKeySequence("Ctrl+N")); }, "Courier New", 10,
+                      FontStyles(), QColor()},
+        FreshDocument{"OpenedTextFile",
+                      [](FormatCommands& t) {
+                          auto& self = static_cast<TypingInAFreshDocument&>(t);
+                          loadNamedFile(t.app(), self.writeFile("notes.txt", "plain words\n"));
+                      },
+                      "Courier New", 10, FontStyles(), QColor()},
+        FreshDocument{"OpenedRtfWithABoldRedHeading",
+                      [](FormatCommands& t) {
+                          auto& self = static_cast<TypingInAFreshDocument&>(t);
+                          loadNamedFile(t.app(), self.writeFile("story.rtf",
+                                                                "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Serif;}}"
+                                                                "{\\colortbl;\\red0\\green0\\blue255;}"
+                                                                "\\f0\\fs36\\b\\cf1 Heading\\par\\b0\\cf0\\fs20 body\\par}"));
+                      },
+                      "DejaVu Serif", 18, FontStyle::Bold, QColor(Qt::blue)}),
+    [](const auto& info) { return std::string(info.param.name); });
