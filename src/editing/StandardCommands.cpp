@@ -78,7 +78,9 @@ template <typename Work>
 void onFocusedTextControl(QWidget* focusWidget, Work work)
 {
     QWidget* focus = standardTarget(focusWidget);
-    if (auto* text = qobject_cast<QTextEdit*>(focus))
+    if (auto* rich = qobject_cast<RichEdit*>(focus))
+        work(rich);
+    else if (auto* text = qobject_cast<QTextEdit*>(focus))
         work(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
         work(plain);

@@ -406,6 +406,18 @@ void RichEdit::clearUndo()
     document()->clearUndoRedoStacks();
 }
 
+void RichEdit::undo()
+{
+    QTextEdit::undo();
+    emitSelectionIfMoved();
+}
+
+void RichEdit::redo()
+{
+    QTextEdit::redo();
+    emitSelectionIfMoved();
+}
+
 void RichEdit::beginUndoStep()
 {
     // The caret's cursor, so that undoing the step puts the caret back there.

@@ -140,6 +140,11 @@ public:
     int findText(const QString& what, int start, int length, FindOptions options) const;
     bool canUndo() const;
     void clearUndo();
+    // Qt's own, and then the selection-changed notification when the step
+    // moved the selection without moving the caret (a format change undone
+    // drops the selection that it was made on).
+    void undo();
+    void redo();
     // Everything done between the two is one undo step; they nest.
     void beginUndoStep();
     void endUndoStep();

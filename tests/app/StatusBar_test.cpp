@@ -145,9 +145,70 @@ INSTANTIATE_TEST_SUITE_P(
         PanelCase{"AfterTheLastCharacter", "abc", 3, 0, {"Chars: 3", "Words: 1", "Bytes: 3", "1 : 4", "# 0"}},
         PanelCase{"SelectionInsideALongerText", "one ab cd two three", 4, 5,
                   {"Chars: 5", "Words: 2", "Bytes: 5", "1 : 5", "# 97"}},
+        // A character outside the Basic Multilingual Plane: its code, not half of it.
+        PanelCase{"Emoji", QStringLiteral("a") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("b"), 1, 0,
+                  {"Chars: 3", "Words: 1", "Bytes: 3", "1 : 2", "# 128512"}},
         PanelCase{"CaretOnThirdLine", "a\r\nb\r\n0123456789abcdefg", 19, 0,
                   {"Chars: 19", "Words: 3", "Bytes: 23", "3 : 14", "# 100"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A narrow window and the counts of a longer text: the panels give up the
+// room their texts do not need, so that the bytes, the last panel with a text,
+// are still read whole before the size grip.
+struct NarrowCase {
+    const char* name;
+    int windowWidth;
+    int words;  // of "word " each
+};
+
+void PrintTo(const NarrowCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class StatusBarNarrow : public StatusBarTest, public ::testing::WithParamInterface<NarrowCase> {};
+
+TEST_P(StatusBarNarrow, EveryPanelUpToTheBytesIsReadWhole)
+{
+    app().resize(GetParam().windowWidth, 480);
+    setText(QStringLiteral("word ").repeated(GetParam().words));
+    editor().setSelection(0, 0);
+    processEvents();
+    StatusBar& bar = app().statusBar1();
+    const QSizeGrip* grip = bar.findChild<QSizeGrip*>();
+    ASSERT_TRUE(grip && grip->isVisible());
+    const QFontMetrics metrics(bar.font());
+    for (const int index : {PanelChars, PanelWords, PanelLines, PanelPages, PanelFileType, PanelState,
+                            PanelTypingMode, PanelCaret, PanelCharCode, PanelBytes}) {
+        const QString text = panel(index);
+        const QRect shown = bar.panelGeometry(index);
+        EXPECT_GE(shown.width(), metrics.horizontalAdvance(text)) << text.toStdString();
+        EXPECT_LE(shown.left() + metrics.horizontalAdvance(text), grip->geometry().left())
+            << text.toStdString() << " runs under the size grip or out of the window";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, StatusBarNarrow,
+                         ::testing::Values(NarrowCase{"FirstStartShortText", 640, 2},
+                                           NarrowCase{"FourDigitCounts", 700, 300},
+                                           NarrowCase{"FiveDigitCounts", 700, 3000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Undoing a format command drops the selection it was made on: the panels
+// count what is selected afterwards, not what was.
+TEST_F(StatusBarTest, UndoingAPasteFormatRecountsThePanels)
+{
+    setText("hello world");
+    editor().setSelection(0, 1);
+    press(QKeySequence("Ctrl+Shift+C"));
+    editor().setSelection(6, 5);
+    processEvents();
+    press(QKeySequence("Ctrl+Shift+V"));
+    ASSERT_EQ(panel(PanelChars), "Chars: 5");
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(editor().selLength(), 0);
+    EXPECT_EQ(panels({PanelChars, PanelWords, PanelBytes}), (QStringList{"Chars: 11", "Words: 2", "Bytes: 11"}));
+}
 
 TEST_F(StatusBarTest, LinesAndPagesFollowTheLinesPerPage)
 {
