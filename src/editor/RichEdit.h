@@ -109,6 +109,9 @@ public:
     // Stream", the file and the system's reason) and leaves the file untouched on failure.
     void saveFile(const QString& path);
     QByteArray richText() const;  // the document as RTF
+    // Pieces of text or paragraphs formatted unlike the others: what a
+    // plain-text save cannot keep.
+    bool hasMixedFormatting() const;
     TextFileFormat textFileFormat() const { return m_fileFormat; }
     void setTextFileFormat(const TextFileFormat& format) { m_fileFormat = format; }
 

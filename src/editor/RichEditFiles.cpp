@@ -9,8 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 #include <QTextDocument>
+
+#include <optional>
 
 // Loading and saving the control's document: RTF, or plain text in the remembered format.
 
@@ -100,6 +104,26 @@ bool RichEdit::loadRichText(const QByteArray& rtf)
     Q_EMIT editTextChanged();
     emitSelectionIfMoved();
     return true;
+}
+
+bool RichEdit::hasMixedFormatting() const
+{
+    const QTextDocument* doc = document();
+    const QTextBlock first = doc->firstBlock();
+    const QTextBlockFormat paragraph = first.blockFormat();
+    std::optional<QTextCharFormat> characters;
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        if (block.blockFormat() != paragraph || block.textList())
+            return true;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!characters)
+                characters = format;
+            else if (format != *characters)
+                return true;
+        }
+    }
+    return false;
 }
 
 QByteArray RichEdit::richText() const

@@ -499,3 +499,75 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       "DejaVu Serif", 18, FontStyle::Bold, QColor(Qt::blue)}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- formatting and plain-text saves
+
+struct PlainSave {
+    const char* name;
+    bool formatted;  // a bold word in the text
+    int saveFormat;
+    Answer answer;
+    bool asked;
+    bool saved;
+};
+
+void PrintTo(const PlainSave& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PlainTextSave : public FormatCommands, public ::testing::WithParamInterface<PlainSave> {
+public:
+    using AppFixture::fileDialogs;
+    using AppFixture::scratchPath;
+};
+
+const QString FormattingLost = QStringLiteral(
+    "This document is saved as plain text, which keeps only the words: its fonts, styles, colours and paragraph "
+    "layout will be lost.\rSave it as plain text?");
+
+TEST_P(PlainTextSave, FormattingThatWouldBeLostIsToldOncePerDocument)
+{
+    const PlainSave& c = GetParam();
+    type("plain and bold words");
+    if (c.formatted) {
+        CharFormat bold;
+        bold.styles = FontStyle::Bold;
+        setChars(10, 4, bold, CharAttribute::Bold);
+    }
+    const QString file = scratchPath("words.txt");
+    fileDialogs.choose(file, c.saveFormat);
+    messages.answer(c.answer);
+    press(QKeySequence("Ctrl+S"));
+    EXPECT_EQ(messages.texts(), c.asked ? QStringList{FormattingLost} : QStringList{});
+    EXPECT_EQ(QFile::exists(file), c.saved);
+    if (!c.saved) {
+        EXPECT_EQ(app().document().state, DocState::Modified);
+        return;
+    }
+    // Once agreed, the same document saves again without a word.
+    type(" more");
+    press(QKeySequence("Ctrl+S"));
+    EXPECT_EQ(messages.texts().size(), c.asked ? 1 : 0);
+    EXPECT_EQ(app().document().state, DocState::Saved);
+
+    // Another document is asked about afresh.
+    press(QKeySequence("Ctrl+N"));
+    type("again bold");
+    CharFormat bold;
+    bold.styles = FontStyle::Bold;
+    setChars(6, 4, bold, CharAttribute::Bold);
+    fileDialogs.choose(scratchPath("other.txt"), int(SaveFormat::PlainText));
+    messages.answer(Answer::Yes);
+    press(QKeySequence("Ctrl+S"));
+    EXPECT_EQ(messages.texts().size(), c.asked ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FormatCommands, PlainTextSave,
+    ::testing::Values(PlainSave{"FormattedAsTextYes", true, int(SaveFormat::PlainText), Answer::Yes, true, true},
+                      PlainSave{"FormattedAsTextNo", true, int(SaveFormat::PlainText), Answer::No, true, false},
+                      PlainSave{"FormattedAsAllFiles", true, int(SaveFormat::AllFiles), Answer::Yes, true, true},
+                      PlainSave{"UnformattedAsText", false, int(SaveFormat::PlainText), Answer::Yes, false, true},
+                      PlainSave{"FormattedAsRtf", true, int(SaveFormat::RichText), Answer::Yes, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });

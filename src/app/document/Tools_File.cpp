@@ -23,6 +23,9 @@ namespace {
 const QString MissingFileMessage =
     QStringLiteral("This file can not be opened. Possible reasons are:\rThe file is renamed, deleted or moved.");
 const QString BinaryMessage = QStringLiteral("Binary files can not be saved.");
+const QString PlainTextFormattingQuestion =
+    QStringLiteral("This document is saved as plain text, which keeps only the words: its fonts, styles, colours "
+                   "and paragraph layout will be lost.\rSave it as plain text?");
 const QString ConverterMessage = QStringLiteral(
     "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
 const QString ForeignFileMessage = QStringLiteral(
@@ -179,6 +182,14 @@ void saveToName(TApp& app, const QString& fileName)
         app.services().messages.information(ForeignFileMessage.arg(QFileInfo(fileName).fileName()));
         cancel();
     }
+    // A plain-text save drops the formatting without a trace: the user hears of
+    // it once per document, before the first such save.
+    if (doc.saveFormat != SaveFormat::RichText && !doc.plainTextFormattingAccepted
+        && app.editor().hasMixedFormatting()) {
+        if (app.services().messages.confirm(PlainTextFormattingQuestion, Buttons::YesNo) != Answer::Yes)
+            cancel();
+        doc.plainTextFormattingAccepted = true;
+    }
     const TypeSnapshot before(app);
     try {
         applyFileType(app, doc.saveFormat == SaveFormat::RichText ? richType() : textType());
@@ -198,6 +209,7 @@ void saveToName(TApp& app, const QString& fileName)
 
 void loadSucceeded(TApp& app, const QString& fileName)
 {
+    app.document().plainTextFormattingAccepted = false;
     setDocState(app, DocState::Saved);
     app.document().fileName = fileName;
     refreshCaption(app);
@@ -368,6 +380,7 @@ void newDocument(TApp& app)
     // A binary view is read-only; a new document never is.
     editor.setReadOnly(false);
     app.document().fileName.clear();
+    app.document().plainTextFormattingAccepted = false;
     app.applyDefaultFormat();
     setDocState(app, DocState::New);
     applyNewDocumentType(app);

@@ -29,6 +29,8 @@ struct DocumentState {
     DocState state = DocState::New;
     QString fileTypeLabel = QString::fromLatin1(LabelRtf);
     SaveFormat saveFormat = SaveFormat::RichText;
+    // The user has agreed to lose this document's formatting in a plain-text save.
+    bool plainTextFormattingAccepted = false;
     QString defaultExtension = QStringLiteral("rtf");
     // The Open dialog's type list, settled at start-up.
     QString openFilter = QString::fromLatin1(OpenFilter);
