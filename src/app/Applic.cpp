@@ -89,6 +89,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     layout->addWidget(StatusBar3);
     setCentralWidget(central);
     ComboBox1 = new AutoWordList(*m_autoWordsHost, central);
+    connect(ComboBox1, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { popupMenu(4)->popup(ComboBox1->mapToGlobal(at)); });
     connect(StatusBar1, &StatusBar::clicked, this, &TApp::onStatusBarClicked);
     connect(m_column, &EditorColumn::marginMenuRequested, this, [this](QPoint at) { popupMenu(1)->popup(at); });
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
