@@ -113,6 +113,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     layout->addWidget(StatusBar3);
     setCentralWidget(central);
     ComboBox1 = new AutoWordList(*m_autoWordsHost, central);
+    connect(ComboBox1, &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { popupMenu(4)->popup(ComboBox1->mapToGlobal(at)); });
     connect(StatusBar1, &StatusBar::clicked, this, &TApp::onStatusBarClicked);
     connect(m_column, &EditorColumn::marginMenuRequested, this, [this](QPoint at) { popupMenu(1)->popup(at); });
     RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -129,7 +131,7 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
     RichEdit1->installEventFilter(this);
     connect(RichEdit1, &RichEdit::encodingFallback, this,
             [this](const QString& message) { m_services.messages.information(message); });
-    connect(RichEdit1, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) { typingModeKey(*StatusBar1, key); });
+    connect(RichEdit1, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) { typingModeKey(*StatusBar1, key, modifiers); });
     connect(RichEdit1, &RichEdit::lineLayoutCompleted, this, [this] {
         if (!StatusBar1->isHidden()) {
             refreshLines(*StatusBar1, *RichEdit1);
@@ -294,13 +296,25 @@ void TApp::onMenuClosed()
     target->setFocus(Qt::OtherFocusReason);
 }
 
-void TApp::updateStandardCommands()
+QWidget* TApp::commandFocus() const
 {
     QWidget* focus = QApplication::focusWidget();
     if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus)
         || (!focus && QApplication::activePopupWidget()))
-        focus = m_commandFocus;
-    const StandardState state = standardState(focus, clipboardHasText());
+        return m_commandFocus;
+    if (focus)
+        return focus;
+    // A window re-created for new flags (full screen, Stay on Top) is without
+    // the program's focus until the window manager hands it back, while the
+    // keys already reach the control that had it: the commands act there.
+    if (QWidget* own = focusWidget())
+        return own;
+    return RichEdit1;
+}
+
+void TApp::updateStandardCommands()
+{
+    const StandardState state = standardState(commandFocus(), clipboardHasText());
     auto set = [this](Command command, bool enabled, bool checked = false) {
         setCommandEnabled(command, enabled);
         QAction* a = action(command);
@@ -308,6 +322,7 @@ void TApp::updateStandardCommands()
             a->setChecked(enabled && checked);
     };
     set(Command::EditUndo1, state.canUndo);
+    set(Command::EditRedo1, state.canRedo);
     set(Command::EditCut1, state.hasSelection);
     set(Command::EditCopy1, state.hasSelection);
     set(Command::EditPaste1, state.textControl && clipboardHasText());

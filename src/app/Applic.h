@@ -138,6 +138,10 @@ public:
     // The enabled and checked states of the standard commands follow the focused
     // text control; while the menu bar has the keyboard, the one that had it before.
     void updateStandardCommands();
+    // The control the standard commands act on: the focused one, or, while the
+    // menu bar has the keyboard or the program has no active window, the one
+    // that the user's keys reach.
+    QWidget* commandFocus() const;
     // The shortcut dispatch, which tests ask what a key press stands for.
     const CommandDispatch& dispatch() const { return *m_dispatch; }
 

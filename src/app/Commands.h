@@ -19,7 +19,7 @@ enum class Command {
     File_Revert, File_PrintOptions, File_Print, File_Exit,
     View_FullScreen_Esc,
     File_ExitEsc,
-    EditUndo1, EditCut1, EditCopy1, EditPaste1, EditSelectAll1, Edit_DeleteLine, Edit_ChangeCase,
+    EditUndo1, EditRedo1, EditCut1, EditCopy1, EditPaste1, EditSelectAll1, Edit_DeleteLine, Edit_ChangeCase,
     Insert_InsertCharacter, Insert_InsertDate, Insert_InsertTime, Insert_AutoWords, Insert_EditAutoWords,
     Insert_ChangeSortOrder,
     RichEditBold1, RichEditItalic1, RichEditUnderline1, RichEditAlignLeft1, RichEditAlignRight1,

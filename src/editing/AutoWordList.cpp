@@ -58,10 +58,22 @@ AutoWordList::AutoWordList(AutoWordsHost& host, QWidget* parent) : QComboBox(par
     hide();
     lineEdit()->installEventFilter(this);
     view()->installEventFilter(this);
+    // A right click shows the list's own menu (Alphabetic Sort), which the
+    // main window opens; the field's Cut/Copy/Paste menu is not the list's.
+    lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    view()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view(), &QWidget::customContextMenuRequested, this,
+            [this](QPoint at) { Q_EMIT customContextMenuRequested(mapFromGlobal(view()->viewport()->mapToGlobal(at))); });
     connect(lineEdit(), &QLineEdit::textEdited, this, &AutoWordList::completeTyped);
     // A choice in the open drop-down part: a click, or Enter there.
+    // An entry clicked is chosen whatever was typed; Enter after typed text
+    // that begins no entry chooses nothing, though the drop-down reports it too.
+    view()->viewport()->installEventFilter(this);
     connect(this, &QComboBox::activated, this, [this] {
-        m_nothingSelected = false;
+        if (m_entryClicked)
+            m_nothingSelected = false;
+        m_entryClicked = false;
         choose();
     });
 }
@@ -111,6 +123,9 @@ void AutoWordList::dismiss()
 
 void AutoWordList::choose()
 {
+    // One choice per opening: the drop-down reports the Enter that chose too.
+    if (!isVisible())
+        return;
     const int index = currentIndex();
     const bool nothing = m_nothingSelected || index < 0;
     dismiss();
@@ -161,12 +176,34 @@ void AutoWordList::keyReleaseEvent(QKeyEvent* event)
 
 bool AutoWordList::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == view()->viewport()
+        && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease))
+        m_entryClicked = true;
     if (watched == view() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         // Esc in the open drop-down part hides the whole list, not just the drop-down.
         if (key->key() == Qt::Key_Escape) {
             dismiss();
             return true;
+        }
+        // Enter takes the entry the drop-down shows, or nothing when the typed
+        // text begins no entry; the view would hand on whatever it last held.
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (!m_nothingSelected && view()->currentIndex().isValid())
+                setCurrentIndex(view()->currentIndex().row());
+            m_host.guarded([this] { choose(); });
+            return true;
+        }
+        // Moving in the drop-down picks an entry again.
+        switch (key->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            m_nothingSelected = false;
+            break;
+        default:
+            break;
         }
         // Typing goes to the field while the drop-down stays open, as in a
         // drop-down list with an edit field; the arrows stay with the list.

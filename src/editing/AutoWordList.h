@@ -69,6 +69,8 @@ private:
     // Typed text that begins no entry selects nothing.
     bool m_nothingSelected = false;
     bool m_replaceOnType = false;
+    // The mouse is on an entry of the drop-down: what it activates is chosen.
+    bool m_entryClicked = false;
 };
 
 // Loads the list from the auto-word file: enables Auto Word and replaces the

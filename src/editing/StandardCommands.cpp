@@ -1,9 +1,11 @@
 #include "editing/StandardCommands.h"
 
+#include "editing/AutoWordList.h"
 #include "editor/RichEdit.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -13,19 +15,14 @@
 
 namespace qp {
 
-namespace {
-
-QWidget* focused()
+QWidget* standardTarget(QWidget* focus)
 {
-    return QApplication::focusWidget();
+    // An editable drop-down takes the focus for its field and hands it the
+    // keys. The auto-word list only picks an entry: it is no text field.
+    if (auto* combo = qobject_cast<QComboBox*>(focus); combo && combo->lineEdit() && !qobject_cast<AutoWordList*>(combo))
+        return combo->lineEdit();
+    return focus;
 }
-
-RichEdit* focusedRichEdit()
-{
-    return qobject_cast<RichEdit*>(focused());
-}
-
-}  // namespace
 
 bool clipboardHasText()
 {
@@ -33,13 +30,15 @@ bool clipboardHasText()
     return data && (data->hasText() || data->hasHtml());
 }
 
-StandardState standardState(const QWidget* focus, bool clipboardText)
+StandardState standardState(const QWidget* focusWidget, bool clipboardText)
 {
+    const QWidget* focus = standardTarget(const_cast<QWidget*>(focusWidget));
     StandardState state;
     if (auto* edit = qobject_cast<const RichEdit*>(focus)) {
         state.textControl = true;
         state.richEdit = true;
         state.canUndo = edit->canUndo();
+        state.canRedo = edit->document()->isRedoAvailable();
         state.hasSelection = edit->selLength() > 0;
         state.hasText = !edit->document()->isEmpty();
         const FontStyles styles = edit->selectionCharFormat().styles;
@@ -54,16 +53,19 @@ StandardState standardState(const QWidget* focus, bool clipboardText)
     } else if (auto* text = qobject_cast<const QTextEdit*>(focus)) {
         state.textControl = true;
         state.canUndo = text->document()->isUndoAvailable();
+        state.canRedo = text->document()->isRedoAvailable();
         state.hasSelection = text->textCursor().hasSelection();
         state.hasText = !text->document()->isEmpty();
     } else if (auto* plain = qobject_cast<const QPlainTextEdit*>(focus)) {
         state.textControl = true;
         state.canUndo = plain->document()->isUndoAvailable();
+        state.canRedo = plain->document()->isRedoAvailable();
         state.hasSelection = plain->textCursor().hasSelection();
         state.hasText = !plain->document()->isEmpty();
     } else if (auto* line = qobject_cast<const QLineEdit*>(focus)) {
         state.textControl = true;
         state.canUndo = line->isUndoAvailable();
+        state.canRedo = line->isRedoAvailable();
         state.hasSelection = line->hasSelectedText();
         state.hasText = !line->text().isEmpty();
     }
@@ -73,10 +75,12 @@ StandardState standardState(const QWidget* focus, bool clipboardText)
 
 // The text controls share these slots by name but not by class.
 template <typename Work>
-void onFocusedTextControl(Work work)
+void onFocusedTextControl(QWidget* focusWidget, Work work)
 {
-    QWidget* focus = focused();
-    if (auto* text = qobject_cast<QTextEdit*>(focus))
+    QWidget* focus = standardTarget(focusWidget);
+    if (auto* rich = qobject_cast<RichEdit*>(focus))
+        work(rich);
+    else if (auto* text = qobject_cast<QTextEdit*>(focus))
         work(text);
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus))
         work(plain);
@@ -84,34 +88,39 @@ void onFocusedTextControl(Work work)
         work(line);
 }
 
-void standardUndo()
+void standardUndo(QWidget* focus)
 {
-    onFocusedTextControl([](auto* control) { control->undo(); });
+    onFocusedTextControl(focus, [](auto* control) { control->undo(); });
 }
 
-void standardCut()
+void standardRedo(QWidget* focus)
 {
-    onFocusedTextControl([](auto* control) { control->cut(); });
+    onFocusedTextControl(focus, [](auto* control) { control->redo(); });
 }
 
-void standardCopy()
+void standardCut(QWidget* focus)
 {
-    onFocusedTextControl([](auto* control) { control->copy(); });
+    onFocusedTextControl(focus, [](auto* control) { control->cut(); });
 }
 
-void standardPaste()
+void standardCopy(QWidget* focus)
 {
-    onFocusedTextControl([](auto* control) { control->paste(); });
+    onFocusedTextControl(focus, [](auto* control) { control->copy(); });
 }
 
-void standardSelectAll()
+void standardPaste(QWidget* focus)
 {
-    onFocusedTextControl([](auto* control) { control->selectAll(); });
+    onFocusedTextControl(focus, [](auto* control) { control->paste(); });
 }
 
-void standardToggleStyle(TextStyle style)
+void standardSelectAll(QWidget* focus)
 {
-    RichEdit* edit = focusedRichEdit();
+    onFocusedTextControl(focus, [](auto* control) { control->selectAll(); });
+}
+
+void standardToggleStyle(QWidget* focus, TextStyle style)
+{
+    auto* edit = qobject_cast<RichEdit*>(focus);
     if (!edit)
         return;
     const auto [flag, attribute] = [style] {
@@ -127,9 +136,9 @@ void standardToggleStyle(TextStyle style)
     edit->setSelectionCharFormat(format, attribute);
 }
 
-void standardAlign(Qt::Alignment alignment)
+void standardAlign(QWidget* focus, Qt::Alignment alignment)
 {
-    RichEdit* edit = focusedRichEdit();
+    auto* edit = qobject_cast<RichEdit*>(focus);
     if (!edit)
         return;
     ParagraphFormat format;

@@ -13,6 +13,7 @@ struct StandardState {
     bool textControl = false;  // a text control has the focus
     bool richEdit = false;     // and it is the document editor
     bool canUndo = false;
+    bool canRedo = false;
     bool hasSelection = false;
     bool hasText = false;
     bool bold = false;
@@ -24,14 +25,19 @@ struct StandardState {
 StandardState standardState(const QWidget* focus, bool clipboardHasText);
 bool clipboardHasText();
 
+// The text control the standard commands act on when `focus` has the
+// keyboard: the control itself, or the edit field of an editable drop-down.
+QWidget* standardTarget(QWidget* focus);
+
 // Each acts on the focused text control, and does nothing when none has the focus.
-void standardUndo();
-void standardCut();
-void standardCopy();
-void standardPaste();
-void standardSelectAll();
+void standardUndo(QWidget* focus);
+void standardRedo(QWidget* focus);
+void standardCut(QWidget* focus);
+void standardCopy(QWidget* focus);
+void standardPaste(QWidget* focus);
+void standardSelectAll(QWidget* focus);
 // These act on the document editor only.
-void standardToggleStyle(TextStyle style);
-void standardAlign(Qt::Alignment alignment);
+void standardToggleStyle(QWidget* focus, TextStyle style);
+void standardAlign(QWidget* focus, Qt::Alignment alignment);
 
 }  // namespace qp

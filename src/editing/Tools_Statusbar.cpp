@@ -76,33 +76,39 @@ int StatusBar::textWidth(int panel)
     return measured.width;
 }
 
-// In a narrow window (640 pixels, the first start's) the size grip would
-// cover the character-code panel's text; the panels before it give up a
-// little of their spare room instead.
+// In a narrow window (640 pixels, the first start's, or 700 with the counts
+// of a long text) the panels at the right would run under the size grip or
+// out of the window; the panels before them give up the room their texts do
+// not need, so that as many panels as that room allows are read whole, the
+// last of them first. A panel without text (the basic form's spacer) gives
+// nothing: what it pushes away stays away.
 void StatusBar::keepCutPanelReadable(QList<int>& widths, int right)
 {
-    int x = 0;
-    for (int cut = 0; cut < widths.size(); x += widths[cut], ++cut) {
-        if (x + widths[cut] <= right)
+    for (int target = int(widths.size()) - 1; target >= 0; --target) {
+        if (widths[target] <= 0 || m_panels.at(target)->text().isEmpty())
             continue;
-        const int need = x + std::min(widths[cut], textWidth(cut)) - right;
-        if (need <= 0 || x >= right)
+        int x = 0;
+        for (int i = 0; i < target; ++i)
+            x += widths[i];
+        const int need = x + std::min(widths[target], textWidth(target)) - right;
+        if (need <= 0)
             return;
-        QList<int> spare(cut);
+        QList<int> spare(target);
         int room = 0;
-        for (int i = 0; i < cut; ++i) {
-            spare[i] = widths[i] > 0 ? std::max(0, widths[i] - textWidth(i)) : 0;
+        for (int i = 0; i < target; ++i) {
+            spare[i] = widths[i] > 0 && !m_panels.at(i)->text().isEmpty() ? std::max(0, widths[i] - textWidth(i)) : 0;
             room += spare[i];
         }
-        int left = std::min(need, room);
-        const int take = left;
-        for (int i = 0; i < cut && room > 0; ++i) {
-            const int give = spare[i] * take / room;
+        if (room < need)
+            continue;
+        int left = need;
+        for (int i = 0; i < target && left > 0; ++i) {
+            const int give = spare[i] * need / room;
             widths[i] -= give;
             spare[i] -= give;
             left -= give;
         }
-        for (int i = cut - 1; i >= 0 && left > 0; --i) {
+        for (int i = target - 1; i >= 0 && left > 0; --i) {
             const int give = std::min(spare[i], left);
             widths[i] -= give;
             left -= give;
@@ -230,9 +236,10 @@ void refreshFileTypePanel(StatusBar& bar, const QString& label)
     bar.setPanelText(PanelFileType, label);
 }
 
-void typingModeKey(StatusBar& bar, int key)
+void typingModeKey(StatusBar& bar, int key, Qt::KeyboardModifiers modifiers)
 {
-    if (key != Qt::Key_Insert)
+    // The panel follows the editor's own mode, which only a bare Insert switches.
+    if (!isTypingModeKey(key, modifiers))
         return;
     const bool insert = bar.panelText(PanelTypingMode) == QLatin1String("Insert");
     bar.setPanelText(PanelTypingMode, insert ? QStringLiteral("Overwrite") : QStringLiteral("Insert"));

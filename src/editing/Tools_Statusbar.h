@@ -74,8 +74,8 @@ void refreshCharacterCode(StatusBar& bar, const RichEdit& editor, const Document
 // State 0, 1 or 2 shows "New", "Modified", "Saved"; any other leaves the panel.
 void refreshStatePanel(StatusBar& bar, int state);
 void refreshFileTypePanel(StatusBar& bar, const QString& label);
-// The key-down hook: Insert flips the typing-mode panel whatever the modifiers.
-void typingModeKey(StatusBar& bar, int key);
+// The key-down hook: a bare Insert flips the typing-mode panel, as it flips the editor's mode.
+void typingModeKey(StatusBar& bar, int key, Qt::KeyboardModifiers modifiers);
 
 // Pages from lines: the line count divided by the lines per page, rounded up.
 int pageEstimate(int lines, int linesPerPage);

@@ -68,6 +68,9 @@ void TForm_GoToLine::buildControls()
     ComboBox1->setEditable(true);
     // The history is kept in order by hand; the field never adds on its own.
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    // A number is what is typed: no entry of the history that begins with it
+    // (150 for 15, "Mark: 12" for "mark: 12") may stand in its place.
+    ComboBox1->setCompleter(nullptr);
     ComboBox1->setMaxVisibleItems(12);
     ComboBox1->setMinimumContentsLength(18);
     ComboBox1->lineEdit()->installEventFilter(this);

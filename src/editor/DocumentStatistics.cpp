@@ -264,6 +264,12 @@ int DocumentStatistics::characterCodeAt(int position) const
     const QChar ch = m_editor.document()->characterAt(docPos);
     if (ch == QChar::ParagraphSeparator || ch == QChar(QChar::Null))
         return 13;
+    // A character outside the Basic Multilingual Plane is two UTF-16 units; its code is the pair's.
+    if (ch.isHighSurrogate()) {
+        const QChar low = m_editor.document()->characterAt(docPos + 1);
+        if (low.isLowSurrogate())
+            return int(QChar::surrogateToUcs4(ch, low));
+    }
     return windows1252Code(ch);
 }
 

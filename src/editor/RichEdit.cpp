@@ -88,10 +88,11 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
 
-    // Insert switches between inserting and overwriting on every press, as the
-    // typing-mode panel counts them, so the panel and the typing agree.
-    connect(this, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers) {
-        if (key == Qt::Key_Insert)
+    // A bare Insert switches between inserting and overwriting, as the
+    // typing-mode panel counts it, so the panel and the typing agree; Ctrl+Ins
+    // and Shift+Ins are Copy and Paste and leave the mode alone.
+    connect(this, &RichEdit::keyDown, this, [this](int key, Qt::KeyboardModifiers modifiers) {
+        if (isTypingModeKey(key, modifiers))
             setOverwriteMode(!overwriteMode());
     });
     connect(this, &QTextEdit::cursorPositionChanged, this, [this] { onCursorMoved(); });
@@ -182,6 +183,14 @@ void RichEdit::setPlainContent(const QString& text)
 void RichEdit::clearText()
 {
     setPlainContent(QString());
+    // Nothing of the text that was here carries over to what is typed next:
+    // not its colour, strike-out or paragraph layout.
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor(doc).setBlockFormat(QTextBlockFormat());
+    QTextCursor(doc).setBlockCharFormat(QTextCharFormat());
+    doc->setUndoRedoEnabled(true);
+    setCurrentCharFormat(QTextCharFormat());
     m_fileFormat = TextFileFormat{};
 }
 
@@ -415,6 +424,58 @@ bool RichEdit::canUndo() const
 void RichEdit::clearUndo()
 {
     document()->clearUndoRedoStacks();
+}
+
+void RichEdit::undo()
+{
+    QTextEdit::undo();
+    emitSelectionIfMoved();
+}
+
+void RichEdit::redo()
+{
+    QTextEdit::redo();
+    emitSelectionIfMoved();
+}
+
+void RichEdit::beginUndoStep()
+{
+    // The caret's cursor, so that undoing the step puts the caret back there.
+    textCursor().beginEditBlock();
+}
+
+void RichEdit::endUndoStep()
+{
+    QTextCursor(document()).endEditBlock();
+}
+
+int RichEdit::undoSteps() const
+{
+    return document()->availableUndoSteps();
+}
+
+int RichEdit::revision() const
+{
+    return document()->revision();
+}
+
+void RichEdit::takeBackLastStep()
+{
+    const int start = selStart();
+    const int length = selLength();
+    // The document's own undo leaves the editor's cursor alone; the editor's would collapse the selection.
+    document()->undo();
+    setSelection(start, length);
+}
+
+UndoStep::UndoStep(RichEdit& editor) : m_editor(editor)
+{
+    m_editor.beginUndoStep();
+}
+
+UndoStep::~UndoStep()
+{
+    m_editor.endUndoStep();
 }
 
 int RichEdit::findText(const QString& what, int start, int length, FindOptions options) const

@@ -21,6 +21,19 @@ namespace qp {
 
 class ParagraphDecorator;
 class RichEditPageRenderer;
+class RichEdit;
+
+// One undo step for everything done to the editor while it lives.
+class UndoStep {
+public:
+    explicit UndoStep(RichEdit& editor);
+    ~UndoStep();
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+
+private:
+    RichEdit& m_editor;
+};
 
 enum class TextMode { Rich, Plain };
 
@@ -60,6 +73,14 @@ Q_DECLARE_FLAGS(ParagraphAttributes, ParagraphAttribute)
 
 enum class ScrollBars { Both, None };
 
+// The key that switches between inserting and overwriting: Insert alone (also
+// from the keypad). With Ctrl or Shift it is Copy or Paste.
+inline bool isTypingModeKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    return key == Qt::Key_Insert
+           && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
 // The document's editor control ("RichEdit1"). Positions count a paragraph
 // break as the two characters CR LF, as the rest of the program does; lines
 // are display lines with word wrap on and paragraphs with it off.
@@ -92,6 +113,9 @@ public:
     // failure. Returns the bytes written.
     QByteArray saveFile(const QString& path);
     QByteArray richText() const;  // the document as RTF
+    // Pieces of text or paragraphs formatted unlike the others: what a
+    // plain-text save cannot keep.
+    bool hasMixedFormatting() const;
     TextFileFormat textFileFormat() const { return m_fileFormat; }
     void setTextFileFormat(const TextFileFormat& format) { m_fileFormat = format; }
 
@@ -123,6 +147,21 @@ public:
     int findText(const QString& what, int start, int length, FindOptions options) const;
     bool canUndo() const;
     void clearUndo();
+    // Qt's own, and then the selection-changed notification when the step
+    // moved the selection without moving the caret (a format change undone
+    // drops the selection that it was made on).
+    void undo();
+    void redo();
+    // Everything done between the two is one undo step; they nest.
+    void beginUndoStep();
+    void endUndoStep();
+    // The undo steps there are, and a count that every change of the
+    // document moves on: together they tell whether the last step is still
+    // the one a caller made.
+    int undoSteps() const;
+    int revision() const;
+    // Undoes the last step and keeps the selection where it is.
+    void takeBackLastStep();
 
     // Selection attributes
     CharFormat selectionCharFormat() const;

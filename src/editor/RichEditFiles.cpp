@@ -9,8 +9,12 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextList>
 #include <QTextDocument>
+
+#include <optional>
 
 // Loading and saving the control's document: RTF, or plain text in the remembered format.
 
@@ -93,11 +97,34 @@ bool RichEdit::loadRichText(const QByteArray& rtf)
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
     adoptDocument(doc);
+    // A caret of its own: the one before kept the format it typed with, and
+    // text typed at the top takes the first paragraph's format.
+    setTextCursor(QTextCursor(doc));
     m_fileFormat = TextFileFormat{};
     m_lastAnchor = m_lastPosition = -1;
     Q_EMIT editTextChanged();
     emitSelectionIfMoved();
     return true;
+}
+
+bool RichEdit::hasMixedFormatting() const
+{
+    const QTextDocument* doc = document();
+    const QTextBlock first = doc->firstBlock();
+    const QTextBlockFormat paragraph = first.blockFormat();
+    std::optional<QTextCharFormat> characters;
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        if (block.blockFormat() != paragraph || block.textList())
+            return true;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!characters)
+                characters = format;
+            else if (format != *characters)
+                return true;
+        }
+    }
+    return false;
 }
 
 QByteArray RichEdit::richText() const

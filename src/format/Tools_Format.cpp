@@ -190,6 +190,7 @@ void formatCopyFormat(RichEdit& editor, FormatMemory& memory)
 {
     const CharFormat character = editor.selectionCharFormat();
     const ParagraphFormat paragraph = editor.selectionParagraphFormat();
+    memory.filled = true;
     memory.size = wholePoints(character.sizePoints);
     memory.name = character.fontName;
     memory.style = character.styles;
@@ -199,6 +200,10 @@ void formatCopyFormat(RichEdit& editor, FormatMemory& memory)
 
 void formatPasteFormat(RichEdit& editor, const FormatMemory& memory)
 {
+    // An empty memory would ask for a size of 0 and no face: text shrunk to nothing.
+    if (!memory.filled)
+        return;
+    const UndoStep step(editor);
     CharFormat character;
     character.sizePoints = memory.size;
     character.fontName = memory.name;
@@ -219,6 +224,7 @@ void formatRemoveFormat(FormatHost& host)
         cancel();
     RichEdit& editor = host.editor();
     const QString text = editor.selText();
+    const UndoStep step(editor);
 
     // No styles and the automatic colour.
     editor.setSelectionCharFormat(CharFormat{}, CharAttribute::Bold | CharAttribute::Italic | CharAttribute::Underline

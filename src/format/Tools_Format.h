@@ -60,6 +60,8 @@ int wholeNumberFromText(const QString& text);
 
 // The format painter's one slot, kept for the life of the program and shared by every document.
 struct FormatMemory {
+    // Nothing has been copied yet: Paste Format then changes nothing.
+    bool filled = false;
     int size = 0;
     QString name;
     FontStyles style;
@@ -90,11 +92,12 @@ void formatIncreaseIndent(RichEdit& editor);
 void formatDecreaseIndent(RichEdit& editor);
 // Action_Format_CopyFormat: size, face, the four styles, alignment and first tab stop into the memory.
 void formatCopyFormat(RichEdit& editor, FormatMemory& memory);
-// Action_Format_PasteFormat: the memory onto the selection; styles the memory
-// lacks are cleared; 32 tab stops from the memory's first.
+// Action_Format_PasteFormat: the memory onto the selection, as one undo step;
+// styles the memory lacks are cleared; 32 tab stops from the memory's first.
+// Before any Copy Format it does nothing.
 void formatPasteFormat(RichEdit& editor, const FormatMemory& memory);
 // Action_Format_RemoveFormat: after a Yes, the selection as plain text in the
-// default format. A No ends it with the cancel signal.
+// default format, as one undo step. A No ends it with the cancel signal.
 void formatRemoveFormat(FormatHost& host);
 
 }  // namespace qp

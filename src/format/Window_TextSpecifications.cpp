@@ -206,6 +206,9 @@ void TForm_TextSpecifications::showDialog()
 void TForm_TextSpecifications::refresh()
 {
     m_refreshed = false;
+    // A new visit: what the user changes now is a step of its own.
+    m_changes.clear();
+    m_step.reset();
     RichEdit& editor = m_host->editor();
     const CharFormat character = editor.selectionCharFormat();
     const ParagraphFormat paragraph = editor.selectionParagraphFormat();
@@ -232,7 +235,7 @@ void TForm_TextSpecifications::refresh()
     RadioButton2->setChecked(paragraph.alignment == ParagraphAlignment::Right);
     RadioButton3->setChecked(paragraph.alignment == ParagraphAlignment::Center);
 
-    // A change of this text sets the tab stops, the refresh's own change too.
+    // Showing the stops is no change of them: only the user's edits apply.
     const int tab = paragraph.tabStops.isEmpty() ? 0 : wholePoints(paragraph.tabStops.first());
     ComboBox3->setEditText(tab == 0 ? kDefaultTab : QString::number(tab));
 
@@ -282,13 +285,42 @@ bool TForm_TextSpecifications::appliesFrom(const QWidget* control) const
     return m_refreshed && focus && (focus == control || control->isAncestorOf(focus));
 }
 
+void TForm_TextSpecifications::applyChange(const QObject* control, std::function<void(RichEdit&)> change)
+{
+    RichEdit& editor = m_host->editor();
+    const bool ownStepIsLast =
+        m_step && m_step->steps == editor.undoSteps() && m_step->revision == editor.revision();
+    if (!ownStepIsLast && m_step) {
+        // Something else changed the document since: the earlier changes stay a step of their own.
+        m_changes.clear();
+    }
+    const auto same = std::find_if(m_changes.begin(), m_changes.end(),
+                                   [control](const auto& entry) { return entry.first == control; });
+    if (same != m_changes.end())
+        m_changes.erase(same);
+    m_changes.emplace_back(control, std::move(change));
+
+    if (ownStepIsLast)
+        editor.takeBackLastStep();
+    const int stepsBefore = editor.undoSteps();
+    {
+        const UndoStep step(editor);
+        for (const auto& entry : m_changes)
+            entry.second(editor);
+    }
+    if (editor.undoSteps() > stepsBefore)
+        m_step = StepMark{editor.undoSteps(), editor.revision()};
+    else
+        m_step.reset();
+}
+
 void TForm_TextSpecifications::applyName()
 {
     if (!appliesFrom(ComboBox1))
         return;
     CharFormat format;
     format.fontName = ComboBox1->currentText();
-    m_host->editor().setSelectionCharFormat(format, CharAttribute::Name);
+    applyChange(ComboBox1, [format](RichEdit& editor) { editor.setSelectionCharFormat(format, CharAttribute::Name); });
 }
 
 void TForm_TextSpecifications::applySize()
@@ -297,7 +329,7 @@ void TForm_TextSpecifications::applySize()
         return;
     CharFormat format;
     format.sizePoints = wholeNumberFromText(ComboBox2->currentText());
-    m_host->editor().setSelectionCharFormat(format, CharAttribute::Size);
+    applyChange(ComboBox2, [format](RichEdit& editor) { editor.setSelectionCharFormat(format, CharAttribute::Size); });
 }
 
 void TForm_TextSpecifications::applyStyle(QCheckBox* box, CharAttribute attribute, FontStyle style)
@@ -308,7 +340,7 @@ void TForm_TextSpecifications::applyStyle(QCheckBox* box, CharAttribute attribut
         return;
     CharFormat format;
     format.styles.setFlag(style, box->checkState() == Qt::Checked);
-    m_host->editor().setSelectionCharFormat(format, attribute);
+    applyChange(box, [format, attribute](RichEdit& editor) { editor.setSelectionCharFormat(format, attribute); });
 }
 
 void TForm_TextSpecifications::applyAlignment(QRadioButton* button, ParagraphAlignment alignment)
@@ -317,13 +349,19 @@ void TForm_TextSpecifications::applyAlignment(QRadioButton* button, ParagraphAli
         return;
     ParagraphFormat format;
     format.alignment = alignment;
-    m_host->editor().setSelectionParagraphFormat(format, ParagraphAttribute::Alignment);
+    // The three buttons set one attribute: the last one clicked is the change.
+    applyChange(RadioButton1, [format](RichEdit& editor) {
+        editor.setSelectionParagraphFormat(format, ParagraphAttribute::Alignment);
+    });
 }
 
 void TForm_TextSpecifications::applyTabSize()
 {
+    if (!appliesFrom(ComboBox3))
+        return;
     const QString text = ComboBox3->currentText();
-    setTabSpacing(m_host->editor(), text == kDefaultTab ? 0 : wholeNumberFromText(text));
+    const int points = text == kDefaultTab ? 0 : wholeNumberFromText(text);
+    applyChange(ComboBox3, [points](RichEdit& editor) { setTabSpacing(editor, points); });
 }
 
 // ---------------------------------------------------------------- the default format

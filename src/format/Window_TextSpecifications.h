@@ -5,6 +5,9 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -49,6 +52,10 @@ private:
     void applyStyle(QCheckBox* box, CharAttribute attribute, FontStyle style);
     void applyAlignment(QRadioButton* button, ParagraphAlignment alignment);
     void applyTabSize();
+    // Puts a change of one control on the selection. The changes of one visit
+    // to the window make one undo step: the step of the earlier changes is
+    // taken back and made again together with this one.
+    void applyChange(const QObject* control, std::function<void(RichEdit&)> change);
     void defaultClicked();
     void savePosition();
     void run(const std::function<void()>& work);
@@ -56,6 +63,15 @@ private:
     std::unique_ptr<FormatHost> m_host;
     // The refreshing flag: off while the controls are filled from the selection.
     bool m_refreshed = false;
+    // The changes of this visit, the latest of each control, in their order.
+    std::vector<std::pair<const QObject*, std::function<void(RichEdit&)>>> m_changes;
+    // Where the editor's undo stack stood after the visit's step was made;
+    // nothing when the changes made no step (formats for the caret only).
+    struct StepMark {
+        int steps;
+        int revision;
+    };
+    std::optional<StepMark> m_step;
     QComboBox* ComboBox1 = nullptr;  // Name
     QComboBox* ComboBox2 = nullptr;  // Size
     QCheckBox* CheckBox1 = nullptr;  // Bold

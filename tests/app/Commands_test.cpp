@@ -212,6 +212,52 @@ TEST_F(Commands, KeysInOtherWindowsActOnTheirFocusedField)
     EXPECT_TRUE(app().isVisible());
 }
 
+// The Edit menu has Redo after Undo, on Ctrl+Shift+Z; Ctrl+Y stays Delete Line.
+TEST_F(Commands, RedoFollowsUndoInTheEditMenu)
+{
+    QStringList edit;
+    for (QAction* item : app().menuBar()->findChild<QMenu*>("Edit")->actions())
+        edit << (item->isSeparator() ? "-" : item->text() + " " + item->shortcut().toString());
+    EXPECT_EQ(edit, (QStringList{"&Undo Ctrl+Z", "Redo Ctrl+Shift+Z", "-", "Cu&t Ctrl+X", "&Copy Ctrl+C",
+                                 "&Paste Ctrl+V", "-", "Select &All Ctrl+A", "-", "Delete &Line Ctrl+Y",
+                                 "C&hange Case Shift+F3"}));
+
+    type("one");
+    press(QKeySequence(Qt::Key_Return));
+    type("two");
+    app().updateStandardCommands();
+    EXPECT_FALSE(app().commandEnabled(Command::EditRedo1)) << "nothing undone yet";
+    press(QKeySequence("Ctrl+Z"));
+    const QString undone = editor().text();
+    ASSERT_NE(undone, "one\r\ntwo");
+    EXPECT_TRUE(app().commandEnabled(Command::EditRedo1));
+    action(Command::EditRedo1)->trigger();
+    EXPECT_EQ(editor().text(), "one\r\ntwo") << "from the menu";
+    press(QKeySequence("Ctrl+Z"));
+    press(QKeySequence("Ctrl+Shift+Z"));
+    EXPECT_EQ(editor().text(), "one\r\ntwo") << "from its key";
+    press(QKeySequence("Ctrl+Y"));
+    EXPECT_EQ(editor().text(), "one\r\n") << "Ctrl+Y deletes the line";
+}
+
+// While the program has no focused widget (the window re-created for full
+// screen or Stay on Top, before the window manager activates it again) the
+// keys reach the window's own focus widget, and so do the commands.
+TEST_F(Commands, WithoutAFocusWidgetTheCommandsActOnTheWindowsOwn)
+{
+    type("copy me");
+    editor().setSelection(0, 4);
+    QApplication::setActiveWindow(nullptr);
+    processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), nullptr);
+    ASSERT_EQ(app().focusWidget(), &editor());
+    app().updateStandardCommands();
+    for (Command c : {Command::EditCopy1, Command::EditCut1, Command::EditSelectAll1, Command::RichEditBold1})
+        EXPECT_TRUE(app().commandEnabled(c)) << commandRow(c).name;
+    app().runCommand(Command::EditCopy1);
+    EXPECT_EQ(QApplication::clipboard()->text(), "copy");
+}
+
 TEST_F(Commands, AccessKeysOfADialogStayWithTheDialog)
 {
     auto* dialog = new QDialog(&app());

@@ -145,9 +145,70 @@ INSTANTIATE_TEST_SUITE_P(
         PanelCase{"AfterTheLastCharacter", "abc", 3, 0, {"Chars: 3", "Words: 1", "Bytes: 3", "1 : 4", "# 0"}},
         PanelCase{"SelectionInsideALongerText", "one ab cd two three", 4, 5,
                   {"Chars: 5", "Words: 2", "Bytes: 5", "1 : 5", "# 97"}},
+        // A character outside the Basic Multilingual Plane: its code, not half of it.
+        PanelCase{"Emoji", QStringLiteral("a") + QString::fromUcs4(U"\U0001F600") + QStringLiteral("b"), 1, 0,
+                  {"Chars: 3", "Words: 1", "Bytes: 3", "1 : 2", "# 128512"}},
         PanelCase{"CaretOnThirdLine", "a\r\nb\r\n0123456789abcdefg", 19, 0,
                   {"Chars: 19", "Words: 3", "Bytes: 23", "3 : 14", "# 100"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A narrow window and the counts of a longer text: the panels give up the
+// room their texts do not need, so that the bytes, the last panel with a text,
+// are still read whole before the size grip.
+struct NarrowCase {
+    const char* name;
+    int windowWidth;
+    int words;  // of "word " each
+};
+
+void PrintTo(const NarrowCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class StatusBarNarrow : public StatusBarTest, public ::testing::WithParamInterface<NarrowCase> {};
+
+TEST_P(StatusBarNarrow, EveryPanelUpToTheBytesIsReadWhole)
+{
+    app().resize(GetParam().windowWidth, 480);
+    setText(QStringLiteral("word ").repeated(GetParam().words));
+    editor().setSelection(0, 0);
+    processEvents();
+    StatusBar& bar = app().statusBar1();
+    const QSizeGrip* grip = bar.findChild<QSizeGrip*>();
+    ASSERT_TRUE(grip && grip->isVisible());
+    const QFontMetrics metrics(bar.font());
+    for (const int index : {PanelChars, PanelWords, PanelLines, PanelPages, PanelFileType, PanelState,
+                            PanelTypingMode, PanelCaret, PanelCharCode, PanelBytes}) {
+        const QString text = panel(index);
+        const QRect shown = bar.panelGeometry(index);
+        EXPECT_GE(shown.width(), metrics.horizontalAdvance(text)) << text.toStdString();
+        EXPECT_LE(shown.left() + metrics.horizontalAdvance(text), grip->geometry().left())
+            << text.toStdString() << " runs under the size grip or out of the window";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, StatusBarNarrow,
+                         ::testing::Values(NarrowCase{"FirstStartShortText", 640, 2},
+                                           NarrowCase{"FourDigitCounts", 700, 300},
+                                           NarrowCase{"FiveDigitCounts", 700, 3000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Undoing a format command drops the selection it was made on: the panels
+// count what is selected afterwards, not what was.
+TEST_F(StatusBarTest, UndoingAPasteFormatRecountsThePanels)
+{
+    setText("hello world");
+    editor().setSelection(0, 1);
+    press(QKeySequence("Ctrl+Shift+C"));
+    editor().setSelection(6, 5);
+    processEvents();
+    press(QKeySequence("Ctrl+Shift+V"));
+    ASSERT_EQ(panel(PanelChars), "Chars: 5");
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(editor().selLength(), 0);
+    EXPECT_EQ(panels({PanelChars, PanelWords, PanelBytes}), (QStringList{"Chars: 11", "Words: 2", "Bytes: 11"}));
+}
 
 TEST_F(StatusBarTest, LinesAndPagesFollowTheLinesPerPage)
 {
@@ -162,15 +223,17 @@ TEST_F(StatusBarTest, LinesAndPagesFollowTheLinesPerPage)
     EXPECT_EQ(panels({PanelLines, PanelPages}), (QStringList{"Lines: 59", "Pages: 2"}));
 }
 
-TEST_F(StatusBarTest, InsertKeyFlipsTheTypingModeWhateverTheModifiers)
+TEST_F(StatusBarTest, OnlyABareInsertKeyFlipsTheTypingMode)
 {
     press(QKeySequence(Qt::Key_Insert));
     EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
     press(QKeySequence(Qt::Key_Insert));
     EXPECT_EQ(panel(PanelTypingMode), "Insert");
-    // Shift+Insert is also the alternative paste; it flips the panel all the same.
+    // Shift+Insert and Ctrl+Insert are Paste and Copy: the mode stays, and the panel with it.
     press(QKeySequence("Shift+Ins"));
-    EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
+    EXPECT_EQ(panel(PanelTypingMode), "Insert");
+    press(QKeySequence("Ctrl+Ins"));
+    EXPECT_EQ(panel(PanelTypingMode), "Insert");
 }
 
 // The panel tells the truth: after Insert the editor types over the text.
@@ -188,15 +251,15 @@ TEST_F(StatusBarTest, TypingOverwritesWhileThePanelSaysOverwrite)
     type("123");
     EXPECT_EQ(editor().text(), "a123\r\ncd");
 
-    // Shift+Insert pastes, and it flips the panel and the typing with it.
+    // Shift+Insert pastes and leaves the typing as it was, overwriting.
     QApplication::clipboard()->setText("P");
     editor().setText("abcd");
     editor().setSelection(0, 0);
     press(QKeySequence("Shift+Ins"));
-    EXPECT_EQ(panel(PanelTypingMode), "Insert");
+    EXPECT_EQ(panel(PanelTypingMode), "Overwrite");
     EXPECT_EQ(editor().text(), "Pabcd");
     type("Z");
-    EXPECT_EQ(editor().text(), "PZabcd");
+    EXPECT_EQ(editor().text(), "PZbcd");
 }
 
 TEST_F(StatusBarTest, AHiddenBarIsNotRefreshedUntilShownAgain)

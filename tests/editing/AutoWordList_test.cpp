@@ -11,10 +11,13 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -286,6 +289,77 @@ TEST_F(EditAutoWords, AFileThatCannotBeWrittenKeepsTheDialogOpen)
     EXPECT_TRUE(dialog().isVisible());
     EXPECT_EQ(text().toPlainText(), "my words");
     EXPECT_FALSE(app().commandEnabled(Command::Insert_AutoWords));
+}
+
+}  // namespace
+
+namespace {
+
+// What the open list does with typed text and Enter, in the drop-down part
+// (where the keys go while it is open) and in the field.
+struct ListEnter {
+    const char* name;
+    const char* keys;  // typed into the drop-down part; "v" moves down in it
+    bool inField;      // the drop-down closed first, the keys into the field
+    const char* inserted;
+};
+
+void PrintTo(const ListEnter& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class AutoWordEnter : public AutoWords, public ::testing::WithParamInterface<ListEnter> {};
+
+TEST_P(AutoWordEnter, InsertsTheEntryTheTypedTextBeginsOrNothing)
+{
+    startWithWords("Chapter \r\nKind regards,\r\nkindly\r\n", 0);
+    editor().setText("[]");
+    editor().setSelection(1, 0);
+    openList();
+    QWidget* target = list().view();
+    if (GetParam().inField) {
+        list().hidePopup();
+        target = list().lineEdit();
+    }
+    for (const QChar c : QString::fromLatin1(GetParam().keys)) {
+        if (c == QLatin1Char('v'))
+            QTest::keyClick(target, Qt::Key_Down);
+        else
+            QTest::keyClicks(target, QString(c));
+    }
+    QTest::keyClick(target, Qt::Key_Return);
+    processEvents();
+    EXPECT_FALSE(list().isVisible());
+    EXPECT_EQ(editor().text(), QStringLiteral("[%1]").arg(QString::fromUtf8(GetParam().inserted)));
+}
+
+INSTANTIATE_TEST_SUITE_P(, AutoWordEnter,
+                         ::testing::Values(ListEnter{"MatchInTheDropDown", "KI", false, "Kind regards,"},
+                                           ListEnter{"NoMatchInTheDropDown", "zz", false, ""},
+                                           ListEnter{"NoMatchThenDownInTheDropDown", "zzv", false, "Kind regards,"},
+                                           ListEnter{"NoMatchInTheField", "zz", true, ""},
+                                           ListEnter{"NoTypingTakesTheSelectedEntry", "", false, "Chapter "}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A right click on the list opens its own menu, Alphabetic Sort, and no other.
+TEST_F(AutoWords, TheRightClickMenuIsAlphabeticSort)
+{
+    startWithWords("one\r\ntwo\r\n");
+    openList();
+    list().hidePopup();
+    QWidget* field = list().lineEdit();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field, &click);
+    processEvents();
+    QMenu* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown, app().popupMenu(4));
+    QStringList items;
+    for (QAction* item : shown->actions())
+        items << item->text();
+    EXPECT_EQ(items, QStringList{"Alphabetic Sort"});
+    shown->hide();
 }
 
 }  // namespace

@@ -177,3 +177,55 @@ TEST_F(GoToLine, WrappedLinesCountAsLines)
 }
 
 }  // namespace
+
+namespace {
+
+// The field takes what is typed, key by key, as it stands: an entry of the
+// history that begins with it is never put in its place.
+struct TypedCase {
+    const char* name;
+    const char* history;  // gone to first, in turn
+    const char* typed;
+    int line;  // 0: the conversion error
+};
+
+void PrintTo(const TypedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class GoToLineTyped : public GoToLine, public ::testing::WithParamInterface<TypedCase> {};
+
+TEST_P(GoToLineTyped, WhatIsTypedIsWhatCounts)
+{
+    const TypedCase& c = GetParam();
+    editor().setText(numberedLines(200));
+    field().clear();
+    for (const QString& entry : QString::fromUtf8(c.history).split(QLatin1Char('|'))) {
+        open();
+        goTo(entry);
+    }
+    open();
+    editor().setSelection(3, 0);
+    field().lineEdit()->clear();
+    QTest::keyClicks(field().lineEdit(), QString::fromUtf8(c.typed));
+    EXPECT_EQ(field().currentText(), QString::fromUtf8(c.typed)) << "the field shows what was typed";
+    QTest::keyClick(field().lineEdit(), Qt::Key_Return);
+    processEvents();
+    if (c.line == 0) {
+        EXPECT_EQ(messages.errors().value(0),
+                  QStringLiteral("'%1' is not a valid integer value").arg(QString::fromUtf8(c.typed)));
+        EXPECT_EQ(editor().selStart(), 3);
+        return;
+    }
+    EXPECT_TRUE(messages.errors().isEmpty());
+    EXPECT_EQ(editor().selText(), QStringLiteral("line %1\r\n").arg(c.line));
+}
+
+INSTANTIATE_TEST_SUITE_P(, GoToLineTyped,
+                         ::testing::Values(TypedCase{"ANumberThatBeginsAnEntry", "150", "15", 15},
+                                           TypedCase{"ADigitOfAnEntry", "123|12", "1", 1},
+                                           TypedCase{"ALowerCaseMark", "Mark: 12", "mark: 12", 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include <functional>
+
 using namespace qp;
 using namespace qp::test;
 
@@ -34,6 +36,11 @@ QList<int> whole(const QList<qreal>& stops)
 }
 
 class FormatCommands : public AppFixture {
+public:
+    using AppFixture::app;
+    using AppFixture::messages;
+    using AppFixture::press;
+
 protected:
     void SetUp() override
     {
@@ -311,3 +318,257 @@ TEST_F(FormatCommands, FormatsSurviveASaveAndAReloadAsRtf)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- undo steps
+
+// A document with a bold red heading and a body paragraph with tab stops, the
+// body selected, and a Copy Format already made from the heading where a case
+// wants one.
+struct FormatStep {
+    const char* name;
+    bool copyFirst;
+    std::function<void(FormatCommands&)> command;
+};
+
+void PrintTo(const FormatStep& step, std::ostream* out)
+{
+    *out << step.name;
+}
+
+class FormatUndoSteps : public FormatCommands, public ::testing::WithParamInterface<FormatStep> {
+protected:
+    void SetUp() override
+    {
+        FormatCommands::SetUp();
+        // The format the editor starts with, so that Remove Format leaves its default font as it was.
+        writeDefaultFormat(registry(), DefaultFormat{});
+        editor().setText("Heading\r\nbody\ttext here");
+        CharFormat heading;
+        heading.fontName = "DejaVu Sans";
+        heading.sizePoints = 16;
+        heading.styles = FontStyle::Bold | FontStyle::StrikeOut;
+        heading.color = Qt::red;
+        setChars(0, 7, heading, CharAttribute::Name | CharAttribute::Size | CharAttribute::Bold
+                                    | CharAttribute::StrikeOut | CharAttribute::Color);
+        ParagraphFormat centred;
+        centred.alignment = ParagraphAlignment::Center;
+        centred.tabStops = {24};
+        setParagraph(0, centred, ParagraphAttribute::Alignment | ParagraphAttribute::TabStops);
+        CharFormat plain;
+        plain.fontName = "Liberation Sans";
+        plain.sizePoints = 11;
+        setChars(9, 14, plain, CharAttribute::Name | CharAttribute::Size);
+        ParagraphFormat body;
+        body.firstIndent = 12;
+        body.tabStops = {50, 100};
+        setParagraph(9, body, ParagraphAttribute::FirstIndent | ParagraphAttribute::TabStops);
+        editor().clearUndo();
+        focusEditor();
+    }
+    QString rtf() { return QString::fromLatin1(editor().richText()); }
+};
+
+TEST_P(FormatUndoSteps, OneCommandIsOneUndoStepAndOneRedoStep)
+{
+    if (GetParam().copyFirst) {
+        editor().setSelection(2, 0);
+        press(QKeySequence("Ctrl+Shift+C"));
+    }
+    editor().setSelection(9, 9);
+    processEvents();
+    const QString before = rtf();
+    const QString text = editor().text();
+
+    GetParam().command(*this);
+    const QString after = rtf();
+    ASSERT_NE(after, before) << "the command changes the document";
+
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(rtf(), before) << "one Ctrl+Z takes the whole command back";
+    EXPECT_EQ(editor().text(), text);
+    EXPECT_FALSE(editor().canUndo()) << "and nothing of it is left to undo";
+    press(QKeySequence("Ctrl+Shift+Z"));
+    EXPECT_EQ(rtf(), after) << "one Redo makes it again";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FormatCommands, FormatUndoSteps,
+    ::testing::Values(
+        FormatStep{"PasteFormat", true, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+Shift+V")); }},
+        FormatStep{"RemoveFormat", false,
+                   [](FormatCommands& t) {
+                       t.messages.answer(Answer::Yes);
+                       t.press(QKeySequence("Alt+Backspace"));
+                   }},
+        FormatStep{"IncreaseFontsize", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+Shift+.")); }},
+        FormatStep{"IncreaseIndent", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+.")); }},
+        FormatStep{"Bold", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+B")); }},
+        FormatStep{"Center", false, [](FormatCommands& t) { t.press(QKeySequence("Ctrl+E")); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Before any Copy Format the memory holds nothing to paste: the text keeps its
+// face and size (it used to shrink to 1 point) and nothing becomes undoable.
+TEST_F(FormatCommands, PasteFormatBeforeAnyCopyChangesNothing)
+{
+    type("words");
+    CharFormat serif;
+    serif.fontName = "DejaVu Serif";
+    serif.sizePoints = 12;
+    serif.styles = FontStyle::Bold;
+    setChars(0, 5, serif, CharAttribute::Name | CharAttribute::Size | CharAttribute::Bold);
+    ParagraphFormat right;
+    right.alignment = ParagraphAlignment::Right;
+    right.tabStops = {40};
+    setParagraph(0, right, ParagraphAttribute::Alignment | ParagraphAttribute::TabStops);
+    editor().clearUndo();
+    editor().setSelection(0, 5);
+    const QByteArray before = editor().richText();
+
+    press(QKeySequence("Ctrl+Shift+V"));
+    EXPECT_EQ(editor().richText(), before);
+    EXPECT_EQ(charsAt(0, 5).sizePoints, 12);
+    EXPECT_FALSE(editor().canUndo());
+}
+
+// ---------------------------------------------------------------- where typing takes its format from
+
+// The caret sits in red struck-out text of the previous document; then a
+// document replaces it and the user types at its start.
+struct FreshDocument {
+    const char* name;
+    std::function<void(FormatCommands&)> replace;
+    const char* face;  // what the typed letter gets
+    int size;
+    FontStyles styles;
+    QColor color;  // invalid: automatic
+};
+
+void PrintTo(const FreshDocument& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class TypingInAFreshDocument : public FormatCommands, public ::testing::WithParamInterface<FreshDocument> {
+public:
+    using AppFixture::scratchPath;
+    using AppFixture::writeFile;
+};
+
+TEST_P(TypingInAFreshDocument, TakesItsOwnFormatNotThePreviousDocuments)
+{
+    writeDefaultFormat(registry(), DefaultFormat{});
+    type("old ");
+    CharFormat marked;
+    marked.styles = FontStyle::StrikeOut;
+    marked.color = Qt::red;
+    editor().setSelection(4, 0);
+    editor().setSelectionCharFormat(marked, CharAttribute::StrikeOut | CharAttribute::Color);
+    type("struck");
+    ASSERT_EQ(charsAt(4, 6).color, QColor(Qt::red));
+    editor().setSelection(10, 0);
+
+    messages.answer(Answer::No);
+    GetParam().replace(*this);
+    ASSERT_EQ(editor().selStart(), 0);
+    focusEditor();
+    type("x");
+    const CharFormat typed = charsAt(0, 1);
+    EXPECT_EQ(typed.fontName, GetParam().face);
+    EXPECT_EQ(typed.sizePoints, GetParam().size);
+    EXPECT_EQ(typed.styles, GetParam().styles);
+    EXPECT_EQ(typed.color, GetParam().color);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FormatCommands, TypingInAFreshDocument,
+    ::testing::Values(
+        FreshDocument{"NewDocument", [](FormatCommands& t) { t.press(QKeySequence("Ctrl+N")); }, "Courier New", 10,
+                      FontStyles(), QColor()},
+        FreshDocument{"OpenedTextFile",
+                      [](FormatCommands& t) {
+                          auto& self = static_cast<TypingInAFreshDocument&>(t);
+                          loadNamedFile(t.app(), self.writeFile("notes.txt", "plain words\n"));
+                      },
+                      "Courier New", 10, FontStyles(), QColor()},
+        FreshDocument{"OpenedRtfWithABoldRedHeading",
+                      [](FormatCommands& t) {
+                          auto& self = static_cast<TypingInAFreshDocument&>(t);
+                          loadNamedFile(t.app(), self.writeFile("story.rtf",
+                                                                "{\\rtf1\\ansi{\\fonttbl{\\f0 DejaVu Serif;}}"
+                                                                "{\\colortbl;\\red0\\green0\\blue255;}"
+                                                                "\\f0\\fs36\\b\\cf1 Heading\\par\\b0\\cf0\\fs20 body\\par}"));
+                      },
+                      "DejaVu Serif", 18, FontStyle::Bold, QColor(Qt::blue)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- formatting and plain-text saves
+
+struct PlainSave {
+    const char* name;
+    bool formatted;  // a bold word in the text
+    int saveFormat;
+    Answer answer;
+    bool asked;
+    bool saved;
+};
+
+void PrintTo(const PlainSave& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PlainTextSave : public FormatCommands, public ::testing::WithParamInterface<PlainSave> {
+public:
+    using AppFixture::fileDialogs;
+    using AppFixture::scratchPath;
+};
+
+const QString FormattingLost = QStringLiteral(
+    "This document is saved as plain text, which keeps only the words: its fonts, styles, colours and paragraph "
+    "layout will be lost.\rSave it as plain text?");
+
+TEST_P(PlainTextSave, FormattingThatWouldBeLostIsToldOncePerDocument)
+{
+    const PlainSave& c = GetParam();
+    type("plain and bold words");
+    if (c.formatted) {
+        CharFormat bold;
+        bold.styles = FontStyle::Bold;
+        setChars(10, 4, bold, CharAttribute::Bold);
+    }
+    const QString file = scratchPath("words.txt");
+    fileDialogs.choose(file, c.saveFormat);
+    messages.answer(c.answer);
+    press(QKeySequence("Ctrl+S"));
+    EXPECT_EQ(messages.texts(), c.asked ? QStringList{FormattingLost} : QStringList{});
+    EXPECT_EQ(QFile::exists(file), c.saved);
+    if (!c.saved) {
+        EXPECT_EQ(app().document().state, DocState::Modified);
+        return;
+    }
+    // Once agreed, the same document saves again without a word.
+    type(" more");
+    press(QKeySequence("Ctrl+S"));
+    EXPECT_EQ(messages.texts().size(), c.asked ? 1 : 0);
+    EXPECT_EQ(app().document().state, DocState::Saved);
+
+    // Another document is asked about afresh.
+    press(QKeySequence("Ctrl+N"));
+    type("again bold");
+    CharFormat bold;
+    bold.styles = FontStyle::Bold;
+    setChars(6, 4, bold, CharAttribute::Bold);
+    fileDialogs.choose(scratchPath("other.txt"), int(SaveFormat::PlainText));
+    messages.answer(Answer::Yes);
+    press(QKeySequence("Ctrl+S"));
+    EXPECT_EQ(messages.texts().size(), c.asked ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FormatCommands, PlainTextSave,
+    ::testing::Values(PlainSave{"FormattedAsTextYes", true, int(SaveFormat::PlainText), Answer::Yes, true, true},
+                      PlainSave{"FormattedAsTextNo", true, int(SaveFormat::PlainText), Answer::No, true, false},
+                      PlainSave{"FormattedAsAllFiles", true, int(SaveFormat::AllFiles), Answer::Yes, true, true},
+                      PlainSave{"UnformattedAsText", false, int(SaveFormat::PlainText), Answer::Yes, false, true},
+                      PlainSave{"FormattedAsRtf", true, int(SaveFormat::RichText), Answer::Yes, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });

@@ -380,9 +380,8 @@ TEST_F(Formatting, PasteFormatCarriesFaceSizeStylesAlignmentAndTabs)
     EXPECT_EQ(target.rightIndent, 8);
 }
 
-// Before any Copy Format the memory asks for size 0 and no face: the editor
-// keeps the face and makes the smallest size it has of it.
-TEST_F(Formatting, PasteFormatBeforeAnyCopyPassesTheEmptyMemoryOn)
+// Before any Copy Format the memory holds nothing: pasting it changes nothing.
+TEST_F(Formatting, PasteFormatBeforeAnyCopyChangesNothing)
 {
     edit.setText("words");
     format(0, 5, "DejaVu Serif", 12, FontStyle::Bold);
@@ -394,10 +393,10 @@ TEST_F(Formatting, PasteFormatBeforeAnyCopyPassesTheEmptyMemoryOn)
     formatPasteFormat(edit, FormatMemory{});
     const CharFormat pasted = charsAt(0, 5);
     EXPECT_EQ(pasted.fontName, "DejaVu Serif");
-    EXPECT_EQ(pasted.sizePoints, 1);
-    EXPECT_EQ(pasted.styles, FontStyles());
-    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Left);
-    EXPECT_TRUE(paragraphAt(0).tabStops.isEmpty());
+    EXPECT_EQ(pasted.sizePoints, 12);
+    EXPECT_EQ(pasted.styles, FontStyle::Bold);
+    EXPECT_EQ(paragraphAt(0).alignment, ParagraphAlignment::Right);
+    EXPECT_EQ(whole(paragraphAt(0).tabStops), QList<int>{40});
 }
 
 // ---------------------------------------------------------------- Remove Format

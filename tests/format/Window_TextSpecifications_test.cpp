@@ -21,6 +21,8 @@
 #include <QSet>
 #include <QTest>
 
+#include <functional>
+
 using namespace qp;
 using namespace qp::test;
 
@@ -44,6 +46,9 @@ QList<int> whole(const QList<qreal>& stops)
 }
 
 class TextSpecifications : public AppFixture {
+public:
+    using AppFixture::processEvents;
+
 protected:
     void SetUp() override
     {
@@ -52,6 +57,7 @@ protected:
         processEvents();
     }
 
+public:
     TForm_TextSpecifications* dialog() { return app().windows().textSpecifications; }
 
     template <typename T>
@@ -413,5 +419,99 @@ TEST_F(TextSpecifications, EscapeAndCtrlHCloseItAndItsPositionIsKept)
     press(QKeySequence("Ctrl+H"));
     EXPECT_FALSE(dialog()->isVisible());
 }
+
+}  // namespace
+
+namespace {
+
+// What a visit to the window does to a document of two paragraphs with tab
+// stops of their own (36 and 50 points), a bold heading and a plain body.
+struct Visit {
+    const char* name;
+    bool selectAll;  // Ctrl+A before the window opens, else the caret in the body
+    std::function<void(TextSpecifications&)> inWindow;
+    bool changes;  // the document changes, as one undo step
+};
+
+void PrintTo(const Visit& visit, std::ostream* out)
+{
+    *out << visit.name;
+}
+
+class TextSpecificationsVisits : public TextSpecifications, public ::testing::WithParamInterface<Visit> {};
+
+TEST_P(TextSpecificationsVisits, OnlyTheUsersChangesApplyAsOneUndoStep)
+{
+    write({{"Heading\r\n", "Liberation Sans", 14, true}, {"body\ttext", "Liberation Sans", 10, false}});
+    ParagraphFormat first;
+    first.tabStops = {36};
+    editor().setSelection(0, 0);
+    editor().setSelectionParagraphFormat(first, ParagraphAttribute::TabStops);
+    ParagraphFormat second;
+    second.tabStops = {50};
+    editor().setSelection(9, 0);
+    editor().setSelectionParagraphFormat(second, ParagraphAttribute::TabStops);
+    editor().clearUndo();
+    app().document().state = DocState::Saved;
+    if (GetParam().selectAll)
+        press(QKeySequence("Ctrl+A"));
+    else
+        editor().setSelection(9, 4);
+    const QString before = QString::fromLatin1(editor().richText());
+
+    open();
+    GetParam().inWindow(*this);
+    press(QKeySequence(Qt::Key_Escape));
+    ASSERT_FALSE(dialog()->isVisible());
+    backToEditor();
+    const QString after = QString::fromLatin1(editor().richText());
+
+    if (!GetParam().changes) {
+        EXPECT_EQ(after, before) << "looking is no change";
+        EXPECT_EQ(app().document().state, DocState::Saved);
+        EXPECT_FALSE(editor().canUndo());
+        return;
+    }
+    ASSERT_NE(after, before);
+    press(QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(QString::fromLatin1(editor().richText()), before) << "one Ctrl+Z takes the whole visit back";
+    EXPECT_FALSE(editor().canUndo());
+    press(QKeySequence("Ctrl+Shift+Z"));
+    EXPECT_EQ(QString::fromLatin1(editor().richText()), after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TextSpecifications, TextSpecificationsVisits,
+    ::testing::Values(
+        Visit{"OpenAndEscape", false, [](TextSpecifications&) {}, false},
+        Visit{"SelectAllOpenAndEscape", true, [](TextSpecifications&) {}, false},
+        Visit{"OpenAndLookAtEveryControl", true,
+              [](TextSpecifications& t) {
+                  for (const char* name : {"ComboBox2", "CheckBox1", "RadioButton1", "ComboBox3", "ComboBox1"})
+                      t.dialog()->findChild<QWidget*>(QLatin1String(name))->setFocus();
+                  t.processEvents();
+              },
+              false},
+        Visit{"TypeAName", false,
+              [](TextSpecifications& t) {
+                  t.nameBox()->lineEdit()->selectAll();
+                  QTest::keyClicks(t.nameBox()->lineEdit(), "DejaVu Serif");
+              },
+              true},
+        Visit{"NameSizeBoldCentreAndTabs", true,
+              [](TextSpecifications& t) {
+                  t.nameBox()->lineEdit()->selectAll();
+                  QTest::keyClicks(t.nameBox()->lineEdit(), "Liberation Mono");
+                  t.sizeBox()->setFocus();
+                  t.sizeBox()->lineEdit()->selectAll();
+                  QTest::keyClicks(t.sizeBox()->lineEdit(), "16");
+                  t.click(t.boldBox());
+                  t.click(t.dialog()->findChild<QRadioButton*>("RadioButton3"));
+                  t.tabBox()->setFocus();
+                  t.tabBox()->setCurrentIndex(t.tabBox()->findText("30"));
+                  t.processEvents();
+              },
+              true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

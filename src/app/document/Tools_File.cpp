@@ -27,6 +27,9 @@ namespace {
 const QString MissingFileMessage =
     QStringLiteral("This file can not be opened. Possible reasons are:\rThe file is renamed, deleted or moved.");
 const QString BinaryMessage = QStringLiteral("Binary files can not be saved.");
+const QString PlainTextFormattingQuestion =
+    QStringLiteral("This document is saved as plain text, which keeps only the words: its fonts, styles, colours "
+                   "and paragraph layout will be lost.\rSave it as plain text?");
 const QString ConverterMessage = QStringLiteral(
     "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
 const QString ForeignFileMessage = QStringLiteral(
@@ -220,6 +223,14 @@ void saveToName(TApp& app, const QString& fileName)
         && app.services().messages.confirm(ChangedOnSaveQuestion.arg(QFileInfo(fileName).fileName()), Buttons::YesNo)
                != Answer::Yes)
         cancel();
+    // A plain-text save drops the formatting without a trace: the user hears of
+    // it once per document, before the first such save.
+    if (doc.saveFormat != SaveFormat::RichText && !doc.plainTextFormattingAccepted
+        && app.editor().hasMixedFormatting()) {
+        if (app.services().messages.confirm(PlainTextFormattingQuestion, Buttons::YesNo) != Answer::Yes)
+            cancel();
+        doc.plainTextFormattingAccepted = true;
+    }
     const TypeSnapshot before(app);
     QByteArray written;
     try {
@@ -245,6 +256,7 @@ void saveToName(TApp& app, const QString& fileName)
 
 void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, bool convertedFromWord = false)
 {
+    app.document().plainTextFormattingAccepted = false;
     setDocState(app, DocState::Saved);
     app.document().fileName = fileName;
     app.document().convertedFromWord = convertedFromWord;
@@ -528,6 +540,7 @@ void newDocument(TApp& app)
     app.document().fileName.clear();
     app.document().convertedFromWord = false;
     app.document().diskStamp = {};
+    app.document().plainTextFormattingAccepted = false;
     app.applyDefaultFormat();
     setDocState(app, DocState::New);
     app.recovery().documentClean();

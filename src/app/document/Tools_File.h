@@ -32,6 +32,8 @@ struct DocumentState {
     DocState state = DocState::New;
     QString fileTypeLabel = QString::fromLatin1(LabelRtf);
     SaveFormat saveFormat = SaveFormat::RichText;
+    // The user has agreed to lose this document's formatting in a plain-text save.
+    bool plainTextFormattingAccepted = false;
     QString defaultExtension = QStringLiteral("rtf");
     // Read through a Word converter and not saved since: the file on disk is
     // one the program cannot write back, so the first save asks for a new name.

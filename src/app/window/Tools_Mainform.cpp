@@ -10,6 +10,8 @@
 #include "store/Registry.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
 
 namespace qp {
 
@@ -39,6 +41,20 @@ void setNormalGeometry(TApp& app, int left, int top, int width, int height)
     // geometry comes back unchanged whatever the window manager's frame.
     app.resize(bounds.size());
     moveFrameTo(app, bounds.topLeft());
+}
+
+// Changing the window's flags re-creates its native window. Qt then drops
+// the window as the active one, and when the window system already has it
+// as the focus window again no focus change follows to bring that back: the
+// keys still type, but no control has the program's focus and the standard
+// commands would find none.
+void giveEditorTheKeyboard(TApp& app)
+{
+    if (QGuiApplication::focusWindow() == app.windowHandle() && QApplication::activeWindow() != &app)
+        QApplication::setActiveWindow(&app);
+    else
+        app.activateWindow();
+    app.editor().setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace
@@ -124,6 +140,7 @@ void restoreStayOnTop(TApp& app)
     if (!key || key->readInteger(QStringLiteral("StayOnTop_Enabled"), 0) != 1)
         return;
     setStayOnTop(app, true);
+    giveEditorTheKeyboard(app);
     app.action(Command::View_Stayontop)->setChecked(true);
 }
 
@@ -135,6 +152,7 @@ void viewMaximizeRestore(TApp& app)
     } else {
         app.showNormal();
     }
+    giveEditorTheKeyboard(app);
 }
 
 void viewStayOnTop(TApp& app)
@@ -143,6 +161,7 @@ void viewStayOnTop(TApp& app)
     QAction* command = app.action(Command::View_Stayontop);
     const bool onTop = !command->isChecked();
     setStayOnTop(app, onTop);
+    giveEditorTheKeyboard(app);
     command->setChecked(onTop);
     RegKey::openSettingsWrite(app.registry(), MainForm).writeInteger(QStringLiteral("StayOnTop_Enabled"), onTop ? 1 : 0);
 }
@@ -183,7 +202,7 @@ void viewFullScreen(TApp& app)
         app.setGeometry(0, 0, screen.width(), screen.height());
     }
     editor.setSelection(start, length);
-    editor.setFocus();
+    giveEditorTheKeyboard(app);
 }
 
 void viewFullScreenEsc(TApp& app)
