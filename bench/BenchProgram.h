@@ -54,9 +54,11 @@ public:
 class NoShell : public ShellService {
 public:
     bool open(const QString&, const QString&) override { return false; }
+    bool runWith(const QString&, const QString&) override { return false; }
     bool startProgramCopy() override { return false; }
     void notifyAssociationsChanged() override {}
     void setDefaultHandler(const QString&, bool) override {}
+    bool isDefaultHandler(const QString&) override { return false; }
     void setSendToEntry(bool) override {}
     void removeDesktopIntegration() override {}
     void addRecentDocument(const QString&) override {}
