@@ -531,31 +531,54 @@ QString RegKey::readString(const QString& name) const
     return v->text;
 }
 
-void RegKey::store(const RegValue& value)
+void RegKey::store(const std::vector<RegValue>& values)
 {
+    if (values.empty())
+        return;
     const QStringList parts = splitPath(m_path);
-    const QString failure = failedToSet(value.name);
+    const QString failure = failedToSet(values.front().name);
     if (!storableKeyNames(parts))
         throw AppError(failure);
-    m_registry->modify(m_hive, [&](RegNode& root) { ensureKey(root, parts).setValue(value); }, failure);
+    m_registry->modify(
+        m_hive,
+        [&](RegNode& root) {
+            RegNode& node = ensureKey(root, parts);
+            for (const RegValue& value : values)
+                node.setValue(value);
+        },
+        failure);
 }
 
-void RegKey::writeInteger(const QString& name, int value)
+namespace {
+
+RegValue integerValue(const QString& name, int number)
 {
     RegValue v;
     v.name = name;
     v.type = RegValue::Type::Integer;
-    v.integer = static_cast<quint32>(value);
-    store(v);
+    v.integer = static_cast<quint32>(number);
+    return v;
 }
 
-void RegKey::writeString(const QString& name, const QString& value)
+RegValue stringValue(const QString& name, const QString& text)
 {
     RegValue v;
     v.name = name;
     v.type = RegValue::Type::String;
-    v.text = value;
-    store(v);
+    v.text = text;
+    return v;
+}
+
+}  // namespace
+
+void RegKey::writeInteger(const QString& name, int value)
+{
+    store({integerValue(name, value)});
+}
+
+void RegKey::writeString(const QString& name, const QString& value)
+{
+    store({stringValue(name, value)});
 }
 
 void RegKey::writeFlag(const QString& name, bool on)
@@ -565,48 +588,18 @@ void RegKey::writeFlag(const QString& name, bool on)
 
 void RegKey::writeStrings(const QList<std::pair<QString, QString>>& namesAndValues)
 {
-    if (namesAndValues.isEmpty())
-        return;
-    const QStringList parts = splitPath(m_path);
-    const QString failure = failedToSet(namesAndValues.front().first);
-    if (!storableKeyNames(parts))
-        throw AppError(failure);
-    m_registry->modify(
-        m_hive,
-        [&](RegNode& root) {
-            RegNode& node = ensureKey(root, parts);
-            for (const auto& [name, text] : namesAndValues) {
-                RegValue v;
-                v.name = name;
-                v.type = RegValue::Type::String;
-                v.text = text;
-                node.setValue(v);
-            }
-        },
-        failure);
+    std::vector<RegValue> values;
+    for (const auto& [name, text] : namesAndValues)
+        values.push_back(stringValue(name, text));
+    store(values);
 }
 
 void RegKey::writeIntegers(const QList<std::pair<QString, int>>& namesAndValues)
 {
-    if (namesAndValues.isEmpty())
-        return;
-    const QStringList parts = splitPath(m_path);
-    const QString failure = failedToSet(namesAndValues.front().first);
-    if (!storableKeyNames(parts))
-        throw AppError(failure);
-    m_registry->modify(
-        m_hive,
-        [&](RegNode& root) {
-            RegNode& node = ensureKey(root, parts);
-            for (const auto& [name, number] : namesAndValues) {
-                RegValue v;
-                v.name = name;
-                v.type = RegValue::Type::Integer;
-                v.integer = static_cast<quint32>(number);
-                node.setValue(v);
-            }
-        },
-        failure);
+    std::vector<RegValue> values;
+    for (const auto& [name, number] : namesAndValues)
+        values.push_back(integerValue(name, number));
+    store(values);
 }
 
 void RegKey::deleteValue(const QString& name)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace qp {
 
@@ -178,7 +179,8 @@ public:
 private:
     // The value as the file holds it now, or nullptr when it or the key is absent.
     const RegValue* find(const QString& name) const;
-    void store(const RegValue& value);
+    // Writes the values in one rewrite of the file; a failure names the first.
+    void store(const std::vector<RegValue>& values);
 
     RegKey(Registry& registry, Hive hive, QString path) : m_registry(&registry), m_hive(hive), m_path(std::move(path)) {}
 
