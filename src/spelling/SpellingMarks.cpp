@@ -60,7 +60,8 @@ SpellingMarks::SpellingMarks(RichEdit& editor, SpellChecker& checker, QObject* p
     });
     connect(m_editor.document(), &QTextDocument::contentsChange, this, &SpellingMarks::onContentsChange,
             Qt::UniqueConnection);
-    m_editor.viewport()->installEventFilter(this);
+    m_viewport = m_editor.viewport();
+    m_viewport->installEventFilter(this);
 }
 
 SpellingMarks::~SpellingMarks()
@@ -113,7 +114,9 @@ void SpellingMarks::schedule(int delay)
 
 bool SpellingMarks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_editor.viewport() && event->type() == QEvent::Resize)
+    // The viewport is known from the start: while the editor is being
+    // destroyed its children still send events, and the editor is no longer one.
+    if (watched == m_viewport && event->type() == QEvent::Resize)
         schedule(ScrollMillis);
     return QObject::eventFilter(watched, event);
 }

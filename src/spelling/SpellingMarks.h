@@ -57,6 +57,7 @@ private:
     void checkBlock(QTextBlock& block);
     bool isTypedWord(const QTextBlock& block, int start, int end) const;
 
+    QObject* m_viewport = nullptr;
     RichEdit& m_editor;
     // The editor may go first when the window closes.
     QPointer<RichEdit> m_editorAlive;
