@@ -175,7 +175,8 @@ TEST_F(WordList, AnotherWindowsWordsAreKeptWhenAWordIsAdded)
 TEST_F(WordList, BinaryDataIsPassedOverAndKeptAsideBeforeTheFileIsWritten)
 {
     QByteArray bytes("good\n");
-    bytes += QByteArray("\x00\x01\xff\xfe binary\n", 14);
+    static const char binary[] = "\x00\x01\xff\xfe binary\n";
+    bytes += QByteArray(binary, sizeof binary - 1);
     bytes += "also\xc3\n" + QByteArray(500, 'x') + "\nfine\n";
     write(bytes);
     PersonalWordList list(path());
