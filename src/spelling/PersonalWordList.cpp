@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
-#include <QStringDecoder>
+#include <QByteArrayView>
 
 namespace qp {
 
@@ -38,9 +38,11 @@ QStringList PersonalWordList::parse(const QByteArray& bytes, bool* damaged)
             line.chop(1);
         if (line.trimmed().isEmpty())
             continue;
-        QStringDecoder decoder(QStringDecoder::Utf8);
-        const QString word = QString(decoder.decode(line)).trimmed();
-        if (decoder.hasError() || !isWord(word)) {
+        // A decoder keeps a sequence cut short at the end for the next piece
+        // and reports no error: the line's bytes are checked whole instead.
+        const bool utf8 = QByteArrayView(line).isValidUtf8();
+        const QString word = QString::fromUtf8(line).trimmed();
+        if (!utf8 || !isWord(word)) {
             passedOver = true;
             continue;
         }
