@@ -1,11 +1,11 @@
 #include "spelling/PersonalWordList.h"
 
+#include <QByteArrayView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
-#include <QByteArrayView>
 
 namespace qp {
 
