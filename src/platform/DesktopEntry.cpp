@@ -38,7 +38,7 @@ QString decodeString(const QString& value)
 
 bool isTrue(const QString& value) { return value.trimmed() == QLatin1String("true"); }
 
-// The localised forms of a key the specification tries, best first:
+// The localised forms of a key a desktop tries, best first:
 // lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER, lang.
 QStringList localeSuffixes(const QLocale& locale)
 {

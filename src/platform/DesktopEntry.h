@@ -8,7 +8,7 @@
 
 namespace qp {
 
-// A desktop entry file as the Desktop Entry Specification reads it: the keys
+// A .desktop file as freedesktop.org desktops read it: the keys
 // of its [Desktop Entry] group, string escapes decoded, Name in the user's
 // language.
 struct DesktopEntry {

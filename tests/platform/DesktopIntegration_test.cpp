@@ -326,8 +326,8 @@ TEST_F(DesktopShell, ADefaultTheUserGaveAnotherProgramStaysWithIt)
     EXPECT_FALSE(shell->isDefaultHandler("text/rtf"));
 }
 
-// Exec lines of tool entries as people write them by hand, read as the
-// Desktop Entry Specification says, with a document for the Run command.
+// Exec lines of tool entries as people write them by hand, read as
+// freedesktop.org desktops read them, with a document for the Run command.
 TEST_F(DesktopIntegration, ToolEntryCommandFollowsTheExecRules)
 {
     struct Case {
