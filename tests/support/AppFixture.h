@@ -85,4 +85,7 @@ private:
     std::unique_ptr<TApp> m_app;
 };
 
+// A file's bytes, or "<unreadable>" when it cannot be read.
+QByteArray readAll(const QString& path);
+
 }  // namespace qp::test

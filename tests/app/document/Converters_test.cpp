@@ -25,12 +25,6 @@ const QString InitFailedMessage = QStringLiteral("Please report: InitConverter f
 const char* const First = "MSWRD832.CNV";
 const char* const Second = "MSWRD632.WPC";
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 QByteArray wordFixture()
 {
     return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/formatted.doc"));

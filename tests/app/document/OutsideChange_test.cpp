@@ -23,12 +23,6 @@ namespace {
 const QByteArray Original = "first version\n";
 const QByteArray Outside = "the other program's words\n";
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 void writeInPlace(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

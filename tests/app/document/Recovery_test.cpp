@@ -26,12 +26,6 @@ using namespace qp::test;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 class Recovery : public AppFixture {
 protected:
     // Copies follow a change after 50 ms here, not seconds.

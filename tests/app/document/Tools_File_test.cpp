@@ -16,12 +16,6 @@ using namespace qp::test;
 
 namespace {
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 class DocumentFiles : public AppFixture {
 protected:
     void SetUp() override

@@ -24,12 +24,6 @@ const QString Heading = QStringLiteral("Chapter One");
 const QString FirstParagraph = QStringLiteral("The first paragraph has a bold word and an italic word.");
 const QString SecondParagraph = QStringLiteral("Second paragraph: café, naïve, Grüße, Ελληνικά — done.");
 
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 QByteArray wordFixture()
 {
     return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/formatted.doc"));
