@@ -47,9 +47,27 @@ typedef int32_t (*QpIsFormatCorrect32)(QpBlock* fileName, QpBlock* className);
 typedef int32_t (*QpForeignToRtf32)(QpBlock* fileName, void* storage, QpBlock* transfer, QpBlock* className,
                                     QpBlock* subset, QpOutputCallback output);
 
+/* What ForeignToRtf32 answers when it fails; the program names the reason. */
+#define QP_RESULT_CANNOT_OPEN (-1)      /* the file could not be read */
+#define QP_RESULT_TOOL_FAILED (-2)      /* the tool ended without saying why */
+#define QP_RESULT_TIMED_OUT (-3)
+#define QP_RESULT_NOTHING_WRITTEN (-4)  /* the tool gave back nothing */
+#define QP_RESULT_CANCELLED (-5)        /* CancelConverter32, or the callback asked to stop */
+#define QP_RESULT_WRONG_FILE_TYPE (-6)
+#define QP_RESULT_INTERNAL (-7)
+#define QP_RESULT_PASSWORD (-8)         /* the document is protected by a password */
+#define QP_RESULT_DAMAGED (-9)          /* the tool read the file and found it damaged */
+#define QP_RESULT_NO_TOOL (-10)         /* the tool this converter runs is not installed */
+
+/* Optional. Called from another thread while ForeignToRtf32 runs: stops the
+ * conversion and every process the converter started within a second, and
+ * ForeignToRtf32 then answers QP_RESULT_CANCELLED. Harmless when nothing runs. */
+typedef void (*QpCancelConverter32)(void);
+
 #define QP_INIT_CONVERTER "InitConverter32"
 #define QP_IS_FORMAT_CORRECT "IsFormatCorrect32"
 #define QP_FOREIGN_TO_RTF "ForeignToRtf32"
+#define QP_CANCEL_CONVERTER "CancelConverter32"
 
 #ifdef __cplusplus
 }

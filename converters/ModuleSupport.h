@@ -14,13 +14,16 @@ namespace qpconv {
 // Result codes of ForeignToRtf32; 0 is success.
 enum Result : int32_t {
     Ok = 0,
-    CannotOpen = -1,
-    ToolFailed = -2,
-    TimedOut = -3,
-    NothingWritten = -4,
-    Cancelled = -5,
-    WrongFileType = -6,
-    Internal = -7,
+    CannotOpen = QP_RESULT_CANNOT_OPEN,
+    ToolFailed = QP_RESULT_TOOL_FAILED,
+    TimedOut = QP_RESULT_TIMED_OUT,
+    NothingWritten = QP_RESULT_NOTHING_WRITTEN,
+    Cancelled = QP_RESULT_CANCELLED,
+    WrongFileType = QP_RESULT_WRONG_FILE_TYPE,
+    Internal = QP_RESULT_INTERNAL,
+    PasswordProtected = QP_RESULT_PASSWORD,
+    Damaged = QP_RESULT_DAMAGED,
+    NoTool = QP_RESULT_NO_TOOL,
 };
 
 // The zero-terminated text of a block the program handed in.
