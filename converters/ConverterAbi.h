@@ -64,10 +64,22 @@ typedef int32_t (*QpForeignToRtf32)(QpBlock* fileName, void* storage, QpBlock* t
  * ForeignToRtf32 then answers QP_RESULT_CANCELLED. Harmless when nothing runs. */
 typedef void (*QpCancelConverter32)(void);
 
+/* Optional. Writes the RTF file as a document of another format into the
+ * target file, replacing it only when the whole document is written (so a
+ * failure leaves an existing target as it was). Both names are text blocks as
+ * above. Answers 0 on success, else a QP_RESULT_ code. With a null rtfFile it
+ * writes nothing and only answers whether it could: 0, or QP_RESULT_NO_TOOL.
+ * CancelConverter32 stops it as it stops ForeignToRtf32. */
+#define QP_EXPORT_DOCX 1 /* Word 2007-365 (.docx) */
+#define QP_EXPORT_ODT 2  /* OpenDocument Text (.odt) */
+#define QP_EXPORT_PDF 3  /* PDF */
+typedef int32_t (*QpRtfToForeign32)(QpBlock* rtfFile, QpBlock* targetFile, int32_t format);
+
 #define QP_INIT_CONVERTER "InitConverter32"
 #define QP_IS_FORMAT_CORRECT "IsFormatCorrect32"
 #define QP_FOREIGN_TO_RTF "ForeignToRtf32"
 #define QP_CANCEL_CONVERTER "CancelConverter32"
+#define QP_RTF_TO_FOREIGN "RtfToForeign32"
 
 #ifdef __cplusplus
 }

@@ -1,9 +1,7 @@
-// The three entry points every converter module exports; what differs
-// between the modules is behind moduleRecognises and moduleConvert.
+// The entry points every converter module exports; what differs between
+// the modules is behind moduleRecognises and moduleConvert.
 
 #include "ModuleSupport.h"
-
-#define QP_CONVERTER_EXPORT extern "C" __attribute__((visibility("default")))
 
 using namespace qpconv;
 
@@ -25,8 +23,19 @@ QP_CONVERTER_EXPORT int32_t ForeignToRtf32(QpBlock* fileName, void*, QpBlock* tr
                                            QpOutputCallback output)
 {
     try {
-        return moduleConvert(blockText(fileName), transfer, output);
+        const WorkScope work;
+        const int32_t result = moduleConvert(blockText(fileName), transfer, output);
+        // Whatever a killed tool left behind, the user asked to stop.
+        return cancelRequested() ? int32_t(Cancelled) : result;
     } catch (...) {
         return Internal;
+    }
+}
+
+QP_CONVERTER_EXPORT void CancelConverter32()
+{
+    try {
+        cancelWork();
+    } catch (...) {
     }
 }

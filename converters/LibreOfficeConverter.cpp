@@ -1,25 +1,345 @@
-// The first Word converter: LibreOffice's headless converter turns .doc (and
-// .docx and .odt) into RTF with its formatting. It runs with a profile of its
-// own in a private folder, so that it neither waits for nor disturbs a
-// LibreOffice the user has open, and on a copy of the file, so that it leaves
-// no lock file beside the user's document.
+// The first Word converter: LibreOffice turns Word files (and the other
+// word-processor files it reads) into RTF with their formatting, and writes
+// the program's RTF out as .docx, .odt or PDF.
+//
+// Starting LibreOffice takes most of a conversion's time, so the first
+// conversion starts one that stays: it keeps a small document open in a
+// hidden window, which stops it from ending when a conversion is done, and
+// every conversion is then a short-lived `soffice --convert-to` with the same
+// profile, which hands its work to the running instance and waits for it.
+// The instance runs with a profile of its own in a private folder, so that it
+// neither waits for nor disturbs a LibreOffice the user has open, and converts
+// a copy of the file, so that it leaves no lock file beside the user's
+// document. It ends when the module is unloaded or the program ends (however
+// it ends: a shell in its process group kills the group when the pipe the
+// module holds closes), after some idle minutes, and on CancelConverter32.
+// When it cannot start, the conversion runs in a LibreOffice of its own.
 //
 // QUILLPRESS_SOFFICE names the soffice program (default: soffice on PATH);
-// QUILLPRESS_CONVERTER_TIMEOUT the time limit in seconds (default 90).
+// QUILLPRESS_CONVERTER_TIMEOUT the time limit in seconds (default 90);
+// QUILLPRESS_CONVERTER_IDLE the seconds the instance waits for more work (default 600).
 
 #include "ModuleSupport.h"
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 using namespace qpconv;
+using Clock = std::chrono::steady_clock;
 
 constexpr double DefaultLimitSeconds = 90;
+constexpr double DefaultIdleSeconds = 600;
 
 std::string soffice()
 {
     return findTool("QUILLPRESS_SOFFICE", "soffice", {"/usr/lib/libreoffice/program/soffice"});
+}
+
+double idleSeconds()
+{
+    if (const char* text = std::getenv("QUILLPRESS_CONVERTER_IDLE")) {
+        char* end = nullptr;
+        const double seconds = std::strtod(text, &end);
+        if (end != text && seconds > 0)
+            return seconds;
+    }
+    return DefaultIdleSeconds;
+}
+
+Clock::duration seconds(double count)
+{
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(count));
+}
+
+double secondsLeft(Clock::time_point deadline)
+{
+    return std::max(0.001, std::chrono::duration<double>(deadline - Clock::now()).count());
+}
+
+// Runs soffice with the arguments after it and stays its process group's
+// leader. When the module's end of its input closes (the module let it go,
+// or the program ended in any way) or LibreOffice ends, the whole group goes.
+const char* const Lifeline = "exec 3<&0\n"
+                             "\"$0\" \"$@\" </dev/null 3<&- &\n"
+                             "office=$!\n"
+                             "{ read -r line <&3; kill -KILL 0; } &\n"
+                             "exec 3<&-\n"
+                             "wait \"$office\"\n"
+                             "kill -KILL 0\n";
+
+std::string tempBase()
+{
+    const char* base = std::getenv("TMPDIR");
+    return base && *base ? base : "/tmp";
+}
+
+// The kept instance's private folder, named after the program's process so
+// that a later program can clear what a killed one left behind.
+class OfficeFolder {
+public:
+    OfficeFolder()
+    {
+        sweep();
+        std::string pattern = tempBase() + "/quillpress-office-" + std::to_string(::getpid()) + "-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            m_path = pattern;
+    }
+    ~OfficeFolder()
+    {
+        std::error_code ignored;
+        if (!m_path.empty())
+            std::filesystem::remove_all(m_path, ignored);
+    }
+    OfficeFolder(const OfficeFolder&) = delete;
+    OfficeFolder& operator=(const OfficeFolder&) = delete;
+    bool ok() const { return !m_path.empty(); }
+    const std::string& path() const { return m_path; }
+
+private:
+    // Folders of this user's programs that are no longer running.
+    static void sweep()
+    {
+        const std::string prefix = "quillpress-office-";
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(tempBase(), error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.compare(0, prefix.size(), prefix) != 0)
+                continue;
+            const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+            struct stat info {};
+            if (pid <= 0 || ::lstat(entry.path().c_str(), &info) != 0 || info.st_uid != ::getuid()
+                || !S_ISDIR(info.st_mode))
+                continue;
+            if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) {
+                std::error_code ignored;
+                std::filesystem::remove_all(entry.path(), ignored);
+            }
+        }
+    }
+
+    std::string m_path;
+};
+
+// The LibreOffice kept running between conversions.
+class KeptOffice {
+public:
+    enum class Start { Ready, Failed, TimedOut, Cancelled };
+
+    KeptOffice() = default;
+    ~KeptOffice()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_closing = true;
+            stopLocked();
+        }
+        m_wake.notify_all();
+        if (m_idle.joinable())
+            m_idle.join();
+    }
+    KeptOffice(const KeptOffice&) = delete;
+    KeptOffice& operator=(const KeptOffice&) = delete;
+
+    // An instance of `program` ready to take conversions, started when none
+    // runs; the conversion is marked under way until `release`.
+    Start acquire(const std::string& program, Clock::time_point deadline)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_busy = true;
+        if (m_leader > 0 && m_program == program && !endedLocked())
+            return Start::Ready;
+        stopLocked();
+        const Start started = startLocked(program, deadline);
+        if (started != Start::Ready)
+            stopLocked();
+        return started;
+    }
+
+    void release()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_busy = false;
+            m_lastUse = Clock::now();
+        }
+        m_wake.notify_all();
+    }
+
+    void stop()
+    {
+        const std::lock_guard lock(m_mutex);
+        stopLocked();
+    }
+
+    std::string profileUrl()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_folder ? fileUrl(m_folder->path() + "/profile") : std::string();
+    }
+
+private:
+    // Whether the instance has ended (cancelled, crashed or killed); it is then let go.
+    bool endedLocked()
+    {
+        siginfo_t info {};
+        if (::waitid(P_PID, id_t(m_leader), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != m_leader)
+            return false;
+        stopLocked();
+        return true;
+    }
+
+    std::string pipePath() const
+    {
+        return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + m_pipeName;
+    }
+
+    Start startLocked(const std::string& program, Clock::time_point deadline)
+    {
+        if (!m_folder)
+            m_folder = std::make_unique<OfficeFolder>();
+        if (!m_folder->ok())
+            return Start::Failed;
+        // What the instance keeps open; a plain text file opens quickest.
+        const std::string keep = m_folder->path() + "/keep.txt";
+        std::ofstream(keep) << "\n";
+        static std::atomic<unsigned> s_starts {0};
+        m_pipeName = "quillpress-" + std::to_string(::getpid()) + "-" + std::to_string(++s_starts);
+        int lifeline[2] = {-1, -1};
+        if (::pipe2(lifeline, O_CLOEXEC) != 0)
+            return Start::Failed;
+        // LibreOffice listens on a pipe of this name once it is ready; that is the sign to wait for.
+        m_leader = spawnGroup({"/bin/sh", "-c", Lifeline, program,
+                               "-env:UserInstallation=" + fileUrl(m_folder->path() + "/profile"), "--headless",
+                               "--invisible", "--nologo", "--norestore", "--nolockcheck",
+                               "--accept=pipe,name=" + m_pipeName + ";urp;", keep},
+                              lifeline[0]);
+        ::close(lifeline[0]);
+        m_lifeline = lifeline[1];
+        if (m_leader < 0)
+            return Start::Failed;
+        registerGroup(m_leader);
+        m_program = program;
+        m_lastUse = Clock::now();
+        if (!m_idle.joinable())
+            m_idle = std::thread([this] { idleLoop(); });
+
+        for (;;) {
+            struct stat info {};
+            if (::stat(pipePath().c_str(), &info) == 0)
+                return Start::Ready;
+            if (cancelRequested())
+                return Start::Cancelled;
+            if (endedLocked())
+                return Start::Failed;
+            if (Clock::now() >= deadline)
+                return Start::TimedOut;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    void stopLocked()
+    {
+        if (m_leader > 0) {
+            ::kill(-m_leader, SIGKILL);
+            unregisterGroup(m_leader);
+            int status = 0;
+            while (::waitpid(m_leader, &status, 0) < 0 && errno == EINTR) {
+            }
+            m_leader = -1;
+            // A killed LibreOffice leaves its pipe behind.
+            ::unlink(pipePath().c_str());
+        }
+        if (m_lifeline >= 0) {
+            ::close(m_lifeline);
+            m_lifeline = -1;
+        }
+    }
+
+    // Ends an instance that has had nothing to do for the idle time.
+    void idleLoop()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_closing) {
+            if (m_leader <= 0 || m_busy) {
+                m_wake.wait(lock);
+                continue;
+            }
+            const auto until = m_lastUse + seconds(idleSeconds());
+            if (Clock::now() >= until)
+                stopLocked();
+            else
+                m_wake.wait_until(lock, until);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_idle;
+    std::unique_ptr<OfficeFolder> m_folder;  // the profile and the kept document
+    std::string m_program;
+    std::string m_pipeName;
+    pid_t m_leader = -1;  // the lifeline shell, leader of the instance's process group
+    int m_lifeline = -1;  // the module's end of the shell's input
+    Clock::time_point m_lastUse;
+    bool m_busy = false;
+    bool m_closing = false;
+};
+
+// Lives as long as the module: unloading it ends the instance.
+KeptOffice& keptOffice()
+{
+    static KeptOffice office;
+    return office;
+}
+
+// One conversion at a time; LibreOffice does one at a time anyway.
+std::mutex s_conversions;
+
+// LibreOffice converts `input` with `filter` into `outFolder`: handed to the
+// kept instance, or in a LibreOffice of its own when that cannot start.
+int32_t runConversion(const std::string& program, const std::string& input, const std::string& filter,
+                      const std::string& outFolder, const TempFolder& work)
+{
+    const auto deadline = Clock::now() + seconds(timeLimit(DefaultLimitSeconds));
+    KeptOffice& kept = keptOffice();
+    const KeptOffice::Start start = kept.acquire(program, deadline);
+    struct Release {
+        KeptOffice& kept;
+        ~Release() { kept.release(); }
+    } release{kept};
+    if (start == KeptOffice::Start::Cancelled)
+        return Cancelled;
+    if (start == KeptOffice::Start::TimedOut)
+        return TimedOut;
+    const std::string profile =
+        start == KeptOffice::Start::Ready ? kept.profileUrl() : fileUrl(work.path() + "/profile");
+    const ToolRun run = runTool({program, "-env:UserInstallation=" + profile, "--headless", "--invisible", "--nologo",
+                                 "--norestore", "--nolockcheck", "--convert-to", filter, "--outdir", outFolder, input},
+                                secondsLeft(deadline), Output::Discard);
+    if (run.status == ToolRun::Status::Cancelled)
+        return Cancelled;
+    if (run.status == ToolRun::Status::TimedOut || run.status != ToolRun::Status::Exited || run.exitCode != 0) {
+        // An instance that did not answer in time may never answer; the next conversion starts afresh.
+        kept.stop();
+        return run.status == ToolRun::Status::TimedOut ? TimedOut : ToolFailed;
+    }
+    return Ok;
 }
 
 const char* extensionOf(FileKind kind)
@@ -31,6 +351,11 @@ const char* extensionOf(FileKind kind)
         return ".docx";
     case FileKind::OpenDocumentText:
         return ".odt";
+    case FileKind::StarWriter:
+        return ".sxw";
+    case FileKind::WordPerfect:
+        return ".wpd";
+    case FileKind::EncryptedOffice:
     case FileKind::Unknown:
         break;
     }
@@ -39,12 +364,18 @@ const char* extensionOf(FileKind kind)
 
 int32_t convert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output)
 {
-    const char* extension = extensionOf(fileKind(fileName));
+    const FileKind kind = fileKind(fileName);
+    if (kind == FileKind::Unknown)
+        return WrongFileType;
+    if (isPasswordProtected(fileName))
+        return PasswordProtected;
+    const char* extension = extensionOf(kind);
     if (!extension)
         return WrongFileType;
     const std::string program = soffice();
     if (program.empty())
-        return ToolFailed;
+        return NoTool;
+    const std::lock_guard one(s_conversions);
     TempFolder folder;
     if (!folder.ok())
         return Internal;
@@ -58,22 +389,114 @@ int32_t convert(const std::string& fileName, QpBlock* transfer, QpOutputCallback
     if (error)
         return Internal;
 
-    const ToolRun run = runTool({program, "-env:UserInstallation=" + fileUrl(folder.path() + "/profile"), "--headless",
-                                 "--invisible", "--nologo", "--norestore", "--nolockcheck", "--convert-to", "rtf",
-                                 "--outdir", outFolder, input},
-                                timeLimit(DefaultLimitSeconds), Output::Discard);
-    if (run.status == ToolRun::Status::TimedOut)
-        return TimedOut;
-    // soffice answers 0 even when it could not read the file; what it wrote tells.
-    if (run.status != ToolRun::Status::Exited || run.exitCode != 0)
-        return ToolFailed;
+    if (const int32_t result = runConversion(program, input, "rtf", outFolder, folder); result != Ok)
+        return result;
+    // soffice answers 0 even when it could not read the file: then it writes nothing.
     bool read = false;
     const std::string rtf = readFile(outFolder + "/document.rtf", &read);
-    if (!read || rtf.empty())
+    if (!read)
+        return Damaged;
+    if (rtf.empty())
         return NothingWritten;
     if (rtf.compare(0, 5, "{\\rtf") != 0)
         return ToolFailed;
     return deliver(rtf, transfer, output);
+}
+
+struct ExportFormat {
+    const char* filter;
+    const char* extension;
+};
+
+const ExportFormat* exportFormat(int32_t format)
+{
+    static const ExportFormat docx {"docx:MS Word 2007 XML", ".docx"};
+    static const ExportFormat odt {"odt:writer8", ".odt"};
+    static const ExportFormat pdf {"pdf:writer_pdf_Export", ".pdf"};
+    switch (format) {
+    case QP_EXPORT_DOCX:
+        return &docx;
+    case QP_EXPORT_ODT:
+        return &odt;
+    case QP_EXPORT_PDF:
+        return &pdf;
+    default:
+        return nullptr;
+    }
+}
+
+// Puts the bytes in place of the target: written whole to a new file beside
+// it and renamed over it, so that the target is either as it was or complete.
+int32_t replaceFile(const std::string& bytes, const std::string& target)
+{
+    const std::filesystem::path targetPath(target);
+    const std::string folder = targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
+    std::string temp = folder + "/." + targetPath.filename().string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return CannotOpen;
+    bool ok = true;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        ok = wrote > 0;
+        if (ok)
+            done += size_t(wrote);
+    }
+    // The mode an existing target has, else what a new file gets.
+    struct stat existing {};
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        mode = ::umask(0);
+        ::umask(mode);
+        mode = 0666 & ~mode;
+    }
+    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && cancelRequested()) {
+        ::unlink(temp.c_str());
+        return Cancelled;
+    }
+    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return CannotOpen;
+    }
+    return Ok;
+}
+
+int32_t exportRtf(const std::string& rtfFile, const std::string& target, int32_t format)
+{
+    const ExportFormat* chosen = exportFormat(format);
+    if (!chosen)
+        return WrongFileType;
+    const std::string program = soffice();
+    if (program.empty())
+        return NoTool;
+    const std::lock_guard one(s_conversions);
+    TempFolder folder;
+    if (!folder.ok())
+        return Internal;
+    const std::string input = folder.path() + "/document.rtf";
+    const std::string outFolder = folder.path() + "/out";
+    std::error_code error;
+    std::filesystem::copy_file(rtfFile, input, error);
+    if (error)
+        return CannotOpen;
+    std::filesystem::create_directory(outFolder, error);
+    if (error)
+        return Internal;
+    if (const int32_t result = runConversion(program, input, chosen->filter, outFolder, folder); result != Ok)
+        return result;
+    bool read = false;
+    const std::string bytes = readFile(outFolder + "/document" + chosen->extension, &read);
+    if (!read)
+        return Damaged;
+    if (bytes.empty())
+        return NothingWritten;
+    return replaceFile(bytes, target);
 }
 
 }  // namespace
@@ -87,4 +510,17 @@ bool qpconv::moduleRecognises(const std::string& fileName)
 int32_t qpconv::moduleConvert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output)
 {
     return convert(fileName, transfer, output);
+}
+
+QP_CONVERTER_EXPORT int32_t RtfToForeign32(QpBlock* rtfFile, QpBlock* targetFile, int32_t format)
+{
+    try {
+        if (!rtfFile)
+            return soffice().empty() ? int32_t(NoTool) : int32_t(Ok);
+        const WorkScope work;
+        const int32_t result = exportRtf(blockText(rtfFile), blockText(targetFile), format);
+        return cancelRequested() ? int32_t(Cancelled) : result;
+    } catch (...) {
+        return Internal;
+    }
 }

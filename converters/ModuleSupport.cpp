@@ -1,6 +1,7 @@
 #include "ModuleSupport.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <chrono>
 #include <cerrno>
@@ -9,7 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <thread>
+
+#include <zlib.h>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -41,22 +45,96 @@ bool startsWith(const std::string& bytes, const void* prefix, size_t size)
     return bytes.size() >= size && std::memcmp(bytes.data(), prefix, size) == 0;
 }
 
-// Whether a compound file's directory names a "WordDocument" stream. Names
-// are UTF-16, little end first, and compared without regard to case, so some
-// writers spell it in other capitals.
-bool hasWordDocumentStream(const std::string& bytes)
+// Where a compound file's directory names a stream, compared without regard
+// to case (some writers spell "WordDocument" in other capitals): the offset
+// of the UTF-16 name, little end first, or npos.
+size_t findStreamName(const std::string& bytes, const char* lowerName, size_t from = 0)
 {
-    static const char name[] = "worddocument";
-    const size_t length = sizeof name - 1;
-    for (size_t at = 0; at + 2 * length <= bytes.size(); ++at) {
+    const size_t length = std::strlen(lowerName);
+    for (size_t at = from; at + 2 * length <= bytes.size(); ++at) {
         size_t i = 0;
         while (i < length && bytes[at + 2 * i + 1] == '\0'
-               && std::tolower(static_cast<unsigned char>(bytes[at + 2 * i])) == name[i])
+               && std::tolower(static_cast<unsigned char>(bytes[at + 2 * i])) == lowerName[i])
             ++i;
         if (i == length)
-            return true;
+            return at;
     }
-    return false;
+    return std::string::npos;
+}
+
+unsigned readLittle(const std::string& bytes, size_t at, int size)
+{
+    unsigned value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + size_t(i)]);
+    return value;
+}
+
+// The Word header (FIB) at the start of the "WordDocument" stream: its
+// directory entry stands at a multiple of 128 bytes and names the stream's
+// first sector, where the header begins. Empty when it cannot be found.
+std::string wordHeader(const std::string& bytes)
+{
+    if (bytes.size() < 512)
+        return {};
+    const unsigned shift = readLittle(bytes, 0x1E, 2);
+    if (shift != 9 && shift != 12)
+        return {};
+    const size_t sectorSize = size_t(1) << shift;
+    for (size_t at = findStreamName(bytes, "worddocument"); at != std::string::npos;
+         at = findStreamName(bytes, "worddocument", at + 1)) {
+        // A stream entry (type 2) whose name of 13 UTF-16 units ends there.
+        if (at % 128 != 0 || at + 128 > bytes.size() || readLittle(bytes, at + 0x40, 2) != 26
+            || bytes[at + 0x42] != 2)
+            continue;
+        const size_t start = (size_t(readLittle(bytes, at + 0x74, 4)) + 1) * sectorSize;
+        if (start + 32 <= bytes.size())
+            return bytes.substr(start, 32);
+    }
+    return {};
+}
+
+// The bytes of a zip entry, inflated when it is compressed; empty when the
+// entry is missing or broken. Entries are found through the central directory.
+std::string zipEntry(const std::string& bytes, const std::string& name)
+{
+    const size_t end = bytes.rfind("PK\x05\x06");
+    if (end == std::string::npos || end + 22 > bytes.size())
+        return {};
+    size_t at = readLittle(bytes, end + 16, 4);
+    const unsigned entries = readLittle(bytes, end + 10, 2);
+    for (unsigned n = 0; n < entries && at + 46 <= bytes.size() && bytes.compare(at, 4, "PK\x01\x02") == 0; ++n) {
+        const unsigned method = readLittle(bytes, at + 10, 2);
+        const size_t packed = readLittle(bytes, at + 20, 4);
+        const size_t unpacked = readLittle(bytes, at + 24, 4);
+        const size_t nameLength = readLittle(bytes, at + 28, 2);
+        const size_t skip = nameLength + readLittle(bytes, at + 30, 2) + readLittle(bytes, at + 32, 2);
+        const size_t local = readLittle(bytes, at + 42, 4);
+        if (at + 46 + nameLength <= bytes.size() && bytes.compare(at + 46, nameLength, name) == 0) {
+            if (local + 30 > bytes.size() || unpacked > (64u << 20))
+                return {};
+            const size_t data = local + 30 + readLittle(bytes, local + 26, 2) + readLittle(bytes, local + 28, 2);
+            if (data + packed > bytes.size())
+                return {};
+            if (method == 0)
+                return bytes.substr(data, packed);
+            if (method != 8)
+                return {};
+            std::string out(unpacked, '\0');
+            z_stream stream {};
+            if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
+                return {};
+            stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + data));
+            stream.avail_in = uInt(packed);
+            stream.next_out = reinterpret_cast<Bytef*>(out.data());
+            stream.avail_out = uInt(out.size());
+            const int result = inflate(&stream, Z_FINISH);
+            inflateEnd(&stream);
+            return result == Z_STREAM_END ? out.substr(0, stream.total_out) : std::string();
+        }
+        at += 46 + skip;
+    }
+    return {};
 }
 
 int remainingMilliseconds(Clock::time_point deadline)
@@ -72,7 +150,8 @@ void killGroup(pid_t group)
     ::kill(-group, SIGKILL);
 }
 
-// Waits, without reaping, until the tool has ended or the deadline passes.
+// Waits, without reaping, until the tool has ended, the deadline passes or
+// the work is cancelled.
 bool waitForExit(pid_t pid, Clock::time_point deadline)
 {
     for (;;) {
@@ -81,11 +160,26 @@ bool waitForExit(pid_t pid, Clock::time_point deadline)
             return true;
         if (errno == ECHILD)
             return true;  // reaped by someone else; nothing left to wait for
-        if (Clock::now() >= deadline)
+        if (Clock::now() >= deadline || cancelRequested())
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
+
+std::mutex& groupsMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::vector<pid_t>& groups()
+{
+    static std::vector<pid_t> list;
+    return list;
+}
+
+std::atomic<int> s_working {0};
+std::atomic<bool> s_cancelled {false};
 
 int reap(pid_t pid)
 {
@@ -97,8 +191,9 @@ int reap(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Starts the tool with its standard output to `outFd`, or to /dev/null when negative.
-pid_t spawnTool(const std::vector<std::string>& arguments, int outFd)
+// Starts the tool with its standard input from `inFd` and output to `outFd`,
+// each /dev/null when negative.
+pid_t spawnTool(const std::vector<std::string>& arguments, int inFd, int outFd)
 {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
@@ -109,7 +204,10 @@ pid_t spawnTool(const std::vector<std::string>& arguments, int outFd)
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attributes);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (inFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, inFd, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (outFd >= 0)
         posix_spawn_file_actions_adddup2(&actions, outFd, 1);
     else
@@ -149,17 +247,57 @@ FileKind fileKind(const std::string& path)
     const std::string bytes = readFile(path, &ok);
     if (!ok)
         return FileKind::Unknown;
-    if (startsWith(bytes, CompoundSignature, sizeof CompoundSignature))
-        return hasWordDocumentStream(bytes) ? FileKind::WordBinary : FileKind::Unknown;
+    if (startsWith(bytes, CompoundSignature, sizeof CompoundSignature)) {
+        if (findStreamName(bytes, "worddocument") != std::string::npos)
+            return FileKind::WordBinary;
+        // A protected .docx is such a compound file with the package encrypted inside.
+        if (findStreamName(bytes, "encryptioninfo") != std::string::npos
+            && findStreamName(bytes, "encryptedpackage") != std::string::npos)
+            return FileKind::EncryptedOffice;
+        return FileKind::Unknown;
+    }
+    // WordPerfect: its mark, then a pointer, the product (1, WordPerfect) and the file type (10, a document).
+    if (startsWith(bytes, "\xFFWPC", 4) && bytes.size() >= 16 && bytes[8] == 1 && bytes[9] == 10)
+        return FileKind::WordPerfect;
     if (!startsWith(bytes, "PK\x03\x04", 4))
         return FileKind::Unknown;
-    // An OpenDocument file names its type first, stored as it is.
+    // An OpenDocument file names its type first, stored as it is, and so does its forerunner.
     if (bytes.compare(30, 47, "mimetypeapplication/vnd.oasis.opendocument.text") == 0)
         return FileKind::OpenDocumentText;
+    if (bytes.compare(30, 38, "mimetypeapplication/vnd.sun.xml.writer") == 0)
+        return FileKind::StarWriter;
     // Entry names stand uncompressed in the zip's headers.
     if (bytes.find("word/document.xml") != std::string::npos)
         return FileKind::WordXml;
     return FileKind::Unknown;
+}
+
+bool isPasswordProtected(const std::string& path)
+{
+    bool ok = false;
+    const std::string bytes = readFile(path, &ok);
+    if (!ok)
+        return false;
+    switch (fileKind(path)) {
+    case FileKind::EncryptedOffice:
+        return true;
+    case FileKind::WordBinary: {
+        // Word 97 and later (0xA5EC) and Word 6/95 (0xA5DC) keep fEncrypted in the same flag word.
+        const std::string header = wordHeader(bytes);
+        if (header.size() < 12)
+            return false;
+        const unsigned ident = readLittle(header, 0, 2);
+        return (ident == 0xA5EC || ident == 0xA5DC) && (readLittle(header, 0x0A, 2) & 0x0100) != 0;
+    }
+    case FileKind::OpenDocumentText:
+    case FileKind::StarWriter:
+        return zipEntry(bytes, "META-INF/manifest.xml").find("encryption-data") != std::string::npos;
+    case FileKind::WordXml:
+    case FileKind::WordPerfect:
+    case FileKind::Unknown:
+        break;
+    }
+    return false;
 }
 
 std::string findTool(const char* variable, const char* name, const std::vector<std::string>& fallbacks)
@@ -208,7 +346,9 @@ ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, 
     int pipeFds[2] = {-1, -1};
     if (output == Output::Capture && ::pipe2(pipeFds, O_CLOEXEC) != 0)
         return run;
-    const pid_t pid = spawnTool(arguments, pipeFds[1]);
+    if (cancelRequested())
+        return run.status = ToolRun::Status::Cancelled, run;
+    const pid_t pid = spawnTool(arguments, -1, pipeFds[1]);
     if (pipeFds[1] >= 0)
         ::close(pipeFds[1]);
     if (pid < 0) {
@@ -216,14 +356,22 @@ ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, 
             ::close(pipeFds[0]);
         return run;
     }
+    registerGroup(pid);
 
     bool inTime = true;
     if (pipeFds[0] >= 0) {
         char buffer[65536];
         for (;;) {
+            if (cancelRequested()) {
+                inTime = false;
+                break;
+            }
             pollfd readable {pipeFds[0], POLLIN, 0};
-            const int ready = ::poll(&readable, 1, remainingMilliseconds(deadline));
+            // Short waits, so that a cancel is seen soon.
+            const int ready = ::poll(&readable, 1, std::min(remainingMilliseconds(deadline), 50));
             if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready == 0 && Clock::now() < deadline)
                 continue;
             if (ready <= 0) {
                 inTime = false;
@@ -241,7 +389,13 @@ ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, 
     if (inTime)
         inTime = waitForExit(pid, deadline);
     killGroup(pid);
+    unregisterGroup(pid);
     const int exitCode = reap(pid);
+    if (cancelRequested()) {
+        run.status = ToolRun::Status::Cancelled;
+        run.output.clear();
+        return run;
+    }
     if (!inTime) {
         run.status = ToolRun::Status::TimedOut;
         run.output.clear();
@@ -250,6 +404,48 @@ ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, 
     run.status = ToolRun::Status::Exited;
     run.exitCode = exitCode;
     return run;
+}
+
+pid_t spawnGroup(const std::vector<std::string>& arguments, int inputFd)
+{
+    return arguments.empty() ? -1 : spawnTool(arguments, inputFd, -1);
+}
+
+void registerGroup(pid_t group)
+{
+    const std::lock_guard lock(groupsMutex());
+    groups().push_back(group);
+}
+
+void unregisterGroup(pid_t group)
+{
+    const std::lock_guard lock(groupsMutex());
+    std::erase(groups(), group);
+}
+
+WorkScope::WorkScope()
+{
+    if (s_working++ == 0)
+        s_cancelled = false;
+}
+
+WorkScope::~WorkScope()
+{
+    --s_working;
+}
+
+void cancelWork()
+{
+    if (s_working > 0)
+        s_cancelled = true;
+    const std::lock_guard lock(groupsMutex());
+    for (const pid_t group : groups())
+        killGroup(group);
+}
+
+bool cancelRequested()
+{
+    return s_cancelled;
 }
 
 TempFolder::TempFolder()

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
+#define QP_CONVERTER_EXPORT extern "C" __attribute__((visibility("default")))
+
 namespace qpconv {
 
 // Result codes of ForeignToRtf32; 0 is success.
@@ -29,11 +33,25 @@ enum Result : int32_t {
 // The zero-terminated text of a block the program handed in.
 std::string blockText(const QpBlock* block);
 
-enum class FileKind { Unknown, WordBinary, WordXml, OpenDocumentText };
+enum class FileKind {
+    Unknown,
+    WordBinary,        // Word 6 to 2003
+    WordXml,           // .docx
+    OpenDocumentText,  // .odt
+    StarWriter,        // .sxw, OpenDocument's forerunner
+    WordPerfect,       // .wpd
+    EncryptedOffice,   // a password-protected .docx: a compound file holding an encrypted package
+};
 
-// By content, never by name: a Word 97-2003 compound file holds a
-// "WordDocument" stream; .docx and .odt are zip files with their own marks.
+// By content, never by name: a Word compound file holds a "WordDocument"
+// stream; .docx, .odt and .sxw are zip files with their own marks; a
+// WordPerfect document opens with its own header.
 FileKind fileKind(const std::string& path);
+
+// Whether the document needs a password to be read: a Word 6-2003 file whose
+// header says it is encrypted, an encrypted Office package, or an
+// OpenDocument file whose manifest describes encrypted parts.
+bool isPasswordProtected(const std::string& path);
 
 // The tool named by the environment variable when it is set (and nothing
 // when that is not an executable file), else the first of `name` on PATH
@@ -44,7 +62,7 @@ std::string findTool(const char* variable, const char* name, const std::vector<s
 double timeLimit(double fallbackSeconds);
 
 struct ToolRun {
-    enum class Status { Exited, CouldNotStart, TimedOut } status = Status::CouldNotStart;
+    enum class Status { Exited, CouldNotStart, TimedOut, Cancelled } status = Status::CouldNotStart;
     int exitCode = -1;
     std::string output;  // standard output, when asked for
 };
@@ -52,9 +70,35 @@ struct ToolRun {
 enum class Output { Capture, Discard };
 
 // Runs the tool in a process group of its own, without a terminal, input or
-// error output. Past the limit the whole group is killed; whatever the group
-// left running after the tool ended is killed too.
+// error output. Past the limit, or on cancelWork, the whole group is killed;
+// whatever the group left running after the tool ended is killed too.
 ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, Output output);
+
+// Starts a program in a process group of its own with `inputFd` as its
+// standard input and no output; the pid, or -1. The caller reaps it.
+pid_t spawnGroup(const std::vector<std::string>& arguments, int inputFd);
+
+// Process groups that cancelWork kills: runTool's tools while they run, and
+// whatever a module keeps running between conversions. A group leaves the
+// list before its leader is reaped, so that its id cannot have passed to
+// another process when it is killed.
+void registerGroup(pid_t group);
+void unregisterGroup(pid_t group);
+
+// A conversion under way, for the time of the object; one that starts
+// forgets a cancel meant for an earlier one.
+class WorkScope {
+public:
+    WorkScope();
+    ~WorkScope();
+    WorkScope(const WorkScope&) = delete;
+    WorkScope& operator=(const WorkScope&) = delete;
+};
+
+// What CancelConverter32 does, from any thread: kills every registered group
+// and makes the work under way give up with Cancelled.
+void cancelWork();
+bool cancelRequested();
 
 // A private folder under $TMPDIR (or /tmp), removed with all it holds.
 class TempFolder {
