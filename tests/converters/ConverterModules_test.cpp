@@ -1,6 +1,7 @@
 // The two converter modules called as the program calls them, with fake
 // tools in place of LibreOffice and antiword: what they recognise, what they
-// run, what they hand back, and how they fail.
+// run, what they hand back, how they fail and how they stop; and, when it is
+// installed, with LibreOffice itself.
 #include "ConverterAbi.h"
 #include "support/ScopedEnv.h"
 
@@ -9,6 +10,8 @@
 #include <QFile>
 #include <QLibrary>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -16,6 +19,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include <signal.h>
@@ -65,8 +69,36 @@ public:
         m_init = reinterpret_cast<QpInitConverter32>(m_library.resolve(QP_INIT_CONVERTER));
         m_isFormatCorrect = reinterpret_cast<QpIsFormatCorrect32>(m_library.resolve(QP_IS_FORMAT_CORRECT));
         m_foreignToRtf = reinterpret_cast<QpForeignToRtf32>(m_library.resolve(QP_FOREIGN_TO_RTF));
+        m_cancel = reinterpret_cast<QpCancelConverter32>(m_library.resolve(QP_CANCEL_CONVERTER));
+        m_export = reinterpret_cast<QpRtfToForeign32>(m_library.resolve(QP_RTF_TO_FOREIGN));
     }
-    bool complete() const { return m_init && m_isFormatCorrect && m_foreignToRtf; }
+    // Unloading ends whatever the module keeps running.
+    ~Module() { unload(); }
+    Module(const Module&) = delete;
+    Module& operator=(const Module&) = delete;
+    void unload()
+    {
+        if (m_library.isLoaded())
+            m_library.unload();
+    }
+    bool complete() const { return m_init && m_isFormatCorrect && m_foreignToRtf && m_cancel; }
+    void cancel() { m_cancel(); }
+    bool exports() const { return m_export != nullptr; }
+
+    int32_t exportRtf(const QString& rtfFile, const QString& target, int32_t format)
+    {
+        const QByteArray rtfName = QFile::encodeName(rtfFile);
+        const QByteArray targetName = QFile::encodeName(target);
+        std::vector<unsigned char> rtfBytes(size_t(rtfName.size()) * 2 + 1, 0);
+        std::vector<unsigned char> targetBytes(size_t(targetName.size()) * 2 + 1, 0);
+        std::memcpy(rtfBytes.data(), rtfName.constData(), size_t(rtfName.size()));
+        std::memcpy(targetBytes.data(), targetName.constData(), size_t(targetName.size()));
+        QpBlock rtfBlock{rtfBytes.data(), rtfBytes.size()};
+        QpBlock targetBlock{targetBytes.data(), targetBytes.size()};
+        return m_export(&rtfBlock, &targetBlock, format);
+    }
+    // Whether the module could export now, without writing anything.
+    int32_t canExport() { return m_export(nullptr, nullptr, QP_EXPORT_PDF); }
 
     bool recognises(const QString& fileName)
     {
@@ -105,6 +137,8 @@ private:
     QpInitConverter32 m_init = nullptr;
     QpIsFormatCorrect32 m_isFormatCorrect = nullptr;
     QpForeignToRtf32 m_foreignToRtf = nullptr;
+    QpCancelConverter32 m_cancel = nullptr;
+    QpRtfToForeign32 m_export = nullptr;
 };
 
 QByteArray wordFixture()
@@ -136,6 +170,28 @@ QByteArray zipWithFirstEntry(const QByteArray& name, const QByteArray& data)
     header += '\0';
     header += QByteArray(2, '\0');
     return header + name + data + QByteArray(64, '\0');
+}
+
+// A WordPerfect file's header: its mark, a pointer, the product (1) and the file type (10, a document).
+QByteArray wordPerfect(char fileType)
+{
+    QByteArray bytes("\xFFWPC\x10\x00\x00\x00\x01", 9);
+    bytes += fileType;
+    bytes += QByteArray("\x02\x01", 2) + QByteArray(64, '\0');
+    return bytes;
+}
+
+// A compound file holding an encrypted Office package, as a protected .docx is stored.
+QByteArray encryptedPackage()
+{
+    const auto entry = [](const char* name) {
+        QByteArray bytes(128, '\0');
+        for (int i = 0; name[i]; ++i)
+            bytes[2 * i] = name[i];
+        return bytes;
+    };
+    QByteArray bytes = readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/binary.doc")).left(512);
+    return bytes + entry("\x06" "DataSpaces") + entry("EncryptionInfo") + entry("EncryptedPackage") + QByteArray(512, '\0');
 }
 
 QByteArray compoundFileWithoutWordStream()
@@ -208,6 +264,18 @@ INSTANTIATE_TEST_SUITE_P(
         RecogniseCase{"LibreOfficeText", LibreOffice, "plain words, really text", true, false},
         RecogniseCase{"LibreOfficeEmpty", LibreOffice, "", true, false},
         RecogniseCase{"LibreOfficeMissing", LibreOffice, wordFixture(), false, false},
+        RecogniseCase{"LibreOfficeStarWriter", LibreOffice, zipWithFirstEntry("mimetype", "application/vnd.sun.xml.writer"),
+                      true, true},
+        RecogniseCase{"LibreOfficeStarCalc", LibreOffice, zipWithFirstEntry("mimetype", "application/vnd.sun.xml.calc"),
+                      true, false},
+        RecogniseCase{"LibreOfficeOpenDocumentSpreadsheet", LibreOffice,
+                      zipWithFirstEntry("mimetype", "application/vnd.oasis.opendocument.spreadsheet"), true, false},
+        RecogniseCase{"LibreOfficeWordPerfect", LibreOffice, wordPerfect(10), true, true},
+        RecogniseCase{"LibreOfficeWordPerfectGraphic", LibreOffice, wordPerfect(22), true, false},
+        RecogniseCase{"LibreOfficeRtf", LibreOffice, "{\\rtf1 rich text named .doc}", true, false},
+        RecogniseCase{"LibreOfficeProtectedDocx", LibreOffice, encryptedPackage(), true, true},
+        RecogniseCase{"AntiwordProtectedDocx", Antiword, encryptedPackage(), true, false},
+        RecogniseCase{"AntiwordWordPerfect", Antiword, wordPerfect(10), true, false},
         RecogniseCase{"AntiwordWord", Antiword, wordFixture(), true, true},
         RecogniseCase{"AntiwordWordStreamInCapitals", Antiword, wordFixtureNamingItsStream("WORDDOCUMENT"), true, true},
         RecogniseCase{"AntiwordDocx", Antiword, zipWithFirstEntry("[Content_Types].xml", "word/document.xml"), true, false},
@@ -268,11 +336,27 @@ TEST_F(ConverterModules, LargeOutputInTransferSizedPieces)
 
 // ---------------------------------------------------------------- LibreOffice
 
-// A stand-in for soffice that does what the real one does with these
-// arguments: the input converted into --outdir, and a lock file beside the input.
-QByteArray fakeSoffice(const QString& record, const QByteArray& rtf)
+// What a stand-in for soffice does when it is started as the instance that
+// stays: says it is ready as LibreOffice does, by the pipe it listens on,
+// notes its process id in `servers` and waits to be ended.
+QByteArray officeServer(const QString& servers)
 {
-    return "printf '%s\\n' \"$@\" > '" + record.toUtf8() + "'\n"
+    return "for a in \"$@\"; do case \"$a\" in --accept=pipe,name=*)\n"
+           "  n=${a#--accept=pipe,name=}; n=${n%%;*}\n"
+           "  : > \"/tmp/OSL_PIPE_$(id -u)_$n\"\n"
+           "  echo $$ >> '" + servers.toUtf8() + "'\n"
+           "  exec sleep 300;;\n"
+           "esac; done\n";
+}
+
+// A stand-in for soffice that does what the real one does with these
+// arguments: the input converted into --outdir, and a lock file beside the
+// input. Each conversion appends its arguments to `record`, one a line, and a
+// line "--" after them.
+QByteArray fakeSoffice(const QString& servers, const QString& record, const QByteArray& rtf)
+{
+    return officeServer(servers) +
+           "printf '%s\\n' \"$@\" -- >> '" + record.toUtf8() + "'\n"
            "while [ $# -gt 1 ]; do\n"
            "  case \"$1\" in --outdir) out=\"$2\"; shift;; esac\n"
            "  shift\n"
@@ -283,10 +367,59 @@ QByteArray fakeSoffice(const QString& record, const QByteArray& rtf)
            "printf '%s' '" + rtf + "' > \"$out/$base.rtf\"\n";
 }
 
+// The arguments of each conversion the fake soffice was asked for.
+QList<QStringList> conversions(const QString& record)
+{
+    QList<QStringList> calls(1);
+    for (const QString& line : QString::fromUtf8(readAll(record)).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line == QLatin1String("--"))
+            calls.append(QStringList());
+        else
+            calls.last().append(line);
+    }
+    calls.removeLast();
+    return calls;
+}
+
+QList<pid_t> pidsIn(const QString& file)
+{
+    QList<pid_t> pids;
+    for (const QByteArray& line : readAll(file).split('\n')) {
+        if (!line.trimmed().isEmpty())
+            pids.append(pid_t(line.trimmed().toInt()));
+    }
+    return pids;
+}
+
+bool isRunningNow(pid_t pid)
+{
+    if (::kill(pid, 0) != 0)
+        return false;
+    // A zombie has ended; only its parent has not looked yet.
+    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype close = stat.lastIndexOf(')');
+    return close >= 0 && stat.size() > close + 2 && stat[close + 2] != 'Z';
+}
+
+// Whether the process still runs after `waitMs`: a killed process goes once
+// the system has delivered the signal, a moment later.
+bool isRunning(pid_t pid, int waitMs = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < waitMs) {
+        if (!isRunningNow(pid))
+            return false;
+        QThread::msleep(10);
+    }
+    return isRunningNow(pid);
+}
+
 TEST_F(ConverterModules, LibreOfficeConvertsACopyInAPrivateFolder)
 {
+    const QString servers = path(QStringLiteral("servers"));
     const QString record = path(QStringLiteral("arguments"));
-    const QString tool = writeTool(QStringLiteral("soffice"), fakeSoffice(record, "{\\rtf1 converted {\\b text}}"));
+    const QString tool = writeTool(QStringLiteral("soffice"), fakeSoffice(servers, record, "{\\rtf1 converted {\\b text}}"));
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
     QTemporaryDir documents;
     const QString doc = documents.filePath(QStringLiteral("My report.doc"));
@@ -297,21 +430,91 @@ TEST_F(ConverterModules, LibreOfficeConvertsACopyInAPrivateFolder)
     ASSERT_TRUE(outcome.recognised);
     ASSERT_EQ(outcome.result, 0);
     EXPECT_EQ(outcome.received.bytes, "{\\rtf1 converted {\\b text}}");
-    const QStringList arguments = QString::fromUtf8(readAll(record)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_GE(arguments.size(), 5);
+    const QList<QStringList> calls = conversions(record);
+    ASSERT_EQ(calls.size(), 1);
+    const QStringList& arguments = calls.first();
     EXPECT_TRUE(arguments.contains("--headless"));
     const int convertTo = arguments.indexOf("--convert-to");
     ASSERT_GE(convertTo, 0);
     EXPECT_EQ(arguments.value(convertTo + 1), "rtf");
-    // Its own profile, and a copy of the document, both in one private folder that is gone afterwards.
+    // A copy of the document in a private folder that is gone afterwards, and a private profile.
     const QString input = arguments.last();
     EXPECT_NE(input, doc);
-    const QString privateFolder = QFileInfo(input).absolutePath();
-    EXPECT_TRUE(arguments.contains("-env:UserInstallation=file://" + privateFolder + "/profile"));
-    EXPECT_FALSE(QFileInfo::exists(privateFolder));
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(input).absolutePath()));
+    const QString profile = arguments.filter(QStringLiteral("-env:UserInstallation=")).value(0);
+    EXPECT_TRUE(profile.startsWith("-env:UserInstallation=file://")) << qPrintable(profile);
+    EXPECT_FALSE(profile.contains(documents.path()));
     EXPECT_EQ(QDir(documents.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"My report.doc"});
     EXPECT_EQ(readAll(doc), wordFixture());
+}
+
+// One LibreOffice takes every conversion: started by the first, handed the
+// later ones through its profile, and ended, its private folder with it, when
+// the module is unloaded.
+TEST_F(ConverterModules, LibreOfficeIsKeptForLaterConversionsUntilTheModuleGoes)
+{
+    const QString servers = path(QStringLiteral("servers"));
+    const QString record = path(QStringLiteral("arguments"));
+    const QString tool = writeTool(QStringLiteral("soffice"), fakeSoffice(servers, record, "{\\rtf1 text}"));
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
+    const QString doc = writeFile(QStringLiteral("report.doc"), wordFixture());
+
+    Module module(LibreOffice);
+    EXPECT_EQ(module.convert(doc).result, 0);
+    EXPECT_EQ(module.convert(doc).result, 0);
+
+    const QList<pid_t> started = pidsIn(servers);
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_TRUE(isRunningNow(started.first()));
+    const QList<QStringList> calls = conversions(record);
+    ASSERT_EQ(calls.size(), 2);
+    const QString profile = calls[0].filter(QStringLiteral("-env:UserInstallation=")).value(0);
+    EXPECT_EQ(calls[1].filter(QStringLiteral("-env:UserInstallation=")).value(0), profile);
+    const QString folder = QFileInfo(profile.mid(int(strlen("-env:UserInstallation=file://")))).absolutePath();
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+
+    module.unload();
+    EXPECT_FALSE(isRunning(started.first(), 1000));
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST_F(ConverterModules, LibreOfficeEndsWhenIdle)
+{
+    const QString servers = path(QStringLiteral("servers"));
+    const QString tool = writeTool(QStringLiteral("soffice"),
+                                   fakeSoffice(servers, path(QStringLiteral("arguments")), "{\\rtf1 text}"));
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
+    const ScopedEnv idle("QUILLPRESS_CONVERTER_IDLE", "0.3");
+
+    Module module(LibreOffice);
+    ASSERT_EQ(module.convert(writeFile(QStringLiteral("report.doc"), wordFixture())).result, 0);
+    const QList<pid_t> started = pidsIn(servers);
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_FALSE(isRunning(started.first(), 3000));
+    // The next conversion simply starts another.
+    EXPECT_EQ(module.convert(writeFile(QStringLiteral("report.doc"), wordFixture())).result, 0);
+    EXPECT_EQ(pidsIn(servers).size(), 2);
+}
+
+// A soffice that cannot stay (it ends at once) still converts, on its own.
+TEST_F(ConverterModules, LibreOfficeThatCannotStayConvertsOnItsOwn)
+{
+    const QString record = path(QStringLiteral("arguments"));
+    const QString tool = writeTool(QStringLiteral("soffice"),
+                                   "case \"$*\" in *--accept=*) exit 0;; esac\n" +
+                                       fakeSoffice(path(QStringLiteral("servers")), record, "{\\rtf1 alone}"));
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
+
+    const Outcome outcome = Module(LibreOffice).convert(writeFile(QStringLiteral("report.doc"), wordFixture()));
+
+    ASSERT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.received.bytes, "{\\rtf1 alone}");
+    const QList<QStringList> calls = conversions(record);
+    ASSERT_EQ(calls.size(), 1);
+    // A profile of its own in the conversion's folder, gone with it.
+    const QString profile = calls[0].filter(QStringLiteral("-env:UserInstallation=")).value(0);
+    EXPECT_EQ(profile, "-env:UserInstallation=file://" + QFileInfo(calls[0].last()).absolutePath() + "/profile");
 }
 
 // ---------------------------------------------------------------- failures
@@ -334,7 +537,7 @@ class ToolFailure : public ConverterModules, public ::testing::WithParamInterfac
 TEST_P(ToolFailure, IsAnErrorWithNoOutput)
 {
     const FailureCase& c = GetParam();
-    const QString tool = writeTool(QStringLiteral("tool"), c.tool);
+    const QString tool = writeTool(QStringLiteral("tool"), officeServer(path(QStringLiteral("servers"))) + c.tool);
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
     const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool.toUtf8());
 
@@ -357,34 +560,14 @@ INSTANTIATE_TEST_SUITE_P(
                                   "echo 'Error: source file could not be loaded' > \"$out/document.rtf\"\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-bool isRunningNow(pid_t pid)
-{
-    if (::kill(pid, 0) != 0)
-        return false;
-    // A zombie has ended; only its parent has not looked yet.
-    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
-    const qsizetype close = stat.lastIndexOf(')');
-    return close >= 0 && stat.size() > close + 2 && stat[close + 2] != 'Z';
-}
-
-bool isRunning(pid_t pid)
-{
-    // A killed process goes once the system has delivered the signal, a moment later.
-    for (int tries = 0; tries < 500; ++tries) {
-        if (!isRunningNow(pid))
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-
 class HangingTool : public ConverterModules, public ::testing::WithParamInterface<const char*> {};
 
 // Past the time limit the tool and everything it started are stopped.
 TEST_P(HangingTool, IsStoppedWithItsChildren)
 {
     const QString pids = path(QStringLiteral("pids"));
-    const QString tool = writeTool(QStringLiteral("tool"), "sleep 300 &\necho $! > '" + pids.toUtf8() + "'\n"
+    const QString tool = writeTool(QStringLiteral("tool"), officeServer(path(QStringLiteral("servers"))) +
+                                                           "sleep 300 &\necho $! > '" + pids.toUtf8() + "'\n"
                                                            "echo $$ >> '" + pids.toUtf8() + "'\n"
                                                            "echo 'some text'\nwait\n");
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
@@ -406,5 +589,283 @@ TEST_P(HangingTool, IsStoppedWithItsChildren)
 
 INSTANTIATE_TEST_SUITE_P(, HangingTool, ::testing::Values(LibreOffice, Antiword),
                          [](const auto& info) { return std::string(info.param == LibreOffice ? "LibreOffice" : "Antiword"); });
+
+class Cancel : public ConverterModules, public ::testing::WithParamInterface<const char*> {};
+
+// Cancelled from another thread, the conversion answers CANCELLED within a
+// second, and nothing the module started runs on: not the tool, not what
+// the tool started, not the LibreOffice kept for later.
+TEST_P(Cancel, StopsEveryProcessWithinASecond)
+{
+    const QString pids = path(QStringLiteral("pids"));
+    const QString servers = path(QStringLiteral("servers"));
+    const QString tool = writeTool(QStringLiteral("tool"), officeServer(servers) +
+                                                           "sleep 300 &\necho $! >> '" + pids.toUtf8() + "'\n"
+                                                           "echo $$ >> '" + pids.toUtf8() + "'\nwait\n");
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool.toUtf8());
+    Module module(GetParam());
+    const QString doc = writeFile(QStringLiteral("report.doc"), wordFixture());
+
+    Outcome outcome;
+    std::thread worker([&] { outcome = module.convert(doc); });
+    QElapsedTimer waited;
+    waited.start();
+    while (pidsIn(pids).size() < 2 && waited.elapsed() < 20000)
+        QThread::msleep(10);
+    const QList<pid_t> started = pidsIn(pids) + pidsIn(servers);
+    QElapsedTimer timer;
+    timer.start();
+    module.cancel();
+    worker.join();
+
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_EQ(outcome.result, QP_RESULT_CANCELLED);
+    EXPECT_EQ(outcome.received.bytes, QByteArray());
+    ASSERT_GE(started.size(), 2);
+    for (const pid_t pid : started)
+        EXPECT_FALSE(isRunning(pid, std::max(0, 1000 - int(timer.elapsed())))) << "process " << pid << " still runs";
+
+    // A cancel with nothing under way changes nothing; the next conversion works again.
+    module.cancel();
+    const QString quick = writeTool(QStringLiteral("quick"), officeServer(servers) +
+                                                             "while [ $# -gt 1 ]; do case \"$1\" in --outdir) out=\"$2\";; esac; shift; done\n"
+                                                             "[ -n \"$out\" ] && printf '%s' '{\\rtf1 again}' > \"$out/document.rtf\"\n"
+                                                             "echo again\n");
+    const ScopedEnv quickSoffice("QUILLPRESS_SOFFICE", quick.toUtf8());
+    const ScopedEnv quickAntiword("QUILLPRESS_ANTIWORD", quick.toUtf8());
+    EXPECT_EQ(module.convert(doc).result, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(, Cancel, ::testing::Values(LibreOffice, Antiword),
+                         [](const auto& info) { return std::string(info.param == LibreOffice ? "LibreOffice" : "Antiword"); });
+
+// ---------------------------------------------------------------- reasons
+
+// A file that no LibreOffice could read without a password: the converter
+// says so without running anything.
+struct ReasonCase {
+    const char* name;
+    QByteArray bytes;
+    QByteArray tool;  // the fake soffice's conversion; empty: none installed
+    int32_t result;
+};
+
+void PrintTo(const ReasonCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class Reason : public ConverterModules, public ::testing::WithParamInterface<ReasonCase> {};
+
+TEST_P(Reason, IsTheResult)
+{
+    const ReasonCase& c = GetParam();
+    const QString ran = path(QStringLiteral("ran"));
+    const QString tool = writeTool(QStringLiteral("soffice"), officeServer(path(QStringLiteral("servers"))) +
+                                                              "echo yes >> '" + ran.toUtf8() + "'\n" + c.tool);
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", c.tool.isEmpty() ? QByteArray("/nonexistent/soffice") : tool.toUtf8());
+
+    const Outcome outcome = Module(LibreOffice).convert(writeFile(QStringLiteral("report.doc"), c.bytes));
+
+    EXPECT_EQ(outcome.result, c.result);
+    EXPECT_EQ(outcome.received.bytes, QByteArray());
+    if (c.result == QP_RESULT_PASSWORD) {
+        EXPECT_TRUE(outcome.recognised);  // so that the reason reaches the program
+        EXPECT_FALSE(QFileInfo::exists(ran)) << "LibreOffice ran on a protected file";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Reason,
+    ::testing::Values(
+        ReasonCase{"ProtectedWord97", readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/protected.doc")), "exit 0\n",
+                   QP_RESULT_PASSWORD},
+        ReasonCase{"ProtectedDocx", encryptedPackage(), "exit 0\n", QP_RESULT_PASSWORD},
+        ReasonCase{"ProtectedOdt", readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/protected.odt")), "exit 0\n",
+                   QP_RESULT_PASSWORD},
+        // LibreOffice reports "source file could not be loaded" and writes nothing, but ends well.
+        ReasonCase{"Unreadable", wordFixture(), "echo 'Error: source file could not be loaded'\nexit 0\n",
+                   QP_RESULT_DAMAGED},
+        ReasonCase{"NoLibreOffice", wordFixture(), "", QP_RESULT_NO_TOOL}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------- export
+
+// The exporting fake writes "<filter>" into the file --convert-to names.
+QByteArray fakeExporter(const QString& servers, const QString& record)
+{
+    return officeServer(servers) +
+           "printf '%s\\n' \"$@\" -- >> '" + record.toUtf8() + "'\n"
+           "while [ $# -gt 1 ]; do\n"
+           "  case \"$1\" in --outdir) out=\"$2\"; shift;; --convert-to) filter=\"$2\"; shift;; esac\n"
+           "  shift\n"
+           "done\n"
+           "base=$(basename \"$1\"); base=${base%.*}\n"
+           "printf '%s' \"$filter\" > \"$out/$base.${filter%%:*}\"\n";
+}
+
+struct ExportCase {
+    const char* name;
+    int32_t format;
+    const char* filter;
+};
+
+void PrintTo(const ExportCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class Export : public ConverterModules, public ::testing::WithParamInterface<ExportCase> {};
+
+// The RTF goes through LibreOffice's filter for the format and the result
+// replaces the target, with no file left beside it.
+TEST_P(Export, WritesTheTargetThroughTheFilter)
+{
+    const ExportCase& c = GetParam();
+    const QString record = path(QStringLiteral("arguments"));
+    const QString tool = writeTool(QStringLiteral("soffice"), fakeExporter(path(QStringLiteral("servers")), record));
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
+    const QString rtf = writeFile(QStringLiteral("document.rtf"), "{\\rtf1 words}");
+    QTemporaryDir targets;
+    const QString target = targets.filePath(QStringLiteral("My book"));
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older version");
+    old.close();
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+
+    Module module(LibreOffice);
+    ASSERT_TRUE(module.exports());
+    EXPECT_EQ(module.canExport(), 0);
+    ASSERT_EQ(module.exportRtf(rtf, target, c.format), 0);
+
+    EXPECT_EQ(readAll(target), QByteArray(c.filter));
+    // As the file was: its permissions kept, nothing else in the folder.
+    EXPECT_EQ(QFile::permissions(target) & 0x0FFF, QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ReadGroup);
+    EXPECT_EQ(QDir(targets.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"My book"});
+    const QList<QStringList> calls = conversions(record);
+    ASSERT_EQ(calls.size(), 1);
+    EXPECT_EQ(calls[0].value(calls[0].indexOf("--convert-to") + 1), c.filter);
+    EXPECT_EQ(readAll(rtf), "{\\rtf1 words}");
+}
+
+INSTANTIATE_TEST_SUITE_P(, Export,
+                         ::testing::Values(ExportCase{"Docx", QP_EXPORT_DOCX, "docx:MS Word 2007 XML"},
+                                           ExportCase{"Odt", QP_EXPORT_ODT, "odt:writer8"},
+                                           ExportCase{"Pdf", QP_EXPORT_PDF, "pdf:writer_pdf_Export"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ExportFailureCase {
+    const char* name;
+    QByteArray tool;  // empty: no LibreOffice
+    int32_t result;
+};
+
+class ExportFailure : public ConverterModules, public ::testing::WithParamInterface<ExportFailureCase> {};
+
+// A failed export says why and leaves an existing target as it was.
+TEST_P(ExportFailure, LeavesTheTargetUntouched)
+{
+    const ExportFailureCase& c = GetParam();
+    const QString tool = writeTool(QStringLiteral("soffice"), officeServer(path(QStringLiteral("servers"))) + c.tool);
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", c.tool.isEmpty() ? QByteArray("/nonexistent/soffice") : tool.toUtf8());
+    const QString rtf = writeFile(QStringLiteral("document.rtf"), "{\\rtf1 words}");
+    QTemporaryDir targets;
+    const QString target = targets.filePath(QStringLiteral("book.docx"));
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the version before");
+    old.close();
+
+    Module module(LibreOffice);
+    EXPECT_EQ(module.exportRtf(rtf, target, QP_EXPORT_DOCX), c.result);
+
+    EXPECT_EQ(readAll(target), "the version before");
+    EXPECT_EQ(QDir(targets.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"book.docx"});
+    if (c.tool.isEmpty()) {
+        EXPECT_EQ(module.canExport(), QP_RESULT_NO_TOOL);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ExportFailure,
+    ::testing::Values(ExportFailureCase{"LibreOfficeFails", "exit 1\n", QP_RESULT_TOOL_FAILED},
+                      ExportFailureCase{"LibreOfficeWritesNothing", "exit 0\n", QP_RESULT_DAMAGED},
+                      ExportFailureCase{"NoLibreOffice", "", QP_RESULT_NO_TOOL}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConverterModules, ExportIntoAMissingFolderFails)
+{
+    const QString tool = writeTool(QStringLiteral("soffice"), fakeExporter(path(QStringLiteral("servers")),
+                                                                           path(QStringLiteral("arguments"))));
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
+    const QString rtf = writeFile(QStringLiteral("document.rtf"), "{\\rtf1 words}");
+
+    EXPECT_EQ(Module(LibreOffice).exportRtf(rtf, path(QStringLiteral("gone/book.pdf")), QP_EXPORT_PDF),
+              QP_RESULT_CANNOT_OPEN);
+}
+
+// ---------------------------------------------------------------- LibreOffice itself
+
+bool libreOfficeInstalled()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
+}
+
+class RealLibreOffice : public ConverterModules, public ::testing::WithParamInterface<ExportCase> {};
+
+// The program's RTF written out in each format; .docx and .odt read back
+// through the converter with their text.
+TEST_P(RealLibreOffice, ExportsAndReadsBack)
+{
+    if (!libreOfficeInstalled())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    const ExportCase& c = GetParam();
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", QByteArray());
+    const QString target = path(QStringLiteral("book.") + QString::fromLatin1(c.filter).section(QLatin1Char(':'), 0, 0));
+
+    Module module(LibreOffice);
+    ASSERT_EQ(module.exportRtf(QStringLiteral(QP_TEST_DATA_DIR "/word/formatted.rtf"), target, c.format), 0);
+
+    const QByteArray written = readAll(target);
+    if (c.format == QP_EXPORT_PDF) {
+        EXPECT_TRUE(written.startsWith("%PDF-"));
+        return;
+    }
+    // Under another name, as files are found by their content.
+    QFile::rename(target, path(QStringLiteral("book.doc")));
+    const Outcome outcome = module.convert(path(QStringLiteral("book.doc")));
+    ASSERT_TRUE(outcome.recognised);
+    ASSERT_EQ(outcome.result, 0);
+    EXPECT_TRUE(outcome.received.bytes.startsWith("{\\rtf"));
+    EXPECT_TRUE(outcome.received.bytes.contains("The quick brown fox jumps over the lazy dog."));
+}
+
+INSTANTIATE_TEST_SUITE_P(, RealLibreOffice,
+                         ::testing::Values(ExportCase{"Docx", QP_EXPORT_DOCX, "docx:MS Word 2007 XML"},
+                                           ExportCase{"Odt", QP_EXPORT_ODT, "odt:writer8"},
+                                           ExportCase{"Pdf", QP_EXPORT_PDF, "pdf:writer_pdf_Export"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A damaged Word file is DAMAGED, and the instance goes on to convert the next file.
+TEST_F(ConverterModules, RealLibreOfficeFindsADamagedFileAndGoesOn)
+{
+    if (!libreOfficeInstalled())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", QByteArray());
+    // The fixture's Word stream, with the header that says where the text is, begins at 4096.
+    QByteArray damaged = wordFixture();
+    damaged.replace(4096, 512, QByteArray(512, char(0xFF)));
+
+    Module module(LibreOffice);
+    const Outcome broken = module.convert(writeFile(QStringLiteral("broken.doc"), damaged));
+    EXPECT_TRUE(broken.recognised);
+    EXPECT_EQ(broken.result, QP_RESULT_DAMAGED);
+    const Outcome good = module.convert(writeFile(QStringLiteral("good.doc"), wordFixture()));
+    EXPECT_EQ(good.result, 0);
+}
 
 }  // namespace
