@@ -4,6 +4,7 @@
 #include "app/CommandDispatch.h"
 #include "app/Tools_Other.h"
 #include "app/document/Converters.h"
+#include "app/document/Export.h"
 #include "app/document/Recovery.h"
 #include "app/document/Window_RecoverDocuments.h"
 #include "app/window/EditorColumn.h"
@@ -89,7 +90,8 @@ TApp::TApp(Services& services, QStringList arguments, QWidget* parent)
       m_autoWordsHost(makeAutoWordsHost(*this)),
       m_formatHost(makeFormatHost(*this)),
       m_setupHost(makeSetupHost(*this)),
-      m_converters(std::make_unique<Converters>(services.paths.converterFolder))
+      m_converters(std::make_unique<Converters>(services.paths.converterFolder)),
+      m_exporter(std::make_unique<Exporter>(services.paths.converterFolder))
 {
     setObjectName(QStringLiteral("TApp"));
     setWindowTitle(QString::fromLatin1(ProgramTitle));

@@ -21,6 +21,7 @@ namespace qp {
 
 class CommandDispatch;
 class Converters;
+class Exporter;
 class DocumentStatistics;
 class AutoWordList;
 class AutoWordsHost;
@@ -172,6 +173,8 @@ public:
     // Reads a binary Word file into the editor through the named converter;
     // false when the converter is missing or does not know the file.
     bool importThroughConverter(const QString& fileName, const QString& converter);
+    // Writes the document as .docx, .odt or PDF for Save As.
+    Exporter& exporter() { return *m_exporter; }
 
     // Set once the program has been asked to end without the close sequence ("/u").
     bool endRequested() const { return m_endRequested; }
@@ -258,6 +261,7 @@ private:
     bool m_endRequested = false;
     bool m_lookingForOutsideChange = false;
     std::unique_ptr<Converters> m_converters;
+    std::unique_ptr<Exporter> m_exporter;
     std::unique_ptr<RecoveryKeeper> m_recovery;
     TForm_RecoverDocuments* m_recoverWindow = nullptr;
     EditorSpelling* m_spelling = nullptr;

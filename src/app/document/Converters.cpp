@@ -114,8 +114,12 @@ void Converters::release()
 
 bool Converters::load(const QString& converter)
 {
-    release();
     const QString path = m_folder.isEmpty() ? converter : QDir(m_folder).filePath(converter);
+    // The converter that is loaded stays: unloading it would end what it keeps
+    // running for the next file (LibreOffice, for one).
+    if (m_library && m_library->isLoaded() && m_loadedPath == path)
+        return true;
+    release();
     auto library = std::make_unique<QLibrary>(path);
     if (!library->load())
         return false;
@@ -123,6 +127,7 @@ bool Converters::load(const QString& converter)
     m_isFormatCorrect = reinterpret_cast<QpIsFormatCorrect32>(library->resolve(QP_IS_FORMAT_CORRECT));
     m_foreignToRtf = reinterpret_cast<QpForeignToRtf32>(library->resolve(QP_FOREIGN_TO_RTF));
     m_library = std::move(library);
+    m_loadedPath = path;
     return true;
 }
 

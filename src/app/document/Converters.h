@@ -52,6 +52,7 @@ private:
 
     QString m_folder;
     std::unique_ptr<QLibrary> m_library;
+    QString m_loadedPath;
     QpInitConverter32 m_init = nullptr;
     QpIsFormatCorrect32 m_isFormatCorrect = nullptr;
     QpForeignToRtf32 m_foreignToRtf = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/Applic.h"
 #include "app/document/Converters.h"
+#include "app/document/Export.h"
 #include "app/document/Recovery.h"
 #include "editor/RichEdit.h"
 #include "format/Tools_Format.h"
@@ -48,6 +49,10 @@ const QString OpenElsewhereQuestion = QStringLiteral(
     "\"%1\" is already open in another Quillpress window.\r"
     "Open it read-only? Yes opens it read-only; No opens it for editing all the same "
     "(a save asks before it writes over changes saved in the other window).");
+const QString OwnFileExportMessage =
+    QStringLiteral("\"%1\" is this document's own file, and saving it as %2 would replace the document.\r"
+                   "Choose another name.");
+const QString ReplaceQuestion = QStringLiteral("\"%1\" already exists.\rDo you want to replace it?");
 const QString ConvertedNote = QStringLiteral(
     "This document was read from a Word file, which Quillpress can not write. It is saved as rich text under a "
     "name of its own, so the Word file stays as it is.");
@@ -324,6 +329,8 @@ QString nameForSaveType(const QString& name, int filterIndex)
         extension = QStringLiteral("rtf");
     else if (filterIndex == int(SaveFormat::PlainText))
         extension = QStringLiteral("txt");
+    else if (const ExportType* type = exportTypeOfEntry(filterIndex))
+        extension = QLatin1String(type->extension);
     else
         return name;
     const int dot = name.lastIndexOf(QLatin1Char('.'));
@@ -585,15 +592,42 @@ void fileSave(TApp& app)
     fileSaveAs(app);
 }
 
+// Save As to a format the program writes through LibreOffice: an export. The
+// document stays what it was, under its own name and in its own state, as
+// the file written is not one the program edits.
+void exportTo(TApp& app, QString target, const ExportType& type)
+{
+    // The dialog adds the document's own extension to a bare name; the format's belongs there.
+    const QString suffix = QFileInfo(target).suffix().toLower();
+    if (suffix != QLatin1String(type.extension)) {
+        if (suffix == QLatin1String("rtf") || suffix == QLatin1String("txt"))
+            target.chop(suffix.size() + 1);
+        target += QLatin1Char('.') + QLatin1String(type.extension);
+        if (QFileInfo::exists(target)
+            && app.services().messages.confirm(ReplaceQuestion.arg(QFileInfo(target).fileName()), Buttons::YesNo)
+                   != Answer::Yes)
+            cancel();
+    }
+    const DocumentState& doc = app.document();
+    if (!doc.fileName.isEmpty() && QFileInfo(target) == QFileInfo(doc.fileName)) {
+        app.services().messages.information(
+            OwnFileExportMessage.arg(QFileInfo(target).fileName(), QLatin1String(type.name)));
+        cancel();
+    }
+    exportDocument(&app, app.editor(), app.exporter(), target, type);
+}
+
 void fileSaveAs(TApp& app)
 {
     DocumentState& doc = app.document();
+    const QString nameBefore = doc.fileName;
     if (notesRuleApplies(app))
         doc.fileName = notesName(app);
+    const bool exports = app.exporter().available();
     FileDialogRequest request;
     request.parent = &app;
     request.title = QStringLiteral("Save");
-    request.filter = QString::fromLatin1(SaveFilter);
+    request.filter = saveFilter(exports);
     request.filterIndex = int(doc.saveFormat);
     request.fileName = doc.fileName;
     if (doc.convertedFromWord) {
@@ -610,6 +644,12 @@ void fileSaveAs(TApp& app)
         if (doc.fileName == notesName(app))
             doc.fileName.clear();
         cancel();
+    }
+    if (const ExportType* type = exportTypeOfEntry(chosen.filterIndex); type && exports) {
+        // An unnamed document stays unnamed.
+        doc.fileName = nameBefore;
+        exportTo(app, chosen.fileName, *type);
+        return;
     }
     const SaveFormat previous = doc.saveFormat;
     if (chosen.filterIndex >= 1 && chosen.filterIndex <= 3)
