@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QLibrary>
 #include <QTemporaryDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -461,7 +463,8 @@ TEST_F(ConverterModules, LibreOfficeIsKeptForLaterConversionsUntilTheModuleGoes)
     const QString doc = writeFile(QStringLiteral("report.doc"), wordFixture());
 
     Module module(LibreOffice);
-    EXPECT_EQ(module.convert(doc).result, 0);
+    // The first on a worker thread that is gone before the second: the instance outlives it.
+    std::thread([&] { EXPECT_EQ(module.convert(doc).result, 0); }).join();
     EXPECT_EQ(module.convert(doc).result, 0);
 
     const QList<pid_t> started = pidsIn(servers);
@@ -495,6 +498,47 @@ TEST_F(ConverterModules, LibreOfficeEndsWhenIdle)
     // The next conversion simply starts another.
     EXPECT_EQ(module.convert(writeFile(QStringLiteral("report.doc"), wordFixture())).result, 0);
     EXPECT_EQ(pidsIn(servers).size(), 2);
+}
+
+// Run as a program of its own by the next test: converts once, so that
+// LibreOffice is kept, and waits to be killed.
+TEST_F(ConverterModules, HelperConvertsAndWaits)
+{
+    const QByteArray doc = qgetenv("QP_TEST_KILLED_HELPER");
+    if (doc.isEmpty())
+        GTEST_SKIP() << "only run by KilledProgramLeavesNoLibreOffice";
+    Module module(LibreOffice);
+    ASSERT_EQ(module.convert(QString::fromUtf8(doc)).result, 0);
+    QThread::sleep(300);
+}
+
+// However the program ends, even killed, the LibreOffice it kept ends with it.
+TEST_F(ConverterModules, KilledProgramLeavesNoLibreOffice)
+{
+    const QString servers = path(QStringLiteral("servers"));
+    const QString record = path(QStringLiteral("arguments"));
+    const QString tool = writeTool(QStringLiteral("soffice"), fakeSoffice(servers, record, "{\\rtf1 text}"));
+    QProcess helper;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUILLPRESS_SOFFICE"), tool);
+    environment.insert(QStringLiteral("QP_TEST_KILLED_HELPER"), writeFile(QStringLiteral("report.doc"), wordFixture()));
+    helper.setProcessEnvironment(environment);
+    helper.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=ConverterModules.HelperConvertsAndWaits")});
+    ASSERT_TRUE(helper.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    while (conversions(record).isEmpty() && waited.elapsed() < 20000)
+        QThread::msleep(20);
+    QThread::msleep(200);  // the conversion hands its result back
+    const QList<pid_t> started = pidsIn(servers);
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_TRUE(isRunningNow(started.first()));
+
+    ::kill(pid_t(helper.processId()), SIGKILL);
+    helper.waitForFinished();
+
+    EXPECT_FALSE(isRunning(started.first(), 1000));
 }
 
 // A soffice that cannot stay (it ends at once) still converts, on its own.

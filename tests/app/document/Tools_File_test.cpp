@@ -189,7 +189,11 @@ INSTANTIATE_TEST_SUITE_P(, SaveDialogTypeChange,
                                            TypeChange{"RtfToTxt", "story.rtf", 2, "story.txt"},
                                            TypeChange{"NoDotGetsOne", "story", 1, "story.rtf"},
                                            TypeChange{"AllFilesLeavesIt", "story.txt", 3, "story.txt"},
-                                           TypeChange{"DottedNotesDate", "Notes 01.05.2024", 1, "Notes 01.05.rtf"}),
+                                           TypeChange{"DottedNotesDate", "Notes 01.05.2024", 1, "Notes 01.05.rtf"},
+                                           TypeChange{"RtfToDocx", "story.rtf", 4, "story.docx"},
+                                           TypeChange{"TxtToOdt", "story.txt", 5, "story.odt"},
+                                           TypeChange{"NoDotToPdf", "story", 6, "story.pdf"},
+                                           TypeChange{"PastTheListLeavesIt", "story.rtf", 7, "story.rtf"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DocumentFiles, NotesNameIsOfferedAndClearedAgainOnCancel)
