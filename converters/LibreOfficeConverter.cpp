@@ -21,6 +21,7 @@
 
 #include "ModuleSupport.h"
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -136,6 +137,94 @@ private:
     std::string m_path;
 };
 
+// MD5 (RFC 1321), for the name of LibreOffice's own pipe below.
+std::array<unsigned char, 16> md5(const std::string& message)
+{
+    static const uint32_t K[64] = {
+        0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
+        0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
+        0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
+        0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
+        0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
+        0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
+        0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
+        0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
+    static const int R[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 5, 9,  14, 20, 5, 9,
+                              14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
+                              4, 11, 16, 23, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
+    std::string data = message;
+    const uint64_t bits = uint64_t(message.size()) * 8;
+    data += char(0x80);
+    while (data.size() % 64 != 56)
+        data += char(0);
+    for (int i = 0; i < 8; ++i)
+        data += char((bits >> (8 * i)) & 0xFF);
+    uint32_t h[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+    for (size_t chunk = 0; chunk < data.size(); chunk += 64) {
+        uint32_t w[16];
+        for (int i = 0; i < 16; ++i) {
+            w[i] = 0;
+            for (int b = 3; b >= 0; --b)
+                w[i] = (w[i] << 8) | static_cast<unsigned char>(data[chunk + size_t(4 * i + b)]);
+        }
+        uint32_t a = h[0], b = h[1], c = h[2], d = h[3];
+        for (int i = 0; i < 64; ++i) {
+            uint32_t f = 0;
+            int g = 0;
+            if (i < 16) {
+                f = (b & c) | (~b & d);
+                g = i;
+            } else if (i < 32) {
+                f = (d & b) | (~d & c);
+                g = (5 * i + 1) % 16;
+            } else if (i < 48) {
+                f = b ^ c ^ d;
+                g = (3 * i + 5) % 16;
+            } else {
+                f = c ^ (b | ~d);
+                g = (7 * i) % 16;
+            }
+            const uint32_t sum = a + f + K[i] + w[g];
+            a = d;
+            d = c;
+            c = b;
+            b += (sum << R[i]) | (sum >> (32 - R[i]));
+        }
+        h[0] += a;
+        h[1] += b;
+        h[2] += c;
+        h[3] += d;
+    }
+    std::array<unsigned char, 16> digest {};
+    for (int i = 0; i < 16; ++i)
+        digest[size_t(i)] = static_cast<unsigned char>(h[i / 4] >> (8 * (i % 4)));
+    return digest;
+}
+
+// Where LibreOffice keeps a pipe, in /tmp unless that cannot be written.
+std::string pipeFolder()
+{
+    return ::access("/tmp", R_OK | W_OK) == 0 ? "/tmp" : "/var/tmp";
+}
+
+// The pipe through which a LibreOffice with this profile takes the work of
+// later starts: named after the MD5 of the profile's URL in UTF-16, its bytes
+// in hex without leading zeros. A killed LibreOffice leaves it behind.
+std::string officePipe(const std::string& profileUrl)
+{
+    std::string utf16;
+    for (const char c : profileUrl)  // the URL is plain ASCII: fileUrl escapes the rest
+        utf16 += c, utf16 += '\0';
+    std::string name = pipeFolder() + "/OSL_PIPE_" + std::to_string(::getuid()) + "_SingleOfficeIPC_";
+    static const char Hex[] = "0123456789abcdef";
+    for (const unsigned char byte : md5(utf16)) {
+        if (byte >> 4)
+            name += Hex[byte >> 4];
+        name += Hex[byte & 15];
+    }
+    return name;
+}
+
 // The LibreOffice kept running between conversions.
 class KeptOffice {
 public:
@@ -206,7 +295,7 @@ private:
 
     std::string pipePath() const
     {
-        return "/tmp/OSL_PIPE_" + std::to_string(::getuid()) + "_" + m_pipeName;
+        return pipeFolder() + "/OSL_PIPE_" + std::to_string(::getuid()) + "_" + m_pipeName;
     }
 
     Start startLocked(const std::string& program, Clock::time_point deadline)
@@ -262,8 +351,10 @@ private:
             while (::waitpid(m_leader, &status, 0) < 0 && errno == EINTR) {
             }
             m_leader = -1;
-            // A killed LibreOffice leaves its pipe behind.
+            // A killed LibreOffice leaves its pipes behind.
             ::unlink(pipePath().c_str());
+            if (m_folder)
+                ::unlink(officePipe(fileUrl(m_folder->path() + "/profile")).c_str());
         }
         if (m_lifeline >= 0) {
             ::close(m_lifeline);

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSet>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -25,6 +26,9 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using qp::test::ScopedEnv;
 
@@ -893,6 +897,49 @@ INSTANTIATE_TEST_SUITE_P(, RealLibreOffice,
                                            ExportCase{"Odt", QP_EXPORT_ODT, "odt:writer8"},
                                            ExportCase{"Pdf", QP_EXPORT_PDF, "pdf:writer_pdf_Export"}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// LibreOffice's pipes in the pipe folder.
+QSet<QString> officePipes()
+{
+    const QDir folder(QStringLiteral("/tmp"));
+    const QStringList names = folder.entryList({QStringLiteral("OSL_PIPE_%1_*").arg(::getuid())}, QDir::System);
+    return QSet<QString>(names.begin(), names.end());
+}
+
+// Whether a LibreOffice still listens on the pipe.
+bool listening(const QString& pipe)
+{
+    const QByteArray path = QFile::encodeName(QStringLiteral("/tmp/") + pipe);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+// The kept LibreOffice is ended with a kill, which leaves its pipes behind:
+// the module clears them, so that nothing stale gathers in /tmp.
+TEST_F(ConverterModules, RealLibreOfficeLeavesNoPipesBehind)
+{
+    if (!libreOfficeInstalled())
+        GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", QByteArray());
+    const QSet<QString> before = officePipes();
+
+    auto module = std::make_unique<Module>(LibreOffice);
+    ASSERT_EQ(module->convert(writeFile(QStringLiteral("good.doc"), wordFixture())).result, 0);
+    const QSet<QString> opened = officePipes() - before;
+    EXPECT_GE(opened.size(), 2) << "LibreOffice's own pipe and the one it listens on";
+    module.reset();
+
+    // Other programs' LibreOffice may come and go meanwhile; a pipe nobody listens on is left over.
+    for (const QString& pipe : officePipes() - before)
+        EXPECT_TRUE(listening(pipe)) << qPrintable(pipe) << " left behind";
+}
 
 // A damaged Word file is DAMAGED, and the instance goes on to convert the next file.
 TEST_F(ConverterModules, RealLibreOfficeFindsADamagedFileAndGoesOn)
