@@ -241,12 +241,10 @@ std::string blockText(const QpBlock* block)
     return std::string(bytes, ::strnlen(bytes, block->size));
 }
 
-FileKind fileKind(const std::string& path)
+namespace {
+
+FileKind kindOf(const std::string& bytes)
 {
-    bool ok = false;
-    const std::string bytes = readFile(path, &ok);
-    if (!ok)
-        return FileKind::Unknown;
     if (startsWith(bytes, CompoundSignature, sizeof CompoundSignature)) {
         if (findStreamName(bytes, "worddocument") != std::string::npos)
             return FileKind::WordBinary;
@@ -272,13 +270,22 @@ FileKind fileKind(const std::string& path)
     return FileKind::Unknown;
 }
 
+}  // namespace
+
+FileKind fileKind(const std::string& path)
+{
+    bool ok = false;
+    const std::string bytes = readFile(path, &ok);
+    return ok ? kindOf(bytes) : FileKind::Unknown;
+}
+
 bool isPasswordProtected(const std::string& path)
 {
     bool ok = false;
     const std::string bytes = readFile(path, &ok);
     if (!ok)
         return false;
-    switch (fileKind(path)) {
+    switch (kindOf(bytes)) {
     case FileKind::EncryptedOffice:
         return true;
     case FileKind::WordBinary: {

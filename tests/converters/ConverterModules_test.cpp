@@ -545,6 +545,35 @@ TEST_F(ConverterModules, KilledProgramLeavesNoLibreOffice)
     EXPECT_FALSE(isRunning(started.first(), 1000));
 }
 
+// The kept LibreOffice's folder is named after the program's process, so that
+// one left by a killed program is cleared by the next; a running program's is kept.
+TEST_F(ConverterModules, FoldersOfKilledProgramsAreCleared)
+{
+    QTemporaryDir temp;
+    const ScopedEnv tmpdir("TMPDIR", temp.path().toUtf8());
+    QProcess ended;
+    ended.start(QStringLiteral("/bin/sleep"), {QStringLiteral("0.05")});
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString left = temp.filePath(QStringLiteral("quillpress-office-%1-aBcDeF").arg(endedPid));
+    const QString running = temp.filePath(QStringLiteral("quillpress-office-%1-GhIjKl").arg(::getpid()));
+    const QString other = temp.filePath(QStringLiteral("someone-elses-%1").arg(endedPid));
+    for (const QString& folder : {left, running, other}) {
+        ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/profile/user")));
+    }
+    const QString tool = writeTool(QStringLiteral("soffice"), fakeSoffice(path(QStringLiteral("servers")),
+                                                                         path(QStringLiteral("arguments")), "{\\rtf1 x}"));
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
+
+    Module module(LibreOffice);
+    ASSERT_EQ(module.convert(writeFile(QStringLiteral("report.doc"), wordFixture())).result, 0);
+
+    EXPECT_FALSE(QFileInfo::exists(left));
+    EXPECT_TRUE(QFileInfo::exists(running));
+    EXPECT_TRUE(QFileInfo::exists(other));
+}
+
 // A soffice that cannot stay (it ends at once) still converts, on its own.
 TEST_F(ConverterModules, LibreOfficeThatCannotStayConvertsOnItsOwn)
 {
