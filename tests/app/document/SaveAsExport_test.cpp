@@ -170,6 +170,27 @@ TEST_F(SaveAsExport, TheFormatsExtensionInPlaceOfTheDocuments)
     EXPECT_EQ(doc().fileName, story);
 }
 
+// An unnamed document offered a "Notes" name stays unnamed after an export:
+// the exported file is not the document's.
+TEST_F(SaveAsExport, AnUnnamedDocumentStaysUnnamed)
+{
+    const ScopedEnv soffice("QUILLPRESS_SOFFICE",
+                            fakeSoffice("printf 'converted' > \"$out/document.odt\"\n").toUtf8());
+    app().options().notesFileName = true;
+    type(QStringLiteral("a thought"));
+    const QString target = QFileInfo(writeFile(QStringLiteral("placeholder"), {})).absolutePath()
+                           + QStringLiteral("/Thought.odt");
+
+    saveAs(target, 5);
+
+    EXPECT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+    EXPECT_TRUE(fileDialogs.requests().first().fileName.startsWith("Notes "));
+    EXPECT_EQ(readAll(target), "converted");
+    EXPECT_TRUE(doc().fileName.isEmpty());
+    EXPECT_EQ(doc().state, DocState::Modified);
+    EXPECT_EQ(app().windowTitle(), "Quillpress");
+}
+
 // An export onto the document's own file would put another format in place
 // of the document: refused with a message, the file untouched.
 TEST_F(SaveAsExport, NeverOntoTheDocumentsOwnFile)
