@@ -1,0 +1,269 @@
+// The second Word converter: the text of a Word file, without formatting,
+// as RTF paragraphs. It is small and quick, and it is there when LibreOffice
+// is not.
+//
+// wv (wvWare) reads it first: it reads Word 6 and 95 files as well as 97-2003
+// ones, short and empty documents included, and takes 8-bit text from the
+// character set of the document's language. antiword reads what wv turns
+// down or reads wrongly, when it is installed.
+//
+// QUILLPRESS_WV and QUILLPRESS_ANTIWORD name the programs (default: wvWare
+// and antiword on PATH); QUILLPRESS_CONVERTER_TIMEOUT the time limit in
+// seconds for each (default 30).
+
+#include "ModuleSupport.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace qpconv;
+
+constexpr double DefaultLimitSeconds = 30;
+
+std::string wv()
+{
+    return findTool("QUILLPRESS_WV", "wvWare");
+}
+
+std::string antiword()
+{
+    return findTool("QUILLPRESS_ANTIWORD", "antiword");
+}
+
+// A compound file cut short before its directory, where the name of the Word
+// stream would be: it cannot be told by content, but nothing else opens it
+// either, and the reader deserves to hear that it is damaged.
+bool isCutShortCompoundFile(const std::string& path)
+{
+    static constexpr unsigned char Signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[512] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, Signature, sizeof Signature) != 0)
+        return false;
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<uint64_t>(in.tellg());
+    // Little end first: the sector size as a power of two, and the directory's first sector.
+    const unsigned shift = header[30] | header[31] << 8;
+    const uint32_t directory = header[48] | header[49] << 8 | header[50] << 16 | uint32_t(header[51]) << 24;
+    if ((shift != 9 && shift != 12) || directory >= 0xFFFFFFFA)
+        return false;
+    return (uint64_t(directory) + 2) << shift > size;
+}
+
+bool contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// What one tool made of the file: its text (UTF-8, one paragraph a line) or why not.
+struct Reading {
+    Result result = ToolFailed;
+    std::string text;
+};
+
+// A tool that ran and gave up: a password is the tool's own reason; a crash
+// says nothing about the file; any other refusal of a file that is a Word
+// file by its content means the tool found it damaged.
+Result refusal(const ToolRun& run)
+{
+    if (run.status == ToolRun::Status::TimedOut)
+        return TimedOut;
+    if (run.status != ToolRun::Status::Exited || run.exitCode < 0)
+        return ToolFailed;
+    if (contains(run.errors, "ncrypted") || contains(run.errors, "assword"))
+        return PasswordProtected;
+    return Damaged;
+}
+
+bool isBlank(const std::string& text)
+{
+    return text.find_first_not_of(" \t\r\n\f\v") == std::string::npos;
+}
+
+// wvWare's text filter opens and closes with bare line ends of its own and
+// ends each paragraph with the paragraph mark and a line end; a line break
+// in a paragraph comes as a vertical tab.
+std::string wvParagraphs(std::string text)
+{
+    const size_t first = text.find_first_not_of('\n');
+    text.erase(0, first == std::string::npos ? text.size() : first);
+    while (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    std::string lines;
+    lines.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            lines += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (c == '\v') {
+            lines += '\n';
+        } else {
+            lines += c;
+        }
+    }
+    return lines;
+}
+
+Reading readWithWv(const std::string& program, const std::string& path)
+{
+    // Pictures are left out (-1); anything else it might write goes to a private folder.
+    TempFolder folder;
+    if (!folder.ok())
+        return {Internal, {}};
+    const ToolRun run = runTool({program, "-x", "wvText.xml", "-c", "UTF-8", "-1", "-d", folder.path(), path},
+                                timeLimit(DefaultLimitSeconds), Output::Capture);
+    if (run.status != ToolRun::Status::Exited || run.exitCode != 0)
+        return {refusal(run), {}};
+    // Even an empty document has its frame of line ends; without them nothing was read.
+    if (run.output.empty())
+        return {NothingWritten, {}};
+    return {Ok, wvParagraphs(run.output)};
+}
+
+// antiword opens with an empty line and closes with line ends of its own.
+std::string trimBlankLines(const std::string& text)
+{
+    const size_t first = text.find_first_not_of("\r\n");
+    if (first == std::string::npos)
+        return {};
+    const size_t last = text.find_last_not_of("\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+Reading readWithAntiword(const std::string& program, const std::string& path)
+{
+    // One paragraph a line (-w 0), in UTF-8.
+    const ToolRun run = runTool({program, "-m", "UTF-8.txt", "-w", "0", path}, timeLimit(DefaultLimitSeconds),
+                                Output::Capture);
+    if (run.status != ToolRun::Status::Exited || run.exitCode != 0) {
+        // It turns down documents with little text; that is no fault of the file.
+        if (contains(run.errors, "too small"))
+            return {ToolFailed, {}};
+        return {refusal(run), {}};
+    }
+    if (run.output.empty())
+        return {NothingWritten, {}};
+    return {Ok, trimBlankLines(run.output)};
+}
+
+// Text of another alphabet whose 8-bit characters were taken for Western
+// ones shows up as words made only of accented Latin letters ("Âîéíà" for
+// "Война"), which Western languages hardly have.
+bool looksMisread(const std::string& utf8)
+{
+    int words = 0;
+    int accentedOnly = 0;
+    int letters = 0;
+    bool onlyAccented = true;
+    const auto endWord = [&] {
+        if (letters >= 3) {
+            ++words;
+            accentedOnly += onlyAccented ? 1 : 0;
+        }
+        letters = 0;
+        onlyAccented = true;
+    };
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        char32_t code = lead;
+        size_t length = 1;
+        if (lead >= 0xC0 && lead < 0xE0 && i + 1 < utf8.size()) {
+            code = char32_t(lead & 0x1F) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F);
+            length = 2;
+        } else if (lead >= 0xE0) {
+            code = 0x10000;  // beyond Latin-1: neither kind of letter
+            length = lead >= 0xF0 ? 4 : 3;
+        }
+        i += length;
+        const bool ascii = (code >= 'a' && code <= 'z') || (code >= 'A' && code <= 'Z');
+        const bool accented = code >= 0xC0 && code <= 0xFF && code != 0xD7 && code != 0xF7;
+        if (ascii || accented) {
+            ++letters;
+            onlyAccented = onlyAccented && accented;
+        } else {
+            endWord();
+        }
+    }
+    endWord();
+    return accentedOnly >= 2 && accentedOnly * 10 >= words * 3;
+}
+
+const char* const MisreadNote =
+    "[Quillpress: the text below looks like letters of another alphabet read as Latin ones; "
+    "it may be shown in the wrong character set.]\n\n";
+
+bool isClean(const Reading& reading)
+{
+    return reading.result == Ok && !isBlank(reading.text) && !looksMisread(reading.text);
+}
+
+int32_t convert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output)
+{
+    if (fileKind(fileName) != FileKind::WordBinary)
+        return isCutShortCompoundFile(fileName) ? Damaged : WrongFileType;
+    using Reader = Reading (*)(const std::string& program, const std::string& path);
+    std::vector<std::pair<std::string, Reader>> readers;
+    if (std::string program = wv(); !program.empty())
+        readers.emplace_back(program, &readWithWv);
+    if (std::string program = antiword(); !program.empty())
+        readers.emplace_back(program, &readWithAntiword);
+    if (readers.empty())
+        return NoTool;
+    // An absolute name, so that a name beginning with "-" is never taken for an option.
+    std::error_code error;
+    const std::string path = std::filesystem::absolute(fileName, error).string();
+    if (error)
+        return CannotOpen;
+
+    std::vector<Reading> readings;
+    for (const auto& [program, read] : readers) {
+        Reading reading = read(program, path);
+        if (isClean(reading))
+            return deliver(textToRtf(reading.text), transfer, output);
+        const Result result = reading.result;
+        readings.push_back(std::move(reading));
+        // Another reader gets no further with a password, and would take as long again.
+        if (result == PasswordProtected || result == TimedOut || result == Internal)
+            break;
+    }
+    // No clean reading: text that looks misread is shown with a warning
+    // rather than as if it were right; a document without text opens empty.
+    for (const Reading& reading : readings) {
+        if (reading.result == Ok && !isBlank(reading.text))
+            return deliver(textToRtf(MisreadNote + reading.text), transfer, output);
+    }
+    for (const Reading& reading : readings) {
+        if (reading.result == Ok)
+            return deliver(textToRtf({}), transfer, output);
+    }
+    // Else the most telling of the readers' reasons.
+    static constexpr Result ByWeight[] = {PasswordProtected, Damaged, TimedOut, Internal, NothingWritten};
+    for (const Result reason : ByWeight) {
+        if (std::any_of(readings.begin(), readings.end(), [&](const Reading& r) { return r.result == reason; }))
+            return reason;
+    }
+    return ToolFailed;
+}
+
+}  // namespace
+
+bool qpconv::moduleRecognises(const std::string& fileName)
+{
+    return (fileKind(fileName) == FileKind::WordBinary || isCutShortCompoundFile(fileName))
+           && !(wv().empty() && antiword().empty());
+}
+
+int32_t qpconv::moduleConvert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output)
+{
+    return convert(fileName, transfer, output);
+}
