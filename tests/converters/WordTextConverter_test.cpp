@@ -1,5 +1,5 @@
 // The second Word converter, MSWRD632.WPC, called as the program calls it:
-// on real Word files with the real wv and antiword (skipped when they are
+// on real Word files with the real antiword and wv (skipped when they are
 // not installed), and with stand-in tools for the cases real files cannot
 // show on demand (a crash, text in the wrong character set).
 #include "ConverterAbi.h"
@@ -127,40 +127,58 @@ protected:
     }
 };
 
-// wv first, antiword for what wv turns down: every kind of file opens.
-class WithWvAndAntiword : public RealFiles {};
+const auto AllFiles = ::testing::Values(
+    RealFile{"English", "english.doc", 0, {"The Lighthouse Keeper\n", "tin of peppermints", "nineteen sailors"}},
+    RealFile{"Cyrillic", "cyrillic.doc", 0, {"Война и мир. Глава первая.", "Съешь же ещё этих мягких французских булок"}},
+    RealFile{"Chinese", "chinese.doc", 0, {"春晓\n", "春眠不觉晓，处处闻啼鸟。", "更上一层楼"}},
+    RealFile{"GreekAndAccents", "formatted.doc", 0, {"Chapter One\n", "café, naïve, Grüße, Ελληνικά — done."}},
+    RealFile{"Table", "table.doc", 0, {"Region", "Northumbria", "1377", "Wessex", "The table ends here."}},
+    RealFile{"Footnotes", "footnotes.doc", 0, {"A sentence with a note", "Footnotes hold the sources", "parchment"}},
+    RealFile{"Lists", "lists.doc", 0, {"Apples from the market\n", "Salted butter only\n", "Calibration\n", "End of lists."}},
+    RealFile{"OneWord", "oneword.doc", 0, {"Hello"}},
+    RealFile{"Empty", "empty.doc", 0, {}},
+    RealFile{"Password", "password.doc", QP_RESULT_PASSWORD, {}},
+    RealFile{"Truncated", "truncated.doc", QP_RESULT_DAMAGED, {}});
 
-TEST_P(WithWvAndAntiword, OpensWithItsWords)
+const auto caseName = [](const auto& info) { return std::string(info.param.name); };
+
+bool installed(const char* tool)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("wvWare")).isEmpty())
-        GTEST_SKIP() << "wv is not installed";
+    return !QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty();
+}
+
+// antiword first, wv for what antiword turns down: every kind of file opens.
+class WithAntiwordAndWv : public RealFiles {};
+
+TEST_P(WithAntiwordAndWv, OpensWithItsWords)
+{
+    if (!installed("wvWare") || !installed("antiword"))
+        GTEST_SKIP() << "wv or antiword is not installed (scripts/setup.sh installs them)";
     check();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , WithWvAndAntiword,
-    ::testing::Values(
-        RealFile{"English", "english.doc", 0, {"The Lighthouse Keeper\n", "tin of peppermints", "nineteen sailors"}},
-        RealFile{"Cyrillic", "cyrillic.doc", 0, {"Война и мир. Глава первая.", "Съешь же ещё этих мягких французских булок"}},
-        RealFile{"Chinese", "chinese.doc", 0, {"春晓\n", "春眠不觉晓，处处闻啼鸟。", "更上一层楼"}},
-        RealFile{"GreekAndAccents", "formatted.doc", 0, {"Chapter One\n", "café, naïve, Grüße, Ελληνικά — done."}},
-        RealFile{"Table", "table.doc", 0, {"Region", "Northumbria", "1377", "Wessex", "The table ends here."}},
-        RealFile{"Footnotes", "footnotes.doc", 0,
-                 {"A sentence with a note and another one in the body.", "Footnotes hold the sources", "parchment"}},
-        RealFile{"Lists", "lists.doc", 0, {"Apples from the market\n", "Salted butter only\n", "Calibration\n", "End of lists."}},
-        RealFile{"OneWord", "oneword.doc", 0, {"Hello"}},
-        RealFile{"Empty", "empty.doc", 0, {}},
-        RealFile{"Password", "password.doc", QP_RESULT_PASSWORD, {}},
-        RealFile{"Truncated", "truncated.doc", QP_RESULT_DAMAGED, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(, WithAntiwordAndWv, AllFiles, caseName);
+
+// wv alone reads them all as well.
+class WithWvAlone : public RealFiles {};
+
+TEST_P(WithWvAlone, OpensWithItsWords)
+{
+    if (!installed("wvWare"))
+        GTEST_SKIP() << "wv is not installed (scripts/setup.sh installs it)";
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", "/nonexistent/antiword");
+    check();
+}
+
+INSTANTIATE_TEST_SUITE_P(, WithWvAlone, AllFiles, caseName);
 
 // antiword alone still reads the longer files, and says why it cannot read the others.
 class WithAntiwordAlone : public RealFiles {};
 
 TEST_P(WithAntiwordAlone, OpensWithItsWords)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("antiword")).isEmpty())
-        GTEST_SKIP() << "antiword is not installed";
+    if (!installed("antiword"))
+        GTEST_SKIP() << "antiword is not installed (scripts/setup.sh installs it)";
     const ScopedEnv wv("QUILLPRESS_WV", "/nonexistent/wvWare");
     check();
 }
@@ -175,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
         RealFile{"Truncated", "truncated.doc", QP_RESULT_DAMAGED, {}},
         // It turns down documents with little text, which says nothing about the file.
         RealFile{"OneWord", "oneword.doc", QP_RESULT_TOOL_FAILED, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 // ---------------------------------------------------------------- stand-in tools
 
@@ -210,13 +228,12 @@ TEST_F(WordTextConverter, WvTextBecomesParagraphs)
 {
     const ScopedEnv wv("QUILLPRESS_WV", tool("wvWare", "printf '\\n\\nFirst {one}\\r\\n\\r\\nSecond\\vafter a break\\r\\n"
                                                        "Caf\\303\\251\\tend\\r\\n\\n\\n'\n"));
-    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool("antiword", "exit 1\n"));
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", "/nonexistent/antiword");
 
     const Conversion conversion = convert(fixture("english.doc"));
 
     ASSERT_EQ(conversion.result, 0);
     EXPECT_EQ(conversion.text, QStringLiteral("First {one}\n\nSecond\nafter a break\nCaf\u00e9\tend"));
-    EXPECT_FALSE(ran("antiword"));
     const QList<QByteArray> given = arguments("wvWare").split('\n');
     ASSERT_GE(given.size(), 9);
     EXPECT_EQ(given.mid(0, 6), (QList<QByteArray>{"-x", "wvText.xml", "-c", "UTF-8", "-1", "-d"}));
@@ -265,35 +282,39 @@ const QByteArray AntiwordFindsItTooSmall = "echo \"I'm afraid the text stream of
 const QByteArray Crashes = "kill -SEGV $$\n";
 const QByteArray WvEmptyDocument = "printf '\\n\\n\\r\\n\\n\\n'\n";
 
+const QByteArray AntiwordFindsItEncrypted = "echo 'Encrypted documents are not supported' >&2\nexit 1\n";
+
 INSTANTIATE_TEST_SUITE_P(
     , Readers,
     ::testing::Values(
-        Fallback{"WvFirst", WvReads, AntiwordReads, 0, "Read by wv"},
-        Fallback{"AntiwordWhenWvIsMissing", {}, AntiwordReads, 0, "Read by antiword"},
-        Fallback{"AntiwordWhenWvFindsItDamaged", WvFindsItDamaged, AntiwordReads, 0, "Read by antiword"},
-        Fallback{"AntiwordWhenWvCrashes", Crashes, AntiwordReads, 0, "Read by antiword"},
-        Fallback{"AntiwordWhenWvWritesNothing", "exit 0\n", AntiwordReads, 0, "Read by antiword"},
+        Fallback{"AntiwordFirst", WvReads, AntiwordReads, 0, "Read by antiword"},
+        Fallback{"WvWhenAntiwordIsMissing", WvReads, {}, 0, "Read by wv"},
+        Fallback{"WvWhenTooSmallForAntiword", WvReads, AntiwordFindsItTooSmall, 0, "Read by wv"},
+        Fallback{"WvWhenAntiwordFindsItDamaged", WvReads, AntiwordFindsItDamaged, 0, "Read by wv"},
+        Fallback{"WvWhenAntiwordCrashes", WvReads, Crashes, 0, "Read by wv"},
+        Fallback{"WvWhenAntiwordWritesNothing", WvReads, "exit 0\n", 0, "Read by wv"},
+        Fallback{"AntiwordWhenWvWouldWriteNothing", "exit 0\n", AntiwordReads, 0, "Read by antiword"},
         Fallback{"EmptyDocumentOpensEmpty", WvEmptyDocument, AntiwordFindsItTooSmall, 0, ""},
         Fallback{"EmptyDocumentWithWvAlone", WvEmptyDocument, {}, 0, ""},
-        Fallback{"WvPassword", "echo 'Password required, this is an encrypted document' >&2\nexit 255\n", AntiwordReads,
-                 QP_RESULT_PASSWORD, ""},
-        Fallback{"AntiwordPassword", {}, "echo 'Encrypted documents are not supported' >&2\nexit 1\n", QP_RESULT_PASSWORD, ""},
+        Fallback{"AntiwordPassword", WvReads, AntiwordFindsItEncrypted, QP_RESULT_PASSWORD, ""},
+        Fallback{"WvPassword", "echo 'Password required, this is an encrypted document' >&2\nexit 255\n",
+                 AntiwordFindsItTooSmall, QP_RESULT_PASSWORD, ""},
         Fallback{"BothFindItDamaged", WvFindsItDamaged, AntiwordFindsItDamaged, QP_RESULT_DAMAGED, ""},
         Fallback{"DamagedOutweighsTooSmall", WvFindsItDamaged, AntiwordFindsItTooSmall, QP_RESULT_DAMAGED, ""},
         Fallback{"TooSmallForAntiwordAlone", {}, AntiwordFindsItTooSmall, QP_RESULT_TOOL_FAILED, ""},
         Fallback{"BothCrash", Crashes, Crashes, QP_RESULT_TOOL_FAILED, ""},
         Fallback{"NeitherWritesAnything", "exit 0\n", "exit 0\n", QP_RESULT_NOTHING_WRITTEN, ""},
         Fallback{"NoToolInstalled", {}, {}, QP_RESULT_NO_TOOL, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 // A password is the file's answer: the second reader is not asked in vain.
 TEST_F(WordTextConverter, PasswordStopsAtTheFirstReader)
 {
-    const ScopedEnv wv("QUILLPRESS_WV", tool("wvWare", "echo 'Password required, this is an encrypted document' >&2\nexit 255\n"));
-    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool("antiword", AntiwordReads));
+    const ScopedEnv wv("QUILLPRESS_WV", tool("wvWare", WvReads));
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool("antiword", AntiwordFindsItEncrypted));
 
     EXPECT_EQ(convert(fixture("english.doc")).result, QP_RESULT_PASSWORD);
-    EXPECT_FALSE(ran("antiword"));
+    EXPECT_FALSE(ran("wvWare"));
 }
 
 // A compound file cut short before its directory is damaged, whoever would read it.
@@ -314,8 +335,8 @@ TEST_F(WordTextConverter, CutShortFileIsDamagedWithoutRunningATool)
 
 struct Charset {
     const char* name;
-    QByteArray wvText;        // what wv prints, UTF-8
-    QByteArray antiwordText;  // empty: antiword is not installed
+    QByteArray antiwordText;  // what antiword prints, UTF-8
+    QByteArray wvText;        // empty: wv is not installed
     QString shown;            // what the program shows, the note aside
     bool noted;               // with the note that the letters may be wrong
 };
@@ -339,10 +360,9 @@ TEST_P(CharacterSets, MisreadTextIsNeverShownAsRight)
             escaped += "\\" + QByteArray::number(static_cast<unsigned char>(byte), 8).rightJustified(3, '0');
         return "printf '" + escaped + "'\n";
     };
-    const ScopedEnv wv("QUILLPRESS_WV", tool("wvWare", printing("\n\n" + c.wvText + "\r\n\n\n")));
-    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", c.antiwordText.isEmpty()
-                                                        ? QByteArray("/nonexistent/antiword")
-                                                        : tool("antiword", printing("\n" + c.antiwordText + "\n")));
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool("antiword", printing("\n" + c.antiwordText + "\n")));
+    const ScopedEnv wv("QUILLPRESS_WV", c.wvText.isEmpty() ? QByteArray("/nonexistent/wvWare")
+                                                           : tool("wvWare", printing("\n\n" + c.wvText + "\r\n\n\n")));
 
     const Conversion conversion = convert(fixture("english.doc"));
 
@@ -356,7 +376,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // "Война и мир. Глава первая." as code page 1251 bytes taken for 1252.
         Charset{"RussianReadAsLatin", "Âîéíà è ìèð. Ãëàâà ïåðâàÿ.", {}, "Âîéíà è ìèð. Ãëàâà ïåðâàÿ.", true},
-        Charset{"RussianReadRightByAntiword", "Âîéíà è ìèð. Ãëàâà ïåðâàÿ.", "Война и мир. Глава первая.",
+        Charset{"RussianReadRightByWv", "Âîéíà è ìèð. Ãëàâà ïåðâàÿ.", "Война и мир. Глава первая.",
                 "Война и мир. Глава первая.", false},
         Charset{"RussianMisreadByBoth", "Âîéíà è ìèð. Ãëàâà ïåðâàÿ.", "Âîéíà è ìèð.", "Âîéíà è ìèð. Ãëàâà ïåðâàÿ.", true},
         // "Ελληνικά γράμματα" as code page 1253 bytes taken for 1252.
@@ -369,6 +389,6 @@ INSTANTIATE_TEST_SUITE_P(
         // One odd word in a page of English is not a misread document.
         Charset{"OneOddWordInEnglish", "The sign said ÀÉÎ in large letters over the door of the old bakery.", {},
                 "The sign said ÀÉÎ in large letters over the door of the old bakery.", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    caseName);
 
 }  // namespace
