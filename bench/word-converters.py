@@ -174,7 +174,7 @@ def make_large_files(folder):
     english = ("The keeper climbed the stairs at dusk and wound the clockwork of the lens; paragraph %d of a long "
                "manuscript carries on with enough ordinary words to fill a page of a novel, chapter after chapter.")
     russian = "Абзац %d: съешь же ещё этих мягких французских булок, да выпей чаю, сказал хранитель маяка."
-    wanted = {"large-5mb": (english, 25000), "cyrillic-1mb": (russian, 6000)}
+    wanted = {"large-5mb": (english, 12500), "cyrillic-1mb": (russian, 6000)}
     for name, (pattern, count) in wanted.items():
         target = os.path.join(folder, name + ".doc")
         if os.path.exists(target):

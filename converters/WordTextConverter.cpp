@@ -15,6 +15,7 @@
 #include "ModuleSupport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -77,7 +78,9 @@ Result refusal(const ToolRun& run)
         return TimedOut;
     if (run.status != ToolRun::Status::Exited || run.exitCode < 0)
         return ToolFailed;
-    if (contains(run.errors, "ncrypted") || contains(run.errors, "assword"))
+    std::string said = run.errors;
+    std::transform(said.begin(), said.end(), said.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    if (contains(said, "encrypted") || contains(said, "password"))
         return PasswordProtected;
     return Damaged;
 }
