@@ -317,6 +317,20 @@ TEST_F(WordTextConverter, PasswordStopsAtTheFirstReader)
     EXPECT_FALSE(ran("wvWare"));
 }
 
+// The error output is read for reasons, and a tool that says a great deal there is not held up by it.
+TEST_F(WordTextConverter, MuchErrorOutputHoldsNothingUp)
+{
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD",
+                             tool("antiword", "head -c 3000000 /dev/zero | tr '\\0' w >&2\n" + AntiwordReads));
+    const ScopedEnv wv("QUILLPRESS_WV", "/nonexistent/wvWare");
+    const ScopedEnv limit("QUILLPRESS_CONVERTER_TIMEOUT", "10");
+
+    const Conversion conversion = convert(fixture("english.doc"));
+
+    EXPECT_EQ(conversion.result, 0);
+    EXPECT_EQ(conversion.text, "Read by antiword");
+}
+
 // A compound file cut short before its directory is damaged, whoever would read it.
 TEST_F(WordTextConverter, CutShortFileIsDamagedWithoutRunningATool)
 {
