@@ -331,6 +331,71 @@ TEST_F(WordTextConverter, MuchErrorOutputHoldsNothingUp)
     EXPECT_EQ(conversion.text, "Read by antiword");
 }
 
+// The fixture with its Word stream beginning as a Word 6 file's does: the
+// magic number and the format number of the file information block.
+QByteArray asWord6(QByteArray bytes)
+{
+    for (qsizetype at = 0; at + 4 <= bytes.size(); at += 64) {
+        if (bytes.mid(at, 2) == "\xEC\xA5") {
+            bytes.replace(at, 4, QByteArray("\xDC\xA5\x65\x00", 4));
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "no Word stream found";
+    return bytes;
+}
+
+struct OrderCase {
+    const char* name;
+    const char* file;
+    bool word6;
+    QString readBy;
+};
+
+void PrintTo(const OrderCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ReaderOrder : public WordTextConverter, public ::testing::WithParamInterface<OrderCase> {
+protected:
+    QString writeFile(const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("document.doc"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            ADD_FAILURE() << "cannot write " << qPrintable(path);
+        return path;
+    }
+};
+
+// Word 97 and later files go to antiword first, Word 6 and 95 files to wv,
+// whose 8-bit text it reads in the character set of the document's language.
+// The Word stream is in the file's sectors or, when short, in its small-stream container.
+TEST_P(ReaderOrder, FollowsTheWordVersion)
+{
+    const OrderCase& c = GetParam();
+    const ScopedEnv wv("QUILLPRESS_WV", tool("wvWare", WvReads));
+    const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool("antiword", AntiwordReads));
+    QFile original(fixture(c.file));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+
+    const Conversion conversion = convert(writeFile(c.word6 ? asWord6(bytes) : bytes));
+
+    ASSERT_EQ(conversion.result, 0);
+    EXPECT_EQ(conversion.text, c.readBy);
+    EXPECT_NE(ran("wvWare"), ran("antiword")) << "only the first reader runs";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ReaderOrder,
+    ::testing::Values(OrderCase{"Word97", "english.doc", false, "Read by antiword"},
+                      OrderCase{"Word97InSmallStreams", "oneword.doc", false, "Read by antiword"},
+                      OrderCase{"Word6", "english.doc", true, "Read by wv"},
+                      OrderCase{"Word6InSmallStreams", "oneword.doc", true, "Read by wv"}),
+    caseName);
+
 // A compound file cut short before its directory is damaged, whoever would read it.
 TEST_F(WordTextConverter, CutShortFileIsDamagedWithoutRunningATool)
 {
