@@ -80,7 +80,9 @@ bool isWord6Or95(const std::string& path)
         return false;
     const size_t sectorSize = size_t(1) << shift;
     const auto sectorOffset = [&](uint32_t sector) { return (size_t(sector) + 1) << shift; };
-    // The allocation table's own sectors, as far as the header lists them.
+    // The next sector of a chain, from the allocation table as far as the
+    // header lists its sectors (files of up to about 7 MB with 512-byte
+    // sectors); past that a chain ends, and the file counts as a later one.
     const auto nextSector = [&](uint32_t sector) -> uint32_t {
         const size_t perSector = sectorSize / 4;
         if (sector / perSector >= 109)
@@ -111,6 +113,8 @@ bool isWord6Or95(const std::string& path)
             // small-stream container, which the root entry holds.
             if (littleEndian32(bytes, entry + 120) < littleEndian32(bytes, 56)) {
                 const size_t inContainer = size_t(start) * 64;
+                if (inContainer >= bytes.size())
+                    return false;
                 uint32_t sector = littleEndian32(bytes, sectorOffset(littleEndian32(bytes, 48)) + 116);
                 for (size_t skip = inContainer / sectorSize; skip > 0 && sector < 0xFFFFFFFA; --skip)
                     sector = nextSector(sector);
