@@ -52,8 +52,9 @@ struct ToolRun {
 
 enum class Output { Capture, Discard };
 
-// Runs the tool in a process group of its own, without a terminal or input. Past the limit the whole group is killed; whatever the group
-// left running after the tool ended is killed too.
+// Runs the tool in a process group of its own, without a terminal or input.
+// Past the limit the whole group is killed; whatever the group left running
+// after the tool ended is killed too.
 ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, Output output);
 
 // A private folder under $TMPDIR (or /tmp), removed with all it holds.

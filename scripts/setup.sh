@@ -11,8 +11,8 @@ packages=(
   fonts-liberation poppler-utils
   # Spell checking: the Hunspell library and the English (US) dictionary.
   libhunspell-dev hunspell-en-us
-  # Word files: the text of a .doc through the second converter (wv, and
-  # antiword for what wv cannot read).
+  # Word files: the text of a .doc through the second converter (antiword,
+  # and wv for short documents and Word 6 and 95 files).
   wv antiword
   # The desktop tests: a real X server, a window manager, keyboard layouts and input.
   xvfb openbox x11-xkb-utils x11-utils xdotool
