@@ -65,13 +65,14 @@ struct ToolRun {
     enum class Status { Exited, CouldNotStart, TimedOut, Cancelled } status = Status::CouldNotStart;
     int exitCode = -1;
     std::string output;  // standard output, when asked for
+    std::string errors;  // the start of its error output, where tools say why they failed
 };
 
 enum class Output { Capture, Discard };
 
-// Runs the tool in a process group of its own, without a terminal, input or
-// error output. Past the limit, or on cancelWork, the whole group is killed;
-// whatever the group left running after the tool ended is killed too.
+// Runs the tool in a process group of its own, without a terminal or input.
+// Past the limit, or on cancelWork, the whole group is killed; whatever the
+// group left running after the tool ended is killed too.
 ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, Output output);
 
 // Starts a program in a process group of its own with `inputFd` as its
