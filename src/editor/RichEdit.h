@@ -4,9 +4,11 @@
 #include "editor/PlainText.h"
 
 #include <QColor>
+#include <QFont>
 #include <QList>
 #include <QMargins>
 #include <QTextEdit>
+#include <QTextOption>
 #include <QTimer>
 
 #include <memory>
@@ -108,6 +110,18 @@ public:
     void loadBytes(QByteArray bytes);
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
+    // The same in two steps, for long reads away from the GUI thread: what a
+    // document read elsewhere takes from the editor (GUI thread); the read,
+    // on any thread, giving a document that belongs to the GUI thread, or
+    // null when the bytes are not RTF; and showing it (GUI thread).
+    struct DocumentSetup {
+        QFont font;
+        qreal margin = 0;
+        QTextOption option;
+    };
+    DocumentSetup documentSetup() const;
+    static std::unique_ptr<QTextDocument> readRichDocument(const QByteArray& rtf, const DocumentSetup& setup);
+    void showRichDocument(std::unique_ptr<QTextDocument> document);
     // Writes in the current mode, atomically. Throws AppError("Failed to Save
     // Stream", the file and the system's reason) and leaves the file untouched on
     // failure. Returns the bytes written.

@@ -7,6 +7,7 @@
 #include "rtf/RtfWriter.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTextBlock>
@@ -83,19 +84,44 @@ void RichEdit::loadBytes(QByteArray bytes)
 bool RichEdit::loadRichText(const QByteArray& rtf)
 {
     // Read into a document of its own, so a half-read stream never shows.
-    auto* doc = new QTextDocument(this);
-    prepareDocument(doc);
+    std::unique_ptr<QTextDocument> doc = readRichDocument(rtf, documentSetup());
+    if (!doc)
+        return false;
+    showRichDocument(std::move(doc));
+    return true;
+}
+
+RichEdit::DocumentSetup RichEdit::documentSetup() const
+{
+    const QTextDocument* doc = document();
+    return {doc->defaultFont(), doc->documentMargin(), doc->defaultTextOption()};
+}
+
+std::unique_ptr<QTextDocument> RichEdit::readRichDocument(const QByteArray& rtf, const DocumentSetup& setup)
+{
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setDefaultFont(setup.font);
+    doc->setDocumentMargin(setup.margin);
+    doc->setDefaultTextOption(setup.option);
     QBuffer buffer;
     buffer.setData(rtf);
     buffer.open(QIODevice::ReadOnly);
     RtfReader reader;
-    if (!reader.read(&buffer, doc)) {
-        delete doc;
-        return false;
-    }
+    if (!reader.read(&buffer, doc.get()))
+        return nullptr;
     doc->setUndoRedoEnabled(false);
     doc->setUndoRedoEnabled(true);
     doc->setModified(false);
+    // Read on a worker, it is shown and edited on the GUI thread.
+    if (QCoreApplication::instance() && doc->thread() != QCoreApplication::instance()->thread())
+        doc->moveToThread(QCoreApplication::instance()->thread());
+    return doc;
+}
+
+void RichEdit::showRichDocument(std::unique_ptr<QTextDocument> document)
+{
+    QTextDocument* doc = document.release();
+    doc->setParent(this);
     adoptDocument(doc);
     // A caret of its own: the one before kept the format it typed with, and
     // text typed at the top takes the first paragraph's format.
@@ -104,7 +130,6 @@ bool RichEdit::loadRichText(const QByteArray& rtf)
     m_lastAnchor = m_lastPosition = -1;
     Q_EMIT editTextChanged();
     emitSelectionIfMoved();
-    return true;
 }
 
 bool RichEdit::hasMixedFormatting() const

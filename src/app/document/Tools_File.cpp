@@ -2,6 +2,7 @@
 
 #include "app/Applic.h"
 #include "app/document/Converters.h"
+#include "app/document/LongWork.h"
 #include "app/document/Recovery.h"
 #include "editor/RichEdit.h"
 #include "format/Tools_Format.h"
@@ -19,6 +20,9 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QScopeGuard>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace qp {
 
@@ -89,10 +93,45 @@ LoadType fileTypeOnLoad(const QString& fileName)
     return type;
 }
 
-// A binary Word file goes through the converters, never into the editor as it is.
+}  // namespace
+
+WordProcessorKind wordProcessorKind(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return WordProcessorKind::None;
+    const QByteArray head = file.read(4096);
+    // Word 97-2003 and the other files of the compound-document family.
+    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
+        return WordProcessorKind::Word;
+    if (!head.startsWith("PK\x03\x04"))
+        return WordProcessorKind::None;
+    // An OpenDocument file names its type in an uncompressed first entry.
+    if (head.mid(30, 8) == "mimetype") {
+        const QByteArray type = head.mid(38, 64);
+        return type.startsWith("application/vnd.oasis.opendocument.text") ? WordProcessorKind::OpenDocument
+                                                                           : WordProcessorKind::None;
+    }
+    // A Word 2007 document is a zip whose directory, at the end, names its main part.
+    const qint64 tail = std::min<qint64>(file.size(), 256 * 1024);
+    if (!file.seek(file.size() - tail))
+        return WordProcessorKind::None;
+    return file.read(tail).contains("word/document.xml") ? WordProcessorKind::Word : WordProcessorKind::None;
+}
+
+namespace {
+
+// Word-processor files go through the converters, never into the editor as
+// they are: a binary file named .doc, and any file that is one by its content
+// (a .docx or .odt under any name but .rtf and .txt, which keep their meaning).
 bool needsConverter(const QString& fileName)
 {
-    return lowerExtension(fileName) == QLatin1String(".doc") && isBinaryFile(fileName);
+    const QString extension = lowerExtension(fileName);
+    if (extension == QLatin1String(".rtf") || extension == QLatin1String(".txt"))
+        return false;
+    if (wordProcessorKind(fileName) != WordProcessorKind::None)
+        return true;
+    return extension == QLatin1String(".doc") && isBinaryFile(fileName);
 }
 
 // A file the program reads in a way it cannot write back: through a converter
@@ -210,7 +249,8 @@ void saveToName(TApp& app, const QString& fileName)
     // document only when the user says so, anything else not at all.
     if (cannotWriteBack(fileName)) {
         const QString shortName = QFileInfo(fileName).fileName();
-        if (lowerExtension(fileName) != QLatin1String(".doc")) {
+        if (lowerExtension(fileName) != QLatin1String(".doc")
+            && wordProcessorKind(fileName) == WordProcessorKind::None) {
             app.services().messages.information(ForeignFileMessage.arg(shortName));
             cancel();
         }
@@ -273,26 +313,107 @@ void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, b
     app.addToRecentFiles(fileName);
 }
 
-// A binary Word file: an empty rich-text document, then the converters in
-// turn. When none reads it the document is left empty and unnamed, so that no
-// save can write rich text over the Word file.
+// Why no converter read a file, from what each one said; the most telling
+// reason wins (a password over "not installed" over "not recognised").
+QString conversionFailure(const QString& fileName, const QList<Converters::Result>& results)
+{
+    using Status = Converters::Result::Status;
+    const auto said = [&](int32_t code) {
+        return std::any_of(results.cbegin(), results.cend(), [code](const Converters::Result& result) {
+            return result.status == Status::Failed && result.code == code;
+        });
+    };
+    const auto all = [&](Status status) {
+        return std::all_of(results.cbegin(), results.cend(),
+                           [status](const Converters::Result& result) { return result.status == status; });
+    };
+    QString reason;
+    if (said(QP_RESULT_PASSWORD))
+        reason = QStringLiteral("it is protected by a password.");
+    else if (said(QP_RESULT_DAMAGED))
+        reason = QStringLiteral("it is damaged.");
+    else if (said(QP_RESULT_CANNOT_OPEN))
+        reason = QStringLiteral("the file could not be read.");
+    else if (said(QP_RESULT_TIMED_OUT))
+        reason = QStringLiteral("the converter took too long and was stopped.");
+    else if (said(QP_RESULT_NO_TOOL) || all(Status::Missing))
+        reason = QStringLiteral("no converter is installed: install LibreOffice for Word files.");
+    else if (std::any_of(results.cbegin(), results.cend(), [](const Converters::Result& result) {
+                 return result.status == Status::Failed && result.code != QP_RESULT_WRONG_FILE_TYPE;
+             }))
+        reason = QStringLiteral("the converter failed on it.");
+    else
+        reason = QStringLiteral("its format is not recognized.");
+    return ConverterMessage + QStringLiteral("\r\r'%1' cannot be opened: %2").arg(QFileInfo(fileName).fileName(), reason);
+}
+
+// One converter on a file: asked on the GUI thread whether it reads it, then
+// run on a worker with the progress box, the RTF read into a document there too.
+Converters::Result convertWithProgress(TApp& app, const QString& fileName, const QString& converter,
+                                       std::unique_ptr<QTextDocument>& document)
+{
+    Converters& converters = app.converters();
+    Converters::Result result;
+    result.status = converters.open(fileName, converter, app.converterCaller());
+    if (result.status != Converters::Result::Status::Converted)
+        return result;
+    const RichEdit::DocumentSetup setup = app.editor().documentSetup();
+    LongWork work(&app, QStringLiteral("Opening \"%1\"...").arg(QFileInfo(fileName).fileName()));
+    work.setCanceller([&converters] { converters.cancel(); });
+    work.setCloseKeys(app.action(Command::File_Exit)->shortcuts());
+    const LongWork::Outcome outcome = work.run([&](LongWork::Progress& progress) {
+        result = converters.run(fileName, [&progress](int percent) { progress.setPercent(percent); });
+        if (result.status != Converters::Result::Status::Converted || progress.cancelled())
+            return;
+        // What the editor's reader cannot read fails the import as a whole.
+        document = RichEdit::readRichDocument(result.rtf, setup);
+        result.rtf.clear();
+        if (!document) {
+            result.status = Converters::Result::Status::Failed;
+            result.code = QP_RESULT_INTERNAL;
+        }
+    });
+    if (outcome == LongWork::Outcome::Cancelled) {
+        document.reset();
+        result.status = Converters::Result::Status::Cancelled;
+    }
+    return result;
+}
+
+// A Word file: the converters in turn, while the document on show stays as
+// it is. The first whole conversion replaces it; Cancel keeps it. When none
+// reads the file the document is left empty and unnamed, so that no save can
+// write rich text over the Word file.
 void loadThroughConverters(TApp& app, const QString& fileName)
 {
+    QList<Converters::Result> results;
+    for (const char* converter : WordConverters) {
+        std::unique_ptr<QTextDocument> document;
+        Converters::Result result = convertWithProgress(app, fileName, QString::fromLatin1(converter), document);
+        if (result.status == Converters::Result::Status::Cancelled)
+            cancel();
+        if (document) {
+            const FileStamp stamp = FileStamp::of(fileName, readWholeFile(fileName));
+            RichEdit& editor = app.editor();
+            editor.setReadOnly(false);
+            applyFileType(app, richType());
+            editor.showRichDocument(std::move(document));
+            loadSucceeded(app, fileName, stamp, true);
+            return;
+        }
+        results.append(std::move(result));
+    }
+    app.services().messages.information(conversionFailure(fileName, results));
     RichEdit& editor = app.editor();
     editor.clearText();
     editor.setReadOnly(false);
     applyFileType(app, richType());
-    for (const char* converter : WordConverters) {
-        if (app.importThroughConverter(fileName, QString::fromLatin1(converter))) {
-            loadSucceeded(app, fileName, FileStamp::of(fileName, readWholeFile(fileName)), true);
-            return;
-        }
-    }
-    app.services().messages.information(ConverterMessage);
     setDocState(app, DocState::New);
     app.document().fileName.clear();
     app.document().convertedFromWord = false;
     app.document().diskStamp = {};
+    app.recovery().documentClean();
+    app.recovery().setOpenFile({});
     refreshCaption(app);
     app.setRevertEnabled(false);
     cancel();

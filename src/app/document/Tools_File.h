@@ -23,9 +23,12 @@ inline constexpr const char* SaveFilter =
 inline constexpr const char* OpenFilter =
     "All Known Files (*.rtf, *.txt)|*.rtf;*.txt;|Rich Text Format Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|"
     "All Files (*.*)|*.*";
+// With a converter: Word files, and the word-processor files the converter
+// recognises by content, which the first entry takes in as well.
 inline constexpr const char* OpenFilterWithWord =
-    "All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc|Rich Text Format Files (*.rtf)|*.rtf|"
-    "Text Files (*.txt)|*.txt|Word Files (*.doc)|*.doc|All Files (*.*)|*.*";
+    "All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc;*.docx;*.odt|Rich Text Format Files (*.rtf)|*.rtf|"
+    "Text Files (*.txt)|*.txt|Word Files (*.doc)|*.doc|Word Documents (*.doc *.docx)|*.doc;*.docx|"
+    "OpenDocument Text (*.odt)|*.odt|All Files (*.*)|*.*";
 
 struct DocumentState {
     QString fileName;
@@ -49,6 +52,12 @@ struct DocumentState {
 // Binary when a 0 byte stands among the first n - 9 of the first
 // n = min(size, 1000) bytes. Throws AppError when the file cannot be read.
 bool isBinaryFile(const QString& path);
+
+// Word-processor files by their content, whatever their name: a Word file
+// (97-2003 or 2007 and later) or an OpenDocument text. None when the file
+// cannot be read.
+enum class WordProcessorKind { None, Word, OpenDocument };
+WordProcessorKind wordProcessorKind(const QString& path);
 
 // The name in the Save dialog's name box after the user picks type entry
 // `filterIndex`: entry 1 gives it the extension rtf, entry 2 txt.

@@ -23,6 +23,20 @@ const QString ConverterMessage = QStringLiteral(
     "This file can not be opened.\rThe required converter can not be found,   \ror the file format is not recognized.");
 const QString InitFailedMessage = QStringLiteral("Please report: InitConverter failed");
 const char* const First = "MSWRD832.CNV";
+
+// The reasons the message gives after the converter message.
+const char* const NoConverter = "no converter is installed: install LibreOffice for Word files.";
+const char* const NotRecognised = "its format is not recognized.";
+const char* const Failed = "the converter failed on it.";
+const char* const Password = "it is protected by a password.";
+const char* const Damaged = "it is damaged.";
+const char* const TimedOut = "the converter took too long and was stopped.";
+const char* const CannotRead = "the file could not be read.";
+
+QString failureMessage(const QString& name, const QString& reason)
+{
+    return ConverterMessage + QStringLiteral("\r\r'%1' cannot be opened: %2").arg(name, reason);
+}
 const char* const Second = "MSWRD632.WPC";
 
 QByteArray wordFixture()
@@ -74,8 +88,8 @@ struct ImportCase {
     const char* name;
     const char* first;   // the fake installed as the first converter, or none
     const char* second;  // likewise the second
-    bool opens;          // with the echoing converter's text
     int initMessages;    // "Please report" boxes before the outcome
+    const char* reason;  // why the file did not open, as the message names it; none: it opens
 };
 
 void PrintTo(const ImportCase& c, std::ostream* out)
@@ -105,7 +119,7 @@ TEST_P(ImportTest, ConvertersInTurn)
     EXPECT_EQ(readAll(path), bytes) << "the Word file is never written";
     EXPECT_FALSE(editor().isReadOnly());
     EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
-    if (c.opens) {
+    if (!c.reason) {
         EXPECT_EQ(messages.texts(), initBoxes);
         EXPECT_EQ(editor().text(), echoed(path));
         EXPECT_EQ(doc().state, DocState::Saved);
@@ -113,7 +127,8 @@ TEST_P(ImportTest, ConvertersInTurn)
         EXPECT_EQ(app().windowTitle(), "report.doc - Quillpress");
         return;
     }
-    EXPECT_EQ(messages.texts(), initBoxes + QStringList{ConverterMessage});
+    EXPECT_EQ(messages.texts(),
+              initBoxes + QStringList{failureMessage(QStringLiteral("report.doc"), QLatin1String(c.reason))});
     EXPECT_EQ(editor().text(), QString());
     EXPECT_EQ(doc().state, DocState::New);
     EXPECT_EQ(doc().fileName, QString());
@@ -123,21 +138,32 @@ TEST_P(ImportTest, ConvertersInTurn)
 
 INSTANTIATE_TEST_SUITE_P(
     , ImportTest,
-    ::testing::Values(ImportCase{"FirstConvertsBeforeTheSecond", "Echo", "Big", true, 0},
-                      ImportCase{"OnlySecondInstalled", nullptr, "Echo", true, 0},
-                      ImportCase{"FirstDoesNotRecogniseIt", "Unknown", "Echo", true, 0},
-                      ImportCase{"FirstReportsAnError", "Error", "Echo", true, 0},
-                      ImportCase{"FirstCannotStart", "InitFails", "Echo", true, 1},
-                      ImportCase{"FirstHasNoEntryPoints", "NoEntries", "Echo", true, 1},
-                      ImportCase{"FirstWritesNothing", "Empty", "Echo", true, 0},
-                      ImportCase{"FirstWritesNoRtf", "NotRtf", "Echo", true, 0},
-                      ImportCase{"FirstOverrunsTheTransferBlock", "Overrun", "Echo", true, 0},
-                      ImportCase{"NeitherInstalled", nullptr, nullptr, false, 0},
-                      ImportCase{"NeitherRecognisesIt", "Unknown", "Unknown", false, 0},
-                      ImportCase{"BothCannotStart", "InitFails", "InitFails", false, 2},
-                      ImportCase{"NoConversionEntryPoint", "NoConversion", nullptr, false, 0},
-                      ImportCase{"SecondReportsAnError", nullptr, "Error", false, 0},
-                      ImportCase{"NotALibrary", "garbage", nullptr, false, 0}),
+    ::testing::Values(ImportCase{"FirstConvertsBeforeTheSecond", "Echo", "Big", 0, nullptr},
+                      ImportCase{"OnlySecondInstalled", nullptr, "Echo", 0, nullptr},
+                      ImportCase{"FirstDoesNotRecogniseIt", "Unknown", "Echo", 0, nullptr},
+                      ImportCase{"FirstReportsAnError", "Error", "Echo", 0, nullptr},
+                      ImportCase{"FirstCannotStart", "InitFails", "Echo", 1, nullptr},
+                      ImportCase{"FirstHasNoEntryPoints", "NoEntries", "Echo", 1, nullptr},
+                      ImportCase{"FirstWritesNothing", "Empty", "Echo", 0, nullptr},
+                      ImportCase{"FirstWritesNoRtf", "NotRtf", "Echo", 0, nullptr},
+                      ImportCase{"FirstOverrunsTheTransferBlock", "Overrun", "Echo", 0, nullptr},
+                      ImportCase{"FirstFindsAPassword", "Password", "Echo", 0, nullptr},
+                      ImportCase{"NeitherInstalled", nullptr, nullptr, 0, NoConverter},
+                      ImportCase{"NotALibrary", "garbage", nullptr, 0, NoConverter},
+                      ImportCase{"NeitherRecognisesIt", "Unknown", "Unknown", 0, NotRecognised},
+                      ImportCase{"BothCannotStart", "InitFails", "InitFails", 2, NotRecognised},
+                      ImportCase{"BothSayWrongType", "WrongType", "WrongType", 0, NotRecognised},
+                      ImportCase{"NoConversionEntryPoint", "NoConversion", nullptr, 0, Failed},
+                      ImportCase{"SecondReportsAnError", nullptr, "Error", 0, Failed},
+                      ImportCase{"FirstWritesNothingSecondMissing", "Empty", nullptr, 0, Failed},
+                      ImportCase{"Password", "Password", nullptr, 0, Password},
+                      // LibreOffice missing, antiword finds the document encrypted.
+                      ImportCase{"NoToolThenPassword", "NoTool", "Password", 0, Password},
+                      ImportCase{"DamagedThenUnknown", "Damaged", "Unknown", 0, Damaged},
+                      ImportCase{"NoToolThenUnknown", "NoTool", "Unknown", 0, NoConverter},
+                      ImportCase{"NoToolOnly", "NoTool", nullptr, 0, NoConverter},
+                      ImportCase{"TimedOutThenWrongType", "TimedOut", "WrongType", 0, TimedOut},
+                      ImportCase{"CannotOpen", "CannotOpen", "Error", 0, CannotRead}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Output far past the stream's preset size arrives whole, in order.

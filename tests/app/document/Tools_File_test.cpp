@@ -422,7 +422,9 @@ TEST_P(WordFiles, LoadAndSave)
     EXPECT_FALSE(editor().isReadOnly());
     EXPECT_FALSE(app().revertEnabled());
     if (c.throughConverter) {
-        EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+        EXPECT_EQ(messages.texts(), QStringList{ConverterMessage + QStringLiteral("\r\r'%1' cannot be opened: no converter is "
+                                                                                  "installed: install LibreOffice for Word files.")
+                                                                      .arg(QLatin1String(c.fileName))});
         EXPECT_EQ(doc().state, DocState::New);
         EXPECT_EQ(doc().fileName, QString());
         EXPECT_EQ(app().windowTitle(), "Quillpress");

@@ -182,7 +182,8 @@ TEST_F(WordImport, AConverterPastItsTimeLimitIsStopped)
 
     open(path);
 
-    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage
+                                            + "\r\r'Chapter.doc' cannot be opened: the converter took too long and was stopped."});
     EXPECT_EQ(editor().text(), QString());
     EXPECT_EQ(doc().fileName, QString());
     EXPECT_EQ(readAll(path), bytes);
@@ -209,7 +210,10 @@ TEST_P(DamagedWordFile, GivesTheMessageAndAnEmptyDocument)
 
     open(path);
 
-    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+    // The reason depends on the converters installed; the file is named all the same.
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith(ConverterMessage + "\r\r'Chapter.doc' cannot be opened: "))
+        << qPrintable(messages.texts().first());
     EXPECT_EQ(editor().text(), QString());
     EXPECT_EQ(doc().state, DocState::New);
     EXPECT_EQ(doc().fileName, QString());
