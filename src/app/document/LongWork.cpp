@@ -62,7 +62,7 @@ LongWork::Outcome LongWork::run(const std::function<void(Progress&)>& work)
 {
     Q_ASSERT(!s_running);
     std::exception_ptr failure;
-    QEventLoop loop;
+    bool finished = false;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
             work(m_progress);
@@ -70,7 +70,7 @@ LongWork::Outcome LongWork::run(const std::function<void(Progress&)>& work)
             failure = std::current_exception();
         }
     }));
-    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    connect(worker.get(), &QThread::finished, this, [&finished] { finished = true; });
 
     QTimer showTimer;
     showTimer.setSingleShot(true);
@@ -84,9 +84,11 @@ LongWork::Outcome LongWork::run(const std::function<void(Progress&)>& work)
     worker->start();
     showTimer.start(ShowAfter);
     progressTimer.start(100);
-    // Quits when the worker ends; the worker cannot end before the loop runs
-    // unseen, since its finished signal is queued to this thread.
-    loop.exec();
+    // Not a QEventLoop: one would return at once once the program has been
+    // asked to end, and the window would then wait for the work unpainted.
+    // The worker's end comes as a queued signal, which wakes the wait.
+    while (!finished)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     worker->wait();
     qApp->removeEventFilter(this);
     QGuiApplication::restoreOverrideCursor();

@@ -8,8 +8,15 @@
 #include "app/document/Tools_File.h"
 #include "editor/RichEdit.h"
 #include "platform/Services.h"
+#include "support/ScopedEnv.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -48,6 +55,25 @@ QByteArray wordFixture()
 bool isMapped(const QString& path)
 {
     return readAll(QStringLiteral("/proc/self/maps")).contains(QFileInfo(path).canonicalFilePath().toUtf8());
+}
+
+// Processes this one started that are still there, ended ones not yet reaped included.
+QList<int> childProcesses()
+{
+    QList<int> children;
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isProcess = false;
+        const int pid = entry.toInt(&isProcess);
+        if (!isProcess)
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces and brackets.
+        const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(entry));
+        const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self)
+            children << pid;
+    }
+    return children;
 }
 
 class ConverterFolder : public AppFixture {
@@ -334,5 +360,144 @@ TEST_F(ConverterFolder, OneLibraryAtATimeReleasedAtExit)
     stop();
     EXPECT_FALSE(isMapped(converterPath(Second)));
 }
+
+// A converter that waits for a slow tool ("sleep") in a process group of its
+// own, and kills the group when asked to cancel.
+class SlowConversion : public ConverterFolder {
+protected:
+    void SetUp() override
+    {
+        ConverterFolder::SetUp();
+        install("Slow", First);
+        start();
+        loadNamedFile(app(), m_before);
+        ASSERT_TRUE(childProcesses().isEmpty());
+    }
+    QProgressDialog* progressBox() const { return app().findChild<QProgressDialog*>(); }
+    bool boxShown() const { return progressBox() && progressBox()->isVisible(); }
+    // Runs `act` once, from inside the conversion's wait, as soon as `ready` holds.
+    void actWhen(std::function<bool()> ready, std::function<void()> act)
+    {
+        auto* timer = new QTimer(&app());
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, ready = std::move(ready), act = std::move(act)] {
+            if (!ready())
+                return;
+            timer->stop();
+            act();
+        });
+        timer->start(10);
+    }
+
+    const QString m_before = writeFile(QStringLiteral("before.txt"), "the document before");
+};
+
+// The window goes on handling events while the tool works; the box shows
+// after half a second, not before; the result arrives whole, and the box goes.
+TEST_F(SlowConversion, TheWindowKeepsRunningAndTheResultArrivesWhole)
+{
+    const ScopedEnv sleep("QP_FAKE_SLEEP", "1.5");
+    const QString path = wordFile();
+    QElapsedTimer clock;
+    int ticks = 0;
+    qint64 boxAfter = -1;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] {
+        ++ticks;
+        if (boxAfter < 0 && boxShown())
+            boxAfter = clock.elapsed();
+    });
+    ticker.start(20);
+    clock.start();
+    open(path);
+    ticker.stop();
+
+    EXPECT_GT(ticks, 30) << "the GUI thread ran its timers during the conversion";
+    EXPECT_GE(boxAfter, 450);
+    EXPECT_LT(boxAfter, 1200);
+    EXPECT_FALSE(boxShown());
+    ASSERT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+    const QStringList paragraphs = editor().text().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(paragraphs.size(), 8001);
+    EXPECT_TRUE(paragraphs.first().startsWith("P00000 "));
+    EXPECT_TRUE(paragraphs[7999].startsWith("P07999 "));
+    EXPECT_EQ(paragraphs.last(), "END");
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_EQ(doc().state, DocState::Saved);
+    EXPECT_TRUE(childProcesses().isEmpty());
+}
+
+enum class Stop { CancelButton, EscInTheBox, EscBeforeTheBox, CloseBox, CloseBoxBeforeTheBox, CtrlQ };
+
+struct StopCase {
+    const char* name;
+    Stop stop;
+    bool closes;  // the window closes once the conversion has stopped
+};
+
+void PrintTo(const StopCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class StopConversion : public SlowConversion, public ::testing::WithParamInterface<StopCase> {};
+
+// Every way of stopping ends the tool's whole process group at once and
+// leaves the document on show as it was; closing the window closes it too.
+TEST_P(StopConversion, NoToolLeftAndTheDocumentAsItWas)
+{
+    const StopCase& c = GetParam();
+    const QString path = wordFile();
+    const QByteArray bytes = readAll(path);
+    const bool inBox = c.stop == Stop::CancelButton || c.stop == Stop::EscInTheBox || c.stop == Stop::CloseBox;
+    bool toolRan = false;
+    actWhen([&] { return !childProcesses().isEmpty() && (!inBox || boxShown()); },
+            [&] {
+                toolRan = true;
+                switch (c.stop) {
+                case Stop::CancelButton:
+                    QTest::mouseClick(progressBox()->findChild<QPushButton*>(), Qt::LeftButton);
+                    break;
+                case Stop::EscInTheBox:
+                    QTest::keyClick(progressBox(), Qt::Key_Escape);
+                    break;
+                case Stop::EscBeforeTheBox:
+                    QTest::keyClick(&editor(), Qt::Key_Escape);
+                    break;
+                case Stop::CloseBox:
+                case Stop::CloseBoxBeforeTheBox:
+                    app().close();
+                    break;
+                case Stop::CtrlQ:
+                    QTest::keyClick(&editor(), Qt::Key_Q, Qt::ControlModifier);
+                    break;
+                }
+            });
+    QElapsedTimer clock;
+    clock.start();
+    open(path);
+    const qint64 took = clock.elapsed();
+    processEvents();
+
+    EXPECT_TRUE(toolRan);
+    EXPECT_LT(took, 10000) << "the 30-second tool was stopped";
+    EXPECT_TRUE(childProcesses().isEmpty()) << "no tool process is left";
+    EXPECT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+    EXPECT_EQ(editor().text(), "the document before");
+    EXPECT_EQ(doc().fileName, m_before);
+    EXPECT_EQ(doc().state, DocState::Saved);
+    EXPECT_FALSE(doc().convertedFromWord);
+    EXPECT_EQ(readAll(path), bytes);
+    EXPECT_FALSE(boxShown());
+    EXPECT_EQ(app().isVisible(), !c.closes);
+}
+
+INSTANTIATE_TEST_SUITE_P(, StopConversion,
+                         ::testing::Values(StopCase{"CancelButton", Stop::CancelButton, false},
+                                           StopCase{"EscInTheBox", Stop::EscInTheBox, false},
+                                           StopCase{"EscBeforeTheBox", Stop::EscBeforeTheBox, false},
+                                           StopCase{"CloseBox", Stop::CloseBox, true},
+                                           StopCase{"CloseBoxBeforeTheBox", Stop::CloseBoxBeforeTheBox, true},
+                                           StopCase{"CtrlQ", Stop::CtrlQ, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
