@@ -39,7 +39,7 @@ const QString ConverterMessage = QStringLiteral(
 const QString ForeignFileMessage = QStringLiteral(
     "\"%1\" is a binary file of a kind Quillpress can not write.\rIt is left as it is; save the document under another name.");
 const QString ReplaceWordQuestion = QStringLiteral(
-    "\"%1\" is a Word document. Saving replaces it with rich text, and whatever Quillpress did not show "
+    "\"%1\" is %2. Saving replaces it with rich text, and whatever Quillpress did not show "
     "(tables, pictures, notes) is lost.\rReplace it?");
 const QString ChangedOnSaveQuestion = QStringLiteral(
     "\"%1\" has been changed by another program since Quillpress opened or saved it.\r"
@@ -101,9 +101,21 @@ WordProcessorKind wordProcessorKind(const QString& fileName)
     if (!file.open(QIODevice::ReadOnly))
         return WordProcessorKind::None;
     const QByteArray head = file.read(4096);
-    // Word 97-2003 and the other files of the compound-document family.
-    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-        return WordProcessorKind::Word;
+    // Word 97-2003: a compound file (as spreadsheets and mail are too) whose
+    // directory, anywhere in it, names a "WordDocument" stream.
+    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+        static const QByteArray Stream("W\0o\0r\0d\0D\0o\0c\0u\0m\0e\0n\0t\0", 24);
+        QByteArray piece = head;
+        while (true) {
+            if (piece.contains(Stream))
+                return WordProcessorKind::Word;
+            const QByteArray more = file.read(1024 * 1024);
+            if (more.isEmpty())
+                return WordProcessorKind::None;
+            // The pieces overlap, so that a name across their seam is found.
+            piece = piece.right(Stream.size()) + more;
+        }
+    }
     if (!head.startsWith("PK\x03\x04"))
         return WordProcessorKind::None;
     // An OpenDocument file names its type in an uncompressed first entry.
@@ -254,7 +266,10 @@ void saveToName(TApp& app, const QString& fileName)
             app.services().messages.information(ForeignFileMessage.arg(shortName));
             cancel();
         }
-        if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName), Buttons::YesNo) != Answer::Yes)
+        const QString kind = wordProcessorKind(fileName) == WordProcessorKind::OpenDocument
+            ? QStringLiteral("an OpenDocument text")
+            : QStringLiteral("a Word document");
+        if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName, kind), Buttons::YesNo) != Answer::Yes)
             cancel();
     }
     // An outside change to the document's own file is never written over unasked.

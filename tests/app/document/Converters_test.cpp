@@ -336,7 +336,13 @@ TEST_P(OpenFilterTest, WordEntryWhenAConverterFileExists)
     fileDialogs.cancelNext();
     app().runCommand(Command::File_Open);
     ASSERT_EQ(fileDialogs.requests().size(), 1);
-    EXPECT_EQ(fileDialogs.requests().first().filter.startsWith(QString::fromLatin1(OpenFilterWithWord)), c.offersWord);
+    const QString filter = fileDialogs.requests().first().filter;
+    EXPECT_EQ(filter.startsWith(QString::fromLatin1(OpenFilterWithWord)), c.offersWord);
+    // The word-processor files the converters read by content, in the first entry and in entries of their own.
+    EXPECT_EQ(filter.startsWith("All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc;*.docx;*.odt|"), c.offersWord);
+    EXPECT_EQ(filter.contains("|Word Documents (*.doc *.docx)|*.doc;*.docx|"), c.offersWord);
+    EXPECT_EQ(filter.contains("|OpenDocument Text (*.odt)|*.odt|"), c.offersWord);
+    EXPECT_EQ(filter.contains("docx"), c.offersWord);
 }
 
 INSTANTIATE_TEST_SUITE_P(, OpenFilterTest,
@@ -499,5 +505,106 @@ INSTANTIATE_TEST_SUITE_P(, StopConversion,
                                            StopCase{"CloseBoxBeforeTheBox", Stop::CloseBoxBeforeTheBox, true},
                                            StopCase{"CtrlQ", Stop::CtrlQ, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+QByteArray fixture(const char* name)
+{
+    return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/") + QLatin1String(name));
+}
+
+QByteArray zipStartingWith(const QByteArray& firstName, const QByteArray& content)
+{
+    return QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0') + firstName + content + QByteArray(64, '\0');
+}
+
+struct ContentCase {
+    const char* name;
+    const char* fileName;
+    QByteArray bytes;
+    bool throughConverter;  // else a read-only binary view
+    const char* proposed;   // the name the first Save proposes
+};
+
+void PrintTo(const ContentCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ByContent : public ConverterFolder, public ::testing::WithParamInterface<ContentCase> {};
+
+// Word-processor files go to the converter by their content, whatever their
+// name, and open under their own name; like a Word file they are never written
+// over, the first Save proposing the name with ".rtf". Other zip and compound
+// files stay binary views.
+TEST_P(ByContent, WordProcessorFilesOpenThroughTheConverter)
+{
+    const ContentCase& c = GetParam();
+    install("Echo", First);
+    start();
+    const QString path = writeFile(QLatin1String(c.fileName), c.bytes);
+
+    open(path);
+
+    EXPECT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_EQ(app().windowTitle(), QLatin1String(c.fileName) + " - Quillpress");
+    if (!c.throughConverter) {
+        EXPECT_EQ(doc().fileTypeLabel, LabelBinary);
+        EXPECT_TRUE(editor().isReadOnly());
+        return;
+    }
+    EXPECT_EQ(editor().text(), echoed(path));
+    EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
+    EXPECT_FALSE(editor().isReadOnly());
+    type("Edited ");
+    fileDialogs.cancelNext();
+    app().runCommand(Command::File_Save);
+    ASSERT_EQ(fileDialogs.requests().size(), 2);
+    EXPECT_EQ(fileDialogs.requests().last().fileName, QFileInfo(path).absolutePath() + "/" + QLatin1String(c.proposed));
+    EXPECT_EQ(readAll(path), c.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ByContent,
+    ::testing::Values(
+        ContentCase{"Docx", "letter.docx", fixture("formatted.docx"), true, "letter.rtf"},
+        ContentCase{"DocxWithoutExtension", "letter", fixture("formatted.docx"), true, "letter.rtf"},
+        ContentCase{"Odt", "story.odt", fixture("formatted.odt"), true, "story.rtf"},
+        ContentCase{"OdtInCapitals", "STORY.ODT", fixture("formatted.odt"), true, "STORY.rtf"},
+        ContentCase{"WordUnderAnotherName", "chapter.wri", fixture("formatted.doc"), true, "chapter.rtf"},
+        ContentCase{"OtherZip", "archive.zip", zipStartingWith("notes.txt", "some notes"), false, nullptr},
+        ContentCase{"Spreadsheet", "sheet.ods",
+                    zipStartingWith("mimetype", "application/vnd.oasis.opendocument.spreadsheet"), false, nullptr},
+        ContentCase{"OtherCompoundFile", "budget.xls", fixture("binary.doc"), false, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Without a converter a .docx gives the message, not a binary view.
+TEST_F(ConverterFolder, DocxWithoutAConverterGivesTheMessage)
+{
+    start();
+    const QString path = writeFile(QStringLiteral("letter.docx"), fixture("formatted.docx"));
+    open(path);
+
+    EXPECT_EQ(messages.texts(), QStringList{failureMessage(QStringLiteral("letter.docx"), QLatin1String(NoConverter))});
+    EXPECT_EQ(doc().fileName, QString());
+    EXPECT_EQ(doc().fileTypeLabel, LabelRtf);
+    EXPECT_FALSE(editor().isReadOnly());
+}
+
+// Save As onto a word-processor file asks, as for a Word file, instead of writing or refusing.
+TEST_F(ConverterFolder, SaveAsOverAnOpenDocumentFileAsksFirst)
+{
+    start();
+    type("my chapter");
+    const QString target = writeFile(QStringLiteral("story.odt"), fixture("formatted.odt"));
+    fileDialogs.choose(target, int(SaveFormat::RichText));
+    messages.answer(Answer::No);
+    app().runCommand(Command::File_SaveAs);
+
+    ASSERT_EQ(messages.boxes().size(), 1);
+    EXPECT_EQ(messages.boxes().first().kind, FakeMessageService::Kind::Confirm);
+    EXPECT_TRUE(messages.texts().first().startsWith("\"story.odt\" is an OpenDocument text.")) << qPrintable(messages.texts().first());
+    EXPECT_EQ(readAll(target), fixture("formatted.odt"));
+    EXPECT_EQ(doc().state, DocState::Modified);
+}
 
 }  // namespace

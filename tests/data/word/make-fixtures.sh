@@ -8,3 +8,4 @@ profile=$(mktemp -d)
 trap 'rm -rf "$profile"' EXIT
 soffice -env:UserInstallation="file://$profile" --headless --convert-to doc:"MS Word 97" --outdir . formatted.rtf
 soffice -env:UserInstallation="file://$profile" --headless --convert-to docx:"MS Word 2007 XML" --outdir . formatted.rtf
+soffice -env:UserInstallation="file://$profile" --headless --convert-to odt:"writer8" --outdir . formatted.rtf
