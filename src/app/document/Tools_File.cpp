@@ -328,6 +328,67 @@ void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, b
     app.addToRecentFiles(fileName);
 }
 
+// Files from this size on are read on a worker behind the progress box; below
+// it a file opens at once, with no thread and no box.
+qsizetype s_longLoadBytes = 1024 * 1024;
+
+// The editor as a load leaves it before the file's content comes in: empty,
+// in the file's mode, with the stored default format (once more in the mode
+// that a known extension chose).
+void prepareEditorForLoad(RichEdit& editor, TextMode mode, bool knownExtension,
+                          const std::optional<DefaultFormat>& defaultFormat)
+{
+    editor.clearText();
+    editor.setTextMode(TextMode::Plain);
+    applyDefaultFormat(editor, defaultFormat);
+    editor.setTextMode(mode);
+    if (knownExtension)
+        applyDefaultFormat(editor, defaultFormat);
+}
+
+QString openingLabel(const QString& fileName)
+{
+    return QStringLiteral("Opening \"%1\"...").arg(QFileInfo(fileName).fileName());
+}
+
+// Reads a long file and its stamp into a document of its own on a worker, with the
+// progress box; nothing when the user cancels. The formats it is read with
+// are those the editor will have once prepared for the load, found on a
+// scratch editor so that the one on show is not touched before the end.
+std::optional<RichEdit::LoadedDocument> readLongFile(TApp& app, const QString& fileName, TextMode mode,
+                                                     bool knownExtension,
+                                                     const std::optional<DefaultFormat>& defaultFormat, FileStamp& stamp)
+{
+    RichEdit::LoadSetup setup;
+    {
+        RichEdit scratch;
+        scratch.setFont(app.editor().font());
+        prepareEditorForLoad(scratch, mode, knownExtension, defaultFormat);
+        setup = scratch.loadSetup();
+    }
+    const RichEdit::DocumentSetup shown = app.editor().documentSetup();
+    setup.document.margin = shown.margin;
+    setup.document.option = shown.option;
+
+    RichEdit::LoadedDocument loaded;
+    LongWork work(&app, openingLabel(fileName));
+    work.setCloseKeys(app.action(Command::File_Exit)->shortcuts());
+    const LongWork::Outcome outcome = work.run([&](LongWork::Progress& progress) {
+        RichEdit::LoadWatch watch;
+        watch.percent = [&progress](int percent) { progress.setPercent(percent); };
+        watch.stopped = [&progress] { return progress.cancelled(); };
+        // Read here too: what one thread's allocator gives and takes back it
+        // can give again, so the file's bytes and its document share memory
+        // as they do on the GUI thread.
+        QByteArray bytes = readWholeFile(fileName);
+        stamp = FileStamp::of(fileName, bytes);
+        loaded = RichEdit::readDocument(std::move(bytes), setup, watch);
+    });
+    if (outcome == LongWork::Outcome::Cancelled || !loaded.document)
+        return std::nullopt;
+    return loaded;
+}
+
 // Why no converter read a file, from what each one said; the most telling
 // reason wins (a password over "not installed" over "not recognised").
 QString conversionFailure(const QString& fileName, const QList<Converters::Result>& results)
@@ -373,7 +434,7 @@ Converters::Result convertWithProgress(TApp& app, const QString& fileName, const
     if (result.status != Converters::Result::Status::Converted)
         return result;
     const RichEdit::DocumentSetup setup = app.editor().documentSetup();
-    LongWork work(&app, QStringLiteral("Opening \"%1\"...").arg(QFileInfo(fileName).fileName()));
+    LongWork work(&app, openingLabel(fileName));
     work.setCanceller([&converters] { converters.cancel(); });
     work.setCloseKeys(app.action(Command::File_Exit)->shortcuts());
     const LongWork::Outcome outcome = work.run([&](LongWork::Progress& progress) {
@@ -564,22 +625,32 @@ void loadNamedFile(TApp& app, const QString& fileName)
     // document, its type and its name as they were.
     const LoadType type = fileTypeOnLoad(fileName);
     const bool binaryView = type.label == QLatin1String(LabelBinary);
-    QByteArray bytes = readWholeFile(fileName);
-    const FileStamp stamp = FileStamp::of(fileName, bytes);
     const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
+    const QString extension = lowerExtension(fileName);
+    const bool knownExtension = extension == QLatin1String(".rtf") || extension == QLatin1String(".txt")
+                                || extension == QLatin1String(".doc");
+    QByteArray bytes;
+    FileStamp stamp;
+    // A long file is read while the document on show stays; Cancel keeps it.
+    std::optional<RichEdit::LoadedDocument> loaded;
+    if (!binaryView && QFileInfo(fileName).size() >= s_longLoadBytes) {
+        loaded = readLongFile(app, fileName, type.mode, knownExtension, defaultFormat, stamp);
+        if (!loaded)
+            cancel();
+    } else {
+        bytes = readWholeFile(fileName);
+        stamp = FileStamp::of(fileName, bytes);
+    }
 
     const TypeSnapshot before(app);
     RichEdit& editor = app.editor();
     try {
-        editor.clearText();
-        editor.setTextMode(TextMode::Plain);
-        applyDefaultFormat(editor, defaultFormat);
+        prepareEditorForLoad(editor, type.mode, knownExtension, defaultFormat);
         applyFileType(app, type);
-        // Once more in the mode that a known extension chose.
-        const QString extension = lowerExtension(fileName);
-        if (extension == QLatin1String(".rtf") || extension == QLatin1String(".txt") || extension == QLatin1String(".doc"))
-            applyDefaultFormat(editor, defaultFormat);
-        if (!binaryView) {
+        if (loaded) {
+            editor.showLoadedDocument(std::move(*loaded));
+            editor.setReadOnly(false);
+        } else if (!binaryView) {
             editor.loadBytes(std::move(bytes));
             editor.setReadOnly(false);
         } else {
@@ -591,6 +662,11 @@ void loadNamedFile(TApp& app, const QString& fileName)
         throw;
     }
     loadSucceeded(app, fileName, stamp);
+}
+
+void setLongLoadThreshold(qsizetype bytes)
+{
+    s_longLoadBytes = bytes;
 }
 
 void openRecoveryCopy(TApp& app, const RecoveryCopy& copy)

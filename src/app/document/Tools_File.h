@@ -74,6 +74,9 @@ void fileRevert(TApp& app);
 // Loads a named file into the editor. A missing file keeps the document as
 // it was; a file that cannot be read leaves it as it was and throws.
 void loadNamedFile(TApp& app, const QString& fileName);
+// Files of at least this many bytes are read on a worker thread behind a
+// progress box with Cancel (a megabyte unless a test says otherwise).
+void setLongLoadThreshold(qsizetype bytes);
 // Opens a copy left behind by a crash: its text, unsaved, under the name of
 // the document it was made from (none for an unnamed one).
 void openRecoveryCopy(TApp& app, const RecoveryCopy& copy);
