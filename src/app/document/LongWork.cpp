@@ -133,7 +133,9 @@ void LongWork::showBox()
         return;
     m_box = new QProgressDialog(m_label, tr("Cancel"), 0, 100, m_owner);
     m_box->setWindowTitle(QStringLiteral("Quillpress"));
-    m_box->setWindowModality(Qt::ApplicationModal);
+    // Modal by this object's own event filter, not Qt's: Qt's modality would
+    // also hold back the window's close button, which here has to stop the work.
+    m_box->setWindowModality(Qt::NonModal);
     // Shown and closed here, not by the box's own timing.
     m_box->setAutoClose(false);
     m_box->setAutoReset(false);
@@ -142,6 +144,7 @@ void LongWork::showBox()
     connect(m_box, &QProgressDialog::canceled, this, &LongWork::requestCancel);
     updateBox();
     m_box->show();
+    m_box->activateWindow();
 }
 
 void LongWork::updateBox()

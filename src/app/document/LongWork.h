@@ -18,11 +18,12 @@ namespace qp {
 
 // Work that may take seconds (converting a Word file, reading a big file):
 // it runs on a worker thread while the window keeps painting. After half a
-// second a modal progress box with Cancel shows over the owner. Cancel, Esc,
+// second a progress box with Cancel shows over the owner. Cancel, Esc,
 // the owner's close box or one of its close keys ask the work to stop; the
 // work is then waited for, so nothing is left running, and a close asked for
 // meanwhile is carried out once it has ended. Until then the program's
-// windows take no input but the box's own.
+// windows take no input but the box's own: the box is modal, by this
+// object's event filter.
 class LongWork : public QObject {
     Q_OBJECT
 public:
