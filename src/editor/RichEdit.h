@@ -142,6 +142,10 @@ public:
         std::unique_ptr<QTextDocument> document;  // none when the read was stopped
         bool rich = false;
         TextFileFormat format;
+        // The formats plain text was read with: when the editor's differ by
+        // the time it is shown, the text takes the editor's.
+        QTextBlockFormat paragraph;
+        QTextCharFormat characters;
     };
     LoadSetup loadSetup() const;
     static LoadedDocument readDocument(QByteArray bytes, const LoadSetup& setup, const LoadWatch& watch = {});

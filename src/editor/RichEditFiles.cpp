@@ -66,6 +66,8 @@ void RichEdit::loadBytes(QByteArray bytes)
     setup.mode = TextMode::Plain;
     LoadedDocument loaded;
     loaded.format = decoded.format;
+    loaded.paragraph = setup.paragraph;
+    loaded.characters = setup.characters;
     loaded.document = plainDocument(std::move(decoded.text), setup, {});
     showLoadedDocument(std::move(loaded));
 }
@@ -140,6 +142,8 @@ RichEdit::LoadedDocument RichEdit::readDocument(QByteArray bytes, const LoadSetu
     DecodedText decoded = decodePlainText(bytes);
     bytes = QByteArray();
     loaded.format = decoded.format;
+    loaded.paragraph = setup.paragraph;
+    loaded.characters = setup.characters;
     loaded.document = plainDocument(std::move(decoded.text), setup, watch);
     return loaded;
 }
@@ -148,6 +152,22 @@ void RichEdit::showLoadedDocument(LoadedDocument loaded)
 {
     Q_ASSERT(loaded.document);
     QTextDocument* doc = loaded.document.release();
+    if (!loaded.rich) {
+        // As setPlainText does: the whole text in the caret's formats, as the
+        // editor has them now, before the document is shown and laid out.
+        const LoadSetup now = loadSetup();
+        doc->setDefaultFont(now.document.font);
+        if (now.paragraph != loaded.paragraph || now.characters != loaded.characters) {
+            doc->setUndoRedoEnabled(false);
+            QTextCursor all(doc);
+            all.select(QTextCursor::Document);
+            all.setBlockFormat(now.paragraph);
+            all.setBlockCharFormat(now.characters);
+            all.setCharFormat(now.characters);
+            doc->setUndoRedoEnabled(true);
+            doc->setModified(false);
+        }
+    }
     doc->setParent(this);
     adoptDocument(doc);
     if (loaded.rich) {

@@ -1,15 +1,18 @@
 #include "app/document/LongWork.h"
 
+#include "platform/Errors.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QProgressDialog>
-#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -64,10 +67,13 @@ bool LongWork::busy()
 
 LongWork::Outcome LongWork::run(const std::function<void(Progress&)>& work)
 {
-    Q_ASSERT(!s_running);
+    // One at a time: a second long command, should one get through, ends silently.
+    if (s_running)
+        cancel();
     std::exception_ptr failure;
-    bool finished = false;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
+    std::atomic<bool> finished{false};
+    // A plain thread: it needs no event loop of its own, nor the memory of one.
+    auto body = [&] {
         try {
             work(m_progress);
         } catch (...) {
@@ -78,8 +84,10 @@ LongWork::Outcome LongWork::run(const std::function<void(Progress&)>& work)
         // of the GUI thread's; handed back, it does not add to the program's size.
         malloc_trim(0);
 #endif
-    }));
-    connect(worker.get(), &QThread::finished, this, [&finished] { finished = true; });
+        finished = true;
+        // Wakes the wait below.
+        QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+    };
 
     QTimer showTimer;
     showTimer.setSingleShot(true);
@@ -90,15 +98,15 @@ LongWork::Outcome LongWork::run(const std::function<void(Progress&)>& work)
     s_running = this;
     QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
     qApp->installEventFilter(this);
-    worker->start();
+    std::thread worker(body);
     showTimer.start(ShowAfter);
     progressTimer.start(100);
     // Not a QEventLoop: one would return at once once the program has been
     // asked to end, and the window would then wait for the work unpainted.
-    // The worker's end comes as a queued signal, which wakes the wait.
+    // The worker's end comes as a queued call, which wakes the wait.
     while (!finished)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    worker->wait();
+    worker.join();
     qApp->removeEventFilter(this);
     QGuiApplication::restoreOverrideCursor();
     s_running = nullptr;

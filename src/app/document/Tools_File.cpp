@@ -352,23 +352,21 @@ QString openingLabel(const QString& fileName)
 }
 
 // Reads a long file and its stamp into a document of its own on a worker, with the
-// progress box; nothing when the user cancels. The formats it is read with
-// are those the editor will have once prepared for the load, found on a
-// scratch editor so that the one on show is not touched before the end.
+// progress box; nothing when the user cancels. The editor on show is not
+// touched before the end.
 std::optional<RichEdit::LoadedDocument> readLongFile(TApp& app, const QString& fileName, TextMode mode,
-                                                     bool knownExtension,
                                                      const std::optional<DefaultFormat>& defaultFormat, FileStamp& stamp)
 {
-    RichEdit::LoadSetup setup;
-    {
-        RichEdit scratch;
-        scratch.setFont(app.editor().font());
-        prepareEditorForLoad(scratch, mode, knownExtension, defaultFormat);
-        setup = scratch.loadSetup();
+    // Read with the caret's formats as they are; plain text takes the
+    // prepared editor's when it is shown. RTF depends only on the default
+    // font, which the default format sets as it will on the editor.
+    RichEdit::LoadSetup setup = app.editor().loadSetup();
+    setup.mode = mode;
+    if (defaultFormat) {
+        if (!defaultFormat->fontName.isEmpty())
+            setup.document.font.setFamilies(QStringList{defaultFormat->fontName});
+        setup.document.font.setPointSizeF(std::max<qreal>(1, defaultFormat->fontSize));
     }
-    const RichEdit::DocumentSetup shown = app.editor().documentSetup();
-    setup.document.margin = shown.margin;
-    setup.document.option = shown.option;
 
     RichEdit::LoadedDocument loaded;
     LongWork work(&app, openingLabel(fileName));
@@ -634,7 +632,7 @@ void loadNamedFile(TApp& app, const QString& fileName)
     // A long file is read while the document on show stays; Cancel keeps it.
     std::optional<RichEdit::LoadedDocument> loaded;
     if (!binaryView && QFileInfo(fileName).size() >= s_longLoadBytes) {
-        loaded = readLongFile(app, fileName, type.mode, knownExtension, defaultFormat, stamp);
+        loaded = readLongFile(app, fileName, type.mode, defaultFormat, stamp);
         if (!loaded)
             cancel();
     } else {
