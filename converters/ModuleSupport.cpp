@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,8 +98,9 @@ int reap(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Starts the tool with its standard output to `outFd`, or to /dev/null when negative.
-pid_t spawnTool(const std::vector<std::string>& arguments, int outFd)
+// Starts the tool with its standard output to `outFd`, or to /dev/null when
+// negative, and its error output to `errFd` likewise.
+pid_t spawnTool(const std::vector<std::string>& arguments, int outFd, int errFd)
 {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
@@ -114,7 +116,10 @@ pid_t spawnTool(const std::vector<std::string>& arguments, int outFd)
         posix_spawn_file_actions_adddup2(&actions, outFd, 1);
     else
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (errFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    else
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     // A group of its own, so that the tool and everything it starts can be
     // stopped together; signals as a fresh program has them.
     sigset_t none;
@@ -131,6 +136,32 @@ pid_t spawnTool(const std::vector<std::string>& arguments, int outFd)
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return failed ? -1 : pid;
+}
+
+constexpr size_t ErrorsKept = 64 * 1024;
+
+// A file in memory takes the error output: the tool can write all it wants
+// without a pipe to drain, and what it said is read once it has ended.
+int errorFile()
+{
+    return ::memfd_create("tool-errors", MFD_CLOEXEC);
+}
+
+std::string readErrors(int fd)
+{
+    std::string errors;
+    if (fd < 0 || ::lseek(fd, 0, SEEK_SET) != 0)
+        return errors;
+    char buffer[4096];
+    while (errors.size() < ErrorsKept) {
+        const ssize_t got = ::read(fd, buffer, std::min(sizeof buffer, ErrorsKept - errors.size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        errors.append(buffer, size_t(got));
+    }
+    return errors;
 }
 
 }  // namespace
@@ -208,12 +239,15 @@ ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, 
     int pipeFds[2] = {-1, -1};
     if (output == Output::Capture && ::pipe2(pipeFds, O_CLOEXEC) != 0)
         return run;
-    const pid_t pid = spawnTool(arguments, pipeFds[1]);
+    const int errFd = errorFile();
+    const pid_t pid = spawnTool(arguments, pipeFds[1], errFd);
     if (pipeFds[1] >= 0)
         ::close(pipeFds[1]);
     if (pid < 0) {
         if (pipeFds[0] >= 0)
             ::close(pipeFds[0]);
+        if (errFd >= 0)
+            ::close(errFd);
         return run;
     }
 
@@ -242,6 +276,9 @@ ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, 
         inTime = waitForExit(pid, deadline);
     killGroup(pid);
     const int exitCode = reap(pid);
+    run.errors = readErrors(errFd);
+    if (errFd >= 0)
+        ::close(errFd);
     if (!inTime) {
         run.status = ToolRun::Status::TimedOut;
         run.output.clear();

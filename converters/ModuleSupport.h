@@ -47,13 +47,14 @@ struct ToolRun {
     enum class Status { Exited, CouldNotStart, TimedOut } status = Status::CouldNotStart;
     int exitCode = -1;
     std::string output;  // standard output, when asked for
+    std::string errors;  // the start of its error output, where tools say why they failed
 };
 
 enum class Output { Capture, Discard };
 
-// Runs the tool in a process group of its own, without a terminal, input or
-// error output. Past the limit the whole group is killed; whatever the group
-// left running after the tool ended is killed too.
+// Runs the tool in a process group of its own, without a terminal or input.
+// Past the limit the whole group is killed; whatever the group left running
+// after the tool ended is killed too.
 ToolRun runTool(const std::vector<std::string>& arguments, double limitSeconds, Output output);
 
 // A private folder under $TMPDIR (or /tmp), removed with all it holds.

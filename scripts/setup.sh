@@ -11,8 +11,9 @@ packages=(
   fonts-liberation poppler-utils
   # Spell checking: the Hunspell library and the English (US) dictionary.
   libhunspell-dev hunspell-en-us
-  # Word files: the text of a .doc through the second converter.
-  antiword
+  # Word files: the text of a .doc through the second converter (antiword,
+  # and wv for short documents and Word 6 and 95 files).
+  wv antiword
   # The desktop tests: a real X server, a window manager, keyboard layouts and input.
   xvfb openbox x11-xkb-utils x11-utils xdotool
   # The desktop entries' tests: the entry validator and the desktop's own MIME tools.
@@ -24,6 +25,9 @@ packages=(
 # and with it the tests of that converter, which otherwise skip.
 if [ "${QP_WITH_LIBREOFFICE:-0}" = 1 ]; then
   packages+=(libreoffice-writer-nogui)
+elif ! command -v soffice >/dev/null 2>&1; then
+  echo "Word files open as text only; for their formatting install LibreOffice:" \
+       "QP_WITH_LIBREOFFICE=1 make run (or apt-get install --no-install-recommends libreoffice-writer-nogui)."
 fi
 
 missing=()

@@ -1,6 +1,6 @@
 // Word files opened through the program's own converter modules and the
-// real tools behind them: LibreOffice for the formatting, antiword for the
-// text. A test whose tool is not installed skips and says which.
+// real tools behind them: LibreOffice for the formatting, wv and antiword
+// for the text. A test whose tool is not installed skips and says which.
 #include "support/AppFixture.h"
 #include "support/ScopedEnv.h"
 
@@ -133,10 +133,10 @@ TEST_P(ThroughLibreOffice, WithItsFormatting)
 INSTANTIATE_TEST_SUITE_P(, ThroughLibreOffice, ::testing::Values("formatted.doc", "formatted.docx"),
                          [](const auto& info) { return std::string(info.param == std::string("formatted.doc") ? "Word97" : "Word2007"); });
 
-TEST_F(WordImport, ThroughAntiwordWithAllItsText)
+TEST_F(WordImport, ThroughTheTextConverterWithAllItsText)
 {
-    if (!installed("antiword"))
-        GTEST_SKIP() << "antiword is not installed (scripts/setup.sh installs it)";
+    if (!installed("wvWare") && !installed("antiword"))
+        GTEST_SKIP() << "neither wv nor antiword is installed (scripts/setup.sh installs them)";
     // No LibreOffice, as on a machine without it: the first converter declines.
     const ScopedEnv noLibreOffice("QUILLPRESS_SOFFICE", "/nonexistent/soffice");
     const QByteArray bytes = wordFixture();
@@ -146,7 +146,7 @@ TEST_F(WordImport, ThroughAntiwordWithAllItsText)
 
     expectOpened(path, bytes);
     QStringList shown = paragraphs();
-    shown.removeAll(QString());  // antiword's spacing around the heading
+    shown.removeAll(QString());  // antiword's spacing around the heading, when it reads the file
     ASSERT_GE(shown.size(), 4) << qPrintable(editor().text().left(300));
     EXPECT_EQ(shown.mid(0, 3), (QStringList{Heading, FirstParagraph, SecondParagraph}));
     EXPECT_TRUE(shown[3].startsWith("The quick brown fox"));
@@ -154,11 +154,50 @@ TEST_F(WordImport, ThroughAntiwordWithAllItsText)
     expectSavedAsRichText(path);
 }
 
+struct TextCase {
+    const char* name;
+    const char* file;
+    QString text;
+};
+
+void PrintTo(const TextCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ThroughTheTextConverter : public WordImport, public ::testing::WithParamInterface<TextCase> {};
+
+// Short documents open without LibreOffice too, an empty one as an empty document under its name.
+TEST_P(ThroughTheTextConverter, ShortAndEmptyDocumentsOpen)
+{
+    if (!installed("wvWare"))
+        GTEST_SKIP() << "wv is not installed (scripts/setup.sh installs it)";
+    const ScopedEnv noLibreOffice("QUILLPRESS_SOFFICE", "/nonexistent/soffice");
+    const QByteArray bytes = readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/") + QLatin1String(GetParam().file));
+    ASSERT_FALSE(bytes.isEmpty());
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
+
+    open(path);
+
+    expectOpened(path, bytes);
+    EXPECT_EQ(editor().text(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ThroughTheTextConverter,
+    ::testing::Values(TextCase{"OneWord", "oneword.doc", QStringLiteral("Hello")},
+                      TextCase{"Empty", "empty.doc", QString()},
+                      TextCase{"Chinese", "chinese.doc",
+                               QStringLiteral("春晓\r\n春眠不觉晓，处处闻啼鸟。夜来风雨声，花落知多少。\r\n"
+                                              "床前明月光，疑是地上霜。举头望明月，低头思故乡。\r\n"
+                                              "白日依山尽，黄河入海流。欲穷千里目，更上一层楼。")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A Word file named on the command line opens through the converters too.
 TEST_F(WordImport, StartUpFileFromTheCommandLine)
 {
-    if (!installed("antiword") && !installed("soffice"))
-        GTEST_SKIP() << "neither antiword nor LibreOffice (soffice) is installed";
+    if (!installed("wvWare") && !installed("antiword") && !installed("soffice"))
+        GTEST_SKIP() << "neither wv, antiword nor LibreOffice (soffice) is installed";
     const QString path = writeFile(QStringLiteral("Chapter.doc"), wordFixture());
     restart({path});
 
@@ -172,9 +211,10 @@ TEST_F(WordImport, StartUpFileFromTheCommandLine)
 // counts as unreadable.
 TEST_F(WordImport, AConverterPastItsTimeLimitIsStopped)
 {
-    const QString hanging = writeFile(QStringLiteral("antiword"), "#!/bin/sh\nsleep 300\n");
+    const QString hanging = writeFile(QStringLiteral("tool"), "#!/bin/sh\nsleep 300\n");
     QFile::setPermissions(hanging, QFile::permissions(hanging) | QFileDevice::ExeOwner);
     const ScopedEnv noLibreOffice("QUILLPRESS_SOFFICE", "/nonexistent/soffice");
+    const ScopedEnv wv("QUILLPRESS_WV", hanging.toUtf8());
     const ScopedEnv antiword("QUILLPRESS_ANTIWORD", hanging.toUtf8());
     const ScopedEnv limit("QUILLPRESS_CONVERTER_TIMEOUT", "0.3");
     const QByteArray bytes = wordFixture();
