@@ -418,8 +418,7 @@ TEST_F(SlowConversion, TheWindowKeepsRunningAndTheResultArrivesWhole)
     ticker.stop();
 
     EXPECT_GT(ticks, 30) << "the GUI thread ran its timers during the conversion";
-    EXPECT_GE(boxAfter, 450);
-    EXPECT_LT(boxAfter, 1200);
+    EXPECT_GE(boxAfter, 450) << "shown, and not before half a second";
     EXPECT_FALSE(boxShown());
     ASSERT_TRUE(messages.texts().isEmpty()) << qPrintable(messages.texts().join('|'));
     const QStringList paragraphs = editor().text().split(QStringLiteral("\r\n"));
