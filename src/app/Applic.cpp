@@ -5,6 +5,7 @@
 #include "app/Tools_Other.h"
 #include "app/document/Converters.h"
 #include "app/document/Export.h"
+#include "app/document/LongWork.h"
 #include "app/document/Recovery.h"
 #include "app/document/Window_RecoverDocuments.h"
 #include "app/window/EditorColumn.h"
@@ -496,7 +497,8 @@ void TApp::closeEvent(QCloseEvent* event)
 
 void TApp::lookForOutsideChange()
 {
-    if (m_lookingForOutsideChange || !isActiveWindow())
+    // A load under way is not interrupted by a question about the file before it.
+    if (m_lookingForOutsideChange || !isActiveWindow() || LongWork::busy())
         return;
     const QScopedValueRollback busy(m_lookingForOutsideChange, true);
     guarded([this] { checkOutsideChange(*this); });
@@ -752,13 +754,9 @@ bool TApp::convertersAvailable() const
     return m_converters->available();
 }
 
-bool TApp::importThroughConverter(const QString& fileName, const QString& converter)
+Converters::Caller TApp::converterCaller()
 {
-    const Converters::Caller caller{m_services.messages, quintptr(winId()), m_services.paths.programPath};
-    const std::optional<QByteArray> rtf = m_converters->convert(fileName, converter, caller);
-    // The converter's RTF goes through the editor's own reader; what it cannot
-    // read fails the import as a whole, so no partial document is shown.
-    return rtf && RichEdit1->loadRichText(*rtf);
+    return {m_services.messages, quintptr(winId()), m_services.paths.programPath};
 }
 
 void TApp::associate(const QString& extension, const QString& fileClass)

@@ -2,6 +2,7 @@
 
 #include "app/Commands.h"
 #include "app/Global.h"
+#include "app/document/Converters.h"
 #include "app/document/Tools_File.h"
 #include "format/Tools_Format.h"
 #include "settings/DateTimePatterns.h"
@@ -20,7 +21,6 @@ class QMenu;
 namespace qp {
 
 class CommandDispatch;
-class Converters;
 class Exporter;
 class DocumentStatistics;
 class AutoWordList;
@@ -170,9 +170,9 @@ public:
     void addToRecentFiles(const QString& fileName);
     // Whether the Open dialog offers Word files: a converter file is installed.
     bool convertersAvailable() const;
-    // Reads a binary Word file into the editor through the named converter;
-    // false when the converter is missing or does not know the file.
-    bool importThroughConverter(const QString& fileName, const QString& converter);
+    // The Word converters, and what they are told about the program.
+    Converters& converters() const { return *m_converters; }
+    Converters::Caller converterCaller();
     // Writes the document as .docx, .odt or PDF for Save As.
     Exporter& exporter() { return *m_exporter; }
 

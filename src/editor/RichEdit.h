@@ -4,11 +4,16 @@
 #include "editor/PlainText.h"
 
 #include <QColor>
+#include <QFont>
 #include <QList>
 #include <QMargins>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
 #include <QTextEdit>
+#include <QTextOption>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class QPainter;
@@ -108,6 +113,43 @@ public:
     void loadBytes(QByteArray bytes);
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
+    // The same in two steps, for long reads away from the GUI thread: what a
+    // document read elsewhere takes from the editor (GUI thread); the read,
+    // on any thread, giving a document that belongs to the GUI thread, or
+    // null when the bytes are not RTF; and showing it (GUI thread).
+    struct DocumentSetup {
+        QFont font;
+        qreal margin = 0;
+        QTextOption option;
+    };
+    DocumentSetup documentSetup() const;
+    static std::unique_ptr<QTextDocument> readRichDocument(const QByteArray& rtf, const DocumentSetup& setup);
+    void showRichDocument(std::unique_ptr<QTextDocument> document);
+    // loadBytes in the same two steps, for long files: what the read takes
+    // from the editor (GUI thread), the read on any thread, which a worker
+    // may follow and stop, and showing the document (GUI thread).
+    struct LoadSetup {
+        TextMode mode = TextMode::Rich;
+        DocumentSetup document;
+        QTextBlockFormat paragraph;
+        QTextCharFormat characters;
+    };
+    struct LoadWatch {
+        std::function<void(int)> percent;
+        std::function<bool()> stopped;
+    };
+    struct LoadedDocument {
+        std::unique_ptr<QTextDocument> document;  // none when the read was stopped
+        bool rich = false;
+        TextFileFormat format;
+        // The formats plain text was read with: when the editor's differ by
+        // the time it is shown, the text takes the editor's.
+        QTextBlockFormat paragraph;
+        QTextCharFormat characters;
+    };
+    LoadSetup loadSetup() const;
+    static LoadedDocument readDocument(QByteArray bytes, const LoadSetup& setup, const LoadWatch& watch = {});
+    void showLoadedDocument(LoadedDocument loaded);
     // Writes in the current mode, atomically. Throws AppError("Failed to Save
     // Stream", the file and the system's reason) and leaves the file untouched on
     // failure. Returns the bytes written.
@@ -234,6 +276,7 @@ private:
     int layoutPage(QPainter* painter, QPaintDevice& device, const QRectF& pageRect, int start, int end);
     void prepareDocument(QTextDocument* document) const;
     void setPlainContent(const QString& text);
+    static std::unique_ptr<QTextDocument> plainDocument(QString text, const LoadSetup& setup, const LoadWatch& watch);
     QString programText(int from, int to, int* textStart = nullptr) const;
     QTextBlock blockAtPosition(int pos) const;
     bool handleFormattingKey(QKeyEvent* event);

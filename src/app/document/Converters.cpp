@@ -5,9 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCursor>
-#include <QGuiApplication>
 #include <QLibrary>
+#include <QScopeGuard>
 
 #include <cstring>
 #include <vector>
@@ -46,16 +45,26 @@ struct ResultStream {
     qsizetype position = 0;
     const QpBlock* transfer = nullptr;
     bool overrun = false;
+    const std::atomic<bool>* cancelled = nullptr;
+    const std::function<void(int)>* percent = nullptr;
 };
 
 // The converter calls back without a context, so the import under way is
-// found here. Conversions run one at a time on the main thread.
-ResultStream* s_current = nullptr;
+// found here. Conversions run one at a time, each wholly on one thread, which
+// need not be the main one: the mutex keeps a second from starting meanwhile.
+std::mutex s_conversion;
+std::atomic<ResultStream*> s_current = nullptr;
 
-int32_t receiveOutput(int32_t count, int32_t /*percent*/)
+int32_t receiveOutput(int32_t count, int32_t percent)
 {
-    ResultStream* stream = s_current;
-    if (!stream || count <= 0)
+    ResultStream* stream = s_current.load();
+    if (!stream)
+        return 0;
+    if (stream->cancelled->load())
+        return 1;
+    if (*stream->percent)
+        (*stream->percent)(percent);
+    if (count <= 0)
         return 0;
     // More than the transfer block holds would read past it.
     if (size_t(count) > stream->transfer->size) {
@@ -69,13 +78,6 @@ int32_t receiveOutput(int32_t count, int32_t /*percent*/)
     return 0;
 }
 
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 }  // namespace
 
@@ -106,6 +108,7 @@ void Converters::release()
     m_init = nullptr;
     m_isFormatCorrect = nullptr;
     m_foreignToRtf = nullptr;
+    m_cancel = nullptr;
     if (m_library) {
         m_library->unload();
         m_library.reset();
@@ -126,6 +129,7 @@ bool Converters::load(const QString& converter)
     m_init = reinterpret_cast<QpInitConverter32>(library->resolve(QP_INIT_CONVERTER));
     m_isFormatCorrect = reinterpret_cast<QpIsFormatCorrect32>(library->resolve(QP_IS_FORMAT_CORRECT));
     m_foreignToRtf = reinterpret_cast<QpForeignToRtf32>(library->resolve(QP_FOREIGN_TO_RTF));
+    m_cancel = reinterpret_cast<QpCancelConverter32>(library->resolve(QP_CANCEL_CONVERTER));
     m_library = std::move(library);
     m_loadedPath = path;
     return true;
@@ -143,44 +147,78 @@ bool Converters::isFormatCorrect(const QByteArray& fileName, const Caller& calle
     return m_isFormatCorrect && m_isFormatCorrect(name.get(), className.get()) != 0;
 }
 
-std::optional<QByteArray> Converters::foreignToRtf(const QByteArray& fileName)
+Converters::Result::Status Converters::open(const QString& fileName, const QString& converter, const Caller& caller)
 {
-    Block subset = Block::holding({});
-    Block className = Block::holding({});
-    Block name = Block::holding(fileName);
-    Block transfer(QP_TRANSFER_SIZE + 1);
-    const BusyCursor busy;
-    ResultStream stream;
-    stream.transfer = transfer.get();
-    s_current = &stream;
-    const int32_t result = m_foreignToRtf
-        ? m_foreignToRtf(name.get(), nullptr, transfer.get(), className.get(), subset.get(), &receiveOutput)
-        : -1;
-    s_current = nullptr;
-    if (result != 0 || stream.overrun)
-        return std::nullopt;
-    stream.bytes.truncate(stream.position);
-    return std::move(stream.bytes);
-}
-
-std::optional<QByteArray> Converters::convert(const QString& fileName, const QString& converter, const Caller& caller)
-{
+    m_cancelled = false;
     try {
         if (!load(converter))
-            return std::nullopt;
-        const QByteArray name = QFile::encodeName(fileName);
-        if (!isFormatCorrect(name, caller))
-            return std::nullopt;
-        std::optional<QByteArray> rtf = foreignToRtf(name);
+            return Result::Status::Missing;
+        if (!isFormatCorrect(QFile::encodeName(fileName), caller))
+            return Result::Status::NotRecognised;
+        return Result::Status::Converted;
+    } catch (...) {
+        return Result::Status::NotRecognised;
+    }
+}
+
+Converters::Result Converters::run(const QString& fileName, const std::function<void(int)>& percent)
+{
+    Result result;
+    result.status = Result::Status::Failed;
+    result.code = QP_RESULT_INTERNAL;
+    try {
+        const std::lock_guard oneAtATime(s_conversion);
+        Block subset = Block::holding({});
+        Block className = Block::holding({});
+        Block name = Block::holding(QFile::encodeName(fileName));
+        Block transfer(QP_TRANSFER_SIZE + 1);
+        ResultStream stream;
+        stream.transfer = transfer.get();
+        stream.cancelled = &m_cancelled;
+        stream.percent = &percent;
+        s_current = &stream;
+        const auto done = qScopeGuard([] { s_current = nullptr; });
+        result.code = m_foreignToRtf
+            ? m_foreignToRtf(name.get(), nullptr, transfer.get(), className.get(), subset.get(), &receiveOutput)
+            : QP_RESULT_INTERNAL;
+        if (m_cancelled.load()) {
+            result.status = Result::Status::Cancelled;
+            return result;
+        }
+        if (result.code != 0 || stream.overrun) {
+            if (result.code == 0)
+                result.code = QP_RESULT_INTERNAL;
+            return result;
+        }
+        stream.bytes.truncate(stream.position);
         // Nothing, or something that is not RTF, would open as an empty or
         // garbled document that a save then writes over the Word file.
-        if (!rtf || !rtf->startsWith("{\\rtf"))
-            return std::nullopt;
-        return rtf;
+        if (!stream.bytes.startsWith("{\\rtf")) {
+            result.code = QP_RESULT_NOTHING_WRITTEN;
+            return result;
+        }
+        result.rtf = std::move(stream.bytes);
+        result.status = Result::Status::Converted;
     } catch (...) {
-        s_current = nullptr;
-        return std::nullopt;
+        result.rtf.clear();
     }
+    return result;
+}
+
+void Converters::cancel()
+{
+    m_cancelled = true;
+    if (m_cancel)
+        m_cancel();
+}
+
+Converters::Result Converters::convert(const QString& fileName, const QString& converter, const Caller& caller)
+{
+    Result result;
+    result.status = open(fileName, converter, caller);
+    if (result.status != Result::Status::Converted)
+        return result;
+    return run(fileName);
 }
 
 }  // namespace qp

@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class QLibrary;
@@ -36,19 +39,45 @@ public:
         QString programPath;
     };
 
+    // What one converter made of a file.
+    struct Result {
+        enum class Status {
+            Missing,        // no such converter, or not a library
+            NotRecognised,  // it cannot start, or does not read this file
+            Failed,         // it read the file and reported `code`, or gave back no RTF
+            Cancelled,      // cancel() stopped it
+            Converted,
+        };
+        Status status = Status::Missing;
+        // ForeignToRtf32's answer (QP_RESULT_*), when it was called.
+        int32_t code = 0;
+        QByteArray rtf;
+    };
+
     // Whether a file of either known converter is in the folder.
     bool available() const;
-    // The RTF the converter makes of the file, or nothing when the converter
-    // is missing, does not know the file, reports an error or hands back
-    // nothing that reads as RTF. Never throws.
-    std::optional<QByteArray> convert(const QString& fileName, const QString& converter, const Caller& caller);
+    // Loads the converter and asks it whether it reads the file; on the GUI
+    // thread, since a converter that cannot start is told in a box. Missing or
+    // NotRecognised; Converted means that run() may go on. Never throws.
+    Result::Status open(const QString& fileName, const QString& converter, const Caller& caller);
+    // Converts the file with the converter open() accepted, on any thread, one
+    // conversion at a time; `percent` hears the converter's progress. The RTF
+    // comes back only when the converter reports success and it reads as RTF.
+    // Cancelled after cancel(), whatever the converter answered.
+    // Never throws.
+    Result run(const QString& fileName, const std::function<void(int)>& percent = {});
+    // Both steps on the calling thread.
+    Result convert(const QString& fileName, const QString& converter, const Caller& caller);
+    // Asks the conversion under way to stop, from any thread: the converter's
+    // own cancel entry point if it has one, and the output callback refuses
+    // further pieces.
+    void cancel();
     bool isLoaded() const;
 
 private:
     bool load(const QString& converter);
     void release();
     bool isFormatCorrect(const QByteArray& fileName, const Caller& caller);
-    std::optional<QByteArray> foreignToRtf(const QByteArray& fileName);
 
     QString m_folder;
     std::unique_ptr<QLibrary> m_library;
@@ -56,6 +85,8 @@ private:
     QpInitConverter32 m_init = nullptr;
     QpIsFormatCorrect32 m_isFormatCorrect = nullptr;
     QpForeignToRtf32 m_foreignToRtf = nullptr;
+    QpCancelConverter32 m_cancel = nullptr;
+    std::atomic<bool> m_cancelled{false};
 };
 
 }  // namespace qp

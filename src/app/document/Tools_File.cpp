@@ -3,6 +3,7 @@
 #include "app/Applic.h"
 #include "app/document/Converters.h"
 #include "app/document/Export.h"
+#include "app/document/LongWork.h"
 #include "app/document/Recovery.h"
 #include "editor/RichEdit.h"
 #include "format/Tools_Format.h"
@@ -20,6 +21,9 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QScopeGuard>
+#include <QTextDocument>
+
+#include <algorithm>
 
 namespace qp {
 
@@ -36,7 +40,7 @@ const QString ConverterMessage = QStringLiteral(
 const QString ForeignFileMessage = QStringLiteral(
     "\"%1\" is a binary file of a kind Quillpress can not write.\rIt is left as it is; save the document under another name.");
 const QString ReplaceWordQuestion = QStringLiteral(
-    "\"%1\" is a Word document. Saving replaces it with rich text, and whatever Quillpress did not show "
+    "\"%1\" is %2. Saving replaces it with rich text, and whatever Quillpress did not show "
     "(tables, pictures, notes) is lost.\rReplace it?");
 const QString ChangedOnSaveQuestion = QStringLiteral(
     "\"%1\" has been changed by another program since Quillpress opened or saved it.\r"
@@ -94,10 +98,57 @@ LoadType fileTypeOnLoad(const QString& fileName)
     return type;
 }
 
-// A binary Word file goes through the converters, never into the editor as it is.
+}  // namespace
+
+WordProcessorKind wordProcessorKind(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return WordProcessorKind::None;
+    const QByteArray head = file.read(4096);
+    // Word 97-2003: a compound file (as spreadsheets and mail are too) whose
+    // directory, anywhere in it, names a "WordDocument" stream.
+    if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
+        static const QByteArray Stream("W\0o\0r\0d\0D\0o\0c\0u\0m\0e\0n\0t\0", 24);
+        QByteArray piece = head;
+        while (true) {
+            if (piece.contains(Stream))
+                return WordProcessorKind::Word;
+            const QByteArray more = file.read(1024 * 1024);
+            if (more.isEmpty())
+                return WordProcessorKind::None;
+            // The pieces overlap, so that a name across their seam is found.
+            piece = piece.right(Stream.size()) + more;
+        }
+    }
+    if (!head.startsWith("PK\x03\x04"))
+        return WordProcessorKind::None;
+    // An OpenDocument file names its type in an uncompressed first entry.
+    if (head.mid(30, 8) == "mimetype") {
+        const QByteArray type = head.mid(38, 64);
+        return type.startsWith("application/vnd.oasis.opendocument.text") ? WordProcessorKind::OpenDocument
+                                                                           : WordProcessorKind::None;
+    }
+    // A Word 2007 document is a zip whose directory, at the end, names its main part.
+    const qint64 tail = std::min<qint64>(file.size(), 256 * 1024);
+    if (!file.seek(file.size() - tail))
+        return WordProcessorKind::None;
+    return file.read(tail).contains("word/document.xml") ? WordProcessorKind::Word : WordProcessorKind::None;
+}
+
+namespace {
+
+// Word-processor files go through the converters, never into the editor as
+// they are: a binary file named .doc, and any file that is one by its content
+// (a .docx or .odt under any name but .rtf and .txt, which keep their meaning).
 bool needsConverter(const QString& fileName)
 {
-    return lowerExtension(fileName) == QLatin1String(".doc") && isBinaryFile(fileName);
+    const QString extension = lowerExtension(fileName);
+    if (extension == QLatin1String(".rtf") || extension == QLatin1String(".txt"))
+        return false;
+    if (wordProcessorKind(fileName) != WordProcessorKind::None)
+        return true;
+    return extension == QLatin1String(".doc") && isBinaryFile(fileName);
 }
 
 // A file the program reads in a way it cannot write back: through a converter
@@ -215,11 +266,15 @@ void saveToName(TApp& app, const QString& fileName)
     // document only when the user says so, anything else not at all.
     if (cannotWriteBack(fileName)) {
         const QString shortName = QFileInfo(fileName).fileName();
-        if (lowerExtension(fileName) != QLatin1String(".doc")) {
+        if (lowerExtension(fileName) != QLatin1String(".doc")
+            && wordProcessorKind(fileName) == WordProcessorKind::None) {
             app.services().messages.information(ForeignFileMessage.arg(shortName));
             cancel();
         }
-        if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName), Buttons::YesNo) != Answer::Yes)
+        const QString kind = wordProcessorKind(fileName) == WordProcessorKind::OpenDocument
+            ? QStringLiteral("an OpenDocument text")
+            : QStringLiteral("a Word document");
+        if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName, kind), Buttons::YesNo) != Answer::Yes)
             cancel();
     }
     // An outside change to the document's own file is never written over unasked.
@@ -278,26 +333,166 @@ void loadSucceeded(TApp& app, const QString& fileName, const FileStamp& stamp, b
     app.addToRecentFiles(fileName);
 }
 
-// A binary Word file: an empty rich-text document, then the converters in
-// turn. When none reads it the document is left empty and unnamed, so that no
-// save can write rich text over the Word file.
+// Files from this size on are read on a worker behind the progress box; below
+// it a file opens at once, with no thread and no box.
+qsizetype s_longLoadBytes = 1024 * 1024;
+
+// The editor as a load leaves it before the file's content comes in: empty,
+// in the file's mode, with the stored default format (once more in the mode
+// that a known extension chose).
+void prepareEditorForLoad(RichEdit& editor, TextMode mode, bool knownExtension,
+                          const std::optional<DefaultFormat>& defaultFormat)
+{
+    editor.clearText();
+    editor.setTextMode(TextMode::Plain);
+    applyDefaultFormat(editor, defaultFormat);
+    editor.setTextMode(mode);
+    if (knownExtension)
+        applyDefaultFormat(editor, defaultFormat);
+}
+
+QString openingLabel(const QString& fileName)
+{
+    return QStringLiteral("Opening \"%1\"...").arg(QFileInfo(fileName).fileName());
+}
+
+// Reads a long file and its stamp into a document of its own on a worker, with the
+// progress box; nothing when the user cancels. The editor on show is not
+// touched before the end.
+std::optional<RichEdit::LoadedDocument> readLongFile(TApp& app, const QString& fileName, TextMode mode,
+                                                     const std::optional<DefaultFormat>& defaultFormat, FileStamp& stamp)
+{
+    // Read with the caret's formats as they are; plain text takes the
+    // prepared editor's when it is shown. RTF depends only on the default
+    // font, which the default format sets as it will on the editor.
+    RichEdit::LoadSetup setup = app.editor().loadSetup();
+    setup.mode = mode;
+    if (defaultFormat) {
+        if (!defaultFormat->fontName.isEmpty())
+            setup.document.font.setFamilies(QStringList{defaultFormat->fontName});
+        setup.document.font.setPointSizeF(std::max<qreal>(1, defaultFormat->fontSize));
+    }
+
+    RichEdit::LoadedDocument loaded;
+    LongWork work(&app, openingLabel(fileName));
+    work.setCloseKeys(app.action(Command::File_Exit)->shortcuts());
+    const LongWork::Outcome outcome = work.run([&](LongWork::Progress& progress) {
+        RichEdit::LoadWatch watch;
+        watch.percent = [&progress](int percent) { progress.setPercent(percent); };
+        watch.stopped = [&progress] { return progress.cancelled(); };
+        // Read here too: what one thread's allocator gives and takes back it
+        // can give again, so the file's bytes and its document share memory
+        // as they do on the GUI thread.
+        QByteArray bytes = readWholeFile(fileName);
+        stamp = FileStamp::of(fileName, bytes);
+        loaded = RichEdit::readDocument(std::move(bytes), setup, watch);
+    });
+    if (outcome == LongWork::Outcome::Cancelled || !loaded.document)
+        return std::nullopt;
+    return loaded;
+}
+
+// Why no converter read a file, from what each one said; the most telling
+// reason wins (a password over "not installed" over "not recognised").
+QString conversionFailure(const QString& fileName, const QList<Converters::Result>& results)
+{
+    using Status = Converters::Result::Status;
+    const auto said = [&](int32_t code) {
+        return std::any_of(results.cbegin(), results.cend(), [code](const Converters::Result& result) {
+            return result.status == Status::Failed && result.code == code;
+        });
+    };
+    const auto all = [&](Status status) {
+        return std::all_of(results.cbegin(), results.cend(),
+                           [status](const Converters::Result& result) { return result.status == status; });
+    };
+    QString reason;
+    if (said(QP_RESULT_PASSWORD))
+        reason = QStringLiteral("it is protected by a password.");
+    else if (said(QP_RESULT_DAMAGED))
+        reason = QStringLiteral("it is damaged.");
+    else if (said(QP_RESULT_CANNOT_OPEN))
+        reason = QStringLiteral("the file could not be read.");
+    else if (said(QP_RESULT_TIMED_OUT))
+        reason = QStringLiteral("the converter took too long and was stopped.");
+    else if (said(QP_RESULT_NO_TOOL) || all(Status::Missing))
+        reason = QStringLiteral("no converter is installed: install LibreOffice for Word files.");
+    else if (std::any_of(results.cbegin(), results.cend(), [](const Converters::Result& result) {
+                 return result.status == Status::Failed && result.code != QP_RESULT_WRONG_FILE_TYPE;
+             }))
+        reason = QStringLiteral("the converter failed on it.");
+    else
+        reason = QStringLiteral("its format is not recognized.");
+    return ConverterMessage + QStringLiteral("\r\r'%1' cannot be opened: %2").arg(QFileInfo(fileName).fileName(), reason);
+}
+
+// One converter on a file: asked on the GUI thread whether it reads it, then
+// run on a worker with the progress box, the RTF read into a document there too.
+Converters::Result convertWithProgress(TApp& app, const QString& fileName, const QString& converter,
+                                       std::unique_ptr<QTextDocument>& document)
+{
+    Converters& converters = app.converters();
+    Converters::Result result;
+    result.status = converters.open(fileName, converter, app.converterCaller());
+    if (result.status != Converters::Result::Status::Converted)
+        return result;
+    const RichEdit::DocumentSetup setup = app.editor().documentSetup();
+    LongWork work(&app, openingLabel(fileName));
+    work.setCanceller([&converters] { converters.cancel(); });
+    work.setCloseKeys(app.action(Command::File_Exit)->shortcuts());
+    const LongWork::Outcome outcome = work.run([&](LongWork::Progress& progress) {
+        result = converters.run(fileName, [&progress](int percent) { progress.setPercent(percent); });
+        if (result.status != Converters::Result::Status::Converted || progress.cancelled())
+            return;
+        // What the editor's reader cannot read fails the import as a whole.
+        document = RichEdit::readRichDocument(result.rtf, setup);
+        result.rtf.clear();
+        if (!document) {
+            result.status = Converters::Result::Status::Failed;
+            result.code = QP_RESULT_INTERNAL;
+        }
+    });
+    if (outcome == LongWork::Outcome::Cancelled) {
+        document.reset();
+        result.status = Converters::Result::Status::Cancelled;
+    }
+    return result;
+}
+
+// A Word file: the converters in turn, while the document on show stays as
+// it is. The first whole conversion replaces it; Cancel keeps it. When none
+// reads the file the document is left empty and unnamed, so that no save can
+// write rich text over the Word file.
 void loadThroughConverters(TApp& app, const QString& fileName)
 {
+    QList<Converters::Result> results;
+    for (const char* converter : WordConverters) {
+        std::unique_ptr<QTextDocument> document;
+        Converters::Result result = convertWithProgress(app, fileName, QString::fromLatin1(converter), document);
+        if (result.status == Converters::Result::Status::Cancelled)
+            cancel();
+        if (document) {
+            const FileStamp stamp = FileStamp::of(fileName, readWholeFile(fileName));
+            RichEdit& editor = app.editor();
+            editor.setReadOnly(false);
+            applyFileType(app, richType());
+            editor.showRichDocument(std::move(document));
+            loadSucceeded(app, fileName, stamp, true);
+            return;
+        }
+        results.append(std::move(result));
+    }
+    app.services().messages.information(conversionFailure(fileName, results));
     RichEdit& editor = app.editor();
     editor.clearText();
     editor.setReadOnly(false);
     applyFileType(app, richType());
-    for (const char* converter : WordConverters) {
-        if (app.importThroughConverter(fileName, QString::fromLatin1(converter))) {
-            loadSucceeded(app, fileName, FileStamp::of(fileName, readWholeFile(fileName)), true);
-            return;
-        }
-    }
-    app.services().messages.information(ConverterMessage);
     setDocState(app, DocState::New);
     app.document().fileName.clear();
     app.document().convertedFromWord = false;
     app.document().diskStamp = {};
+    app.recovery().documentClean();
+    app.recovery().setOpenFile({});
     refreshCaption(app);
     app.setRevertEnabled(false);
     cancel();
@@ -435,22 +630,32 @@ void loadNamedFile(TApp& app, const QString& fileName)
     // document, its type and its name as they were.
     const LoadType type = fileTypeOnLoad(fileName);
     const bool binaryView = type.label == QLatin1String(LabelBinary);
-    QByteArray bytes = readWholeFile(fileName);
-    const FileStamp stamp = FileStamp::of(fileName, bytes);
     const std::optional<DefaultFormat> defaultFormat = readDefaultFormat(app.registry());
+    const QString extension = lowerExtension(fileName);
+    const bool knownExtension = extension == QLatin1String(".rtf") || extension == QLatin1String(".txt")
+                                || extension == QLatin1String(".doc");
+    QByteArray bytes;
+    FileStamp stamp;
+    // A long file is read while the document on show stays; Cancel keeps it.
+    std::optional<RichEdit::LoadedDocument> loaded;
+    if (!binaryView && QFileInfo(fileName).size() >= s_longLoadBytes) {
+        loaded = readLongFile(app, fileName, type.mode, defaultFormat, stamp);
+        if (!loaded)
+            cancel();
+    } else {
+        bytes = readWholeFile(fileName);
+        stamp = FileStamp::of(fileName, bytes);
+    }
 
     const TypeSnapshot before(app);
     RichEdit& editor = app.editor();
     try {
-        editor.clearText();
-        editor.setTextMode(TextMode::Plain);
-        applyDefaultFormat(editor, defaultFormat);
+        prepareEditorForLoad(editor, type.mode, knownExtension, defaultFormat);
         applyFileType(app, type);
-        // Once more in the mode that a known extension chose.
-        const QString extension = lowerExtension(fileName);
-        if (extension == QLatin1String(".rtf") || extension == QLatin1String(".txt") || extension == QLatin1String(".doc"))
-            applyDefaultFormat(editor, defaultFormat);
-        if (!binaryView) {
+        if (loaded) {
+            editor.showLoadedDocument(std::move(*loaded));
+            editor.setReadOnly(false);
+        } else if (!binaryView) {
             editor.loadBytes(std::move(bytes));
             editor.setReadOnly(false);
         } else {
@@ -462,6 +667,11 @@ void loadNamedFile(TApp& app, const QString& fileName)
         throw;
     }
     loadSucceeded(app, fileName, stamp);
+}
+
+void setLongLoadThreshold(qsizetype bytes)
+{
+    s_longLoadBytes = bytes;
 }
 
 void openRecoveryCopy(TApp& app, const RecoveryCopy& copy)

@@ -23,9 +23,12 @@ inline constexpr const char* SaveFilter =
 inline constexpr const char* OpenFilter =
     "All Known Files (*.rtf, *.txt)|*.rtf;*.txt;|Rich Text Format Files (*.rtf)|*.rtf|Text Files (*.txt)|*.txt|"
     "All Files (*.*)|*.*";
+// With a converter: Word files, and the word-processor files the converter
+// recognises by content, which the first entry takes in as well.
 inline constexpr const char* OpenFilterWithWord =
-    "All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc|Rich Text Format Files (*.rtf)|*.rtf|"
-    "Text Files (*.txt)|*.txt|Word Files (*.doc)|*.doc|All Files (*.*)|*.*";
+    "All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc;*.docx;*.odt|Rich Text Format Files (*.rtf)|*.rtf|"
+    "Text Files (*.txt)|*.txt|Word Files (*.doc)|*.doc|Word Documents (*.doc *.docx)|*.doc;*.docx|"
+    "OpenDocument Text (*.odt)|*.odt|All Files (*.*)|*.*";
 
 struct DocumentState {
     QString fileName;
@@ -50,6 +53,12 @@ struct DocumentState {
 // n = min(size, 1000) bytes. Throws AppError when the file cannot be read.
 bool isBinaryFile(const QString& path);
 
+// Word-processor files by their content, whatever their name: a Word file
+// (97-2003 or 2007 and later) or an OpenDocument text. None when the file
+// cannot be read.
+enum class WordProcessorKind { None, Word, OpenDocument };
+WordProcessorKind wordProcessorKind(const QString& path);
+
 // The name in the Save dialog's name box after the user picks type entry
 // `filterIndex`: entry 1 gives it the extension rtf, entry 2 txt.
 QString nameForSaveType(const QString& name, int filterIndex);
@@ -65,6 +74,9 @@ void fileRevert(TApp& app);
 // Loads a named file into the editor. A missing file keeps the document as
 // it was; a file that cannot be read leaves it as it was and throws.
 void loadNamedFile(TApp& app, const QString& fileName);
+// Files of at least this many bytes are read on a worker thread behind a
+// progress box with Cancel (a megabyte unless a test says otherwise).
+void setLongLoadThreshold(qsizetype bytes);
 // Opens a copy left behind by a crash: its text, unsaved, under the name of
 // the document it was made from (none for an unnamed one).
 void openRecoveryCopy(TApp& app, const RecoveryCopy& copy);

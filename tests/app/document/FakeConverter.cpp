@@ -4,9 +4,19 @@
 #include "ConverterAbi.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -41,7 +51,35 @@ namespace {
            && className->size == 1 && className->bytes[0] == 0 && subset->size == 1 && subset->bytes[0] == 0;
 }
 
+// The numbered paragraphs of a document far past the stream's preset 512 KiB.
+[[maybe_unused]] std::string bigDocument()
+{
+    std::string rtf = "{\\rtf1 ";
+    char line[128];
+    for (int i = 0; i < 8000; ++i) {
+        std::snprintf(line, sizeof line, "P%05d %s\\par\n", i,
+                      "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz");
+        rtf += line;
+    }
+    return rtf + "END}";
+}
+
+// The tool a slow converter waits for, in a process group of its own as the
+// real converters run theirs; 0 while none runs.
+[[maybe_unused]] std::atomic<pid_t> g_tool{0};
+[[maybe_unused]] std::atomic<bool> g_cancelled{false};
+
 }  // namespace
+
+#ifdef FAKE_Slow
+// Kills the tool's whole group; ForeignToRtf32 then answers "cancelled".
+EXPORT void CancelConverter32()
+{
+    g_cancelled = true;
+    if (const pid_t tool = g_tool.load(); tool > 0)
+        kill(-tool, SIGKILL);
+}
+#endif
 
 #ifndef FAKE_NoEntries
 
@@ -77,15 +115,34 @@ EXPORT int32_t ForeignToRtf32(QpBlock* fileName, void* storage, QpBlock* transfe
     return send("{\\rtf1 " + g_programPath + "\\par " + text(fileName) + "}", transfer, output);
 #elif defined(FAKE_Big)
     // Far past the stream's preset 512 KiB, numbered so that a lost piece shows.
-    std::string rtf = "{\\rtf1 ";
-    char line[128];
-    for (int i = 0; i < 8000; ++i) {
-        std::snprintf(line, sizeof line, "P%05d %s\\par\n", i,
-                      "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz");
-        rtf += line;
+    return send(bigDocument(), transfer, output);
+#elif defined(FAKE_Slow)
+    // "sleep QP_FAKE_SLEEP" (default 30 seconds) stands for a slow tool; then the big document.
+    g_cancelled = false;
+    const char* seconds = std::getenv("QP_FAKE_SLEEP");
+    std::string duration = seconds ? seconds : "30";
+    char sleepName[] = "sleep";
+    char* const arguments[] = {sleepName, duration.data(), nullptr};
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    pid_t tool = 0;
+    const int spawned = posix_spawnp(&tool, "sleep", nullptr, &attributes, arguments, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0)
+        return -2;
+    g_tool = tool;
+    int status = 0;
+    while (waitpid(tool, &status, 0) < 0 && errno == EINTR) {
     }
-    rtf += "END}";
-    return send(rtf, transfer, output);
+    g_tool = 0;
+    if (g_cancelled)
+        return -5;
+    return send(bigDocument(), transfer, output);
+#elif defined(FAKE_RESULT)
+    (void)output;
+    return FAKE_RESULT;
 #elif defined(FAKE_Error)
     send("{\\rtf1 half a docu", transfer, output);
     return -2;

@@ -4,12 +4,18 @@
 
 #include "app/Applic.h"
 #include "app/document/Tools_File.h"
+#include "app/document/LongWork.h"
 #include "editor/RichEdit.h"
+#include "format/Tools_Format.h"
 #include "store/Registry.h"
 
 #include <QFile>
 #include <QLocale>
 #include <QFileInfo>
+#include <QProgressDialog>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTimer>
 
 using namespace qp;
 using namespace qp::test;
@@ -426,7 +432,9 @@ TEST_P(WordFiles, LoadAndSave)
     EXPECT_FALSE(editor().isReadOnly());
     EXPECT_FALSE(app().revertEnabled());
     if (c.throughConverter) {
-        EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+        EXPECT_EQ(messages.texts(), QStringList{ConverterMessage + QStringLiteral("\r\r'%1' cannot be opened: no converter is "
+                                                                                  "installed: install LibreOffice for Word files.")
+                                                                      .arg(QLatin1String(c.fileName))});
         EXPECT_EQ(doc().state, DocState::New);
         EXPECT_EQ(doc().fileName, QString());
         EXPECT_EQ(app().windowTitle(), "Quillpress");
@@ -513,6 +521,175 @@ TEST_F(DocumentFiles, DefaultFileTypeTextMakesNewDocumentsText)
     run(Command::File_New);
     EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
     EXPECT_EQ(doc().saveFormat, SaveFormat::PlainText);
+}
+
+// What a load leaves: the text, its formats (as RTF), the format of the
+// caret (what typing gets), the file's encoding and line ends, and the type.
+struct LoadResult {
+    QString text;
+    QByteArray rich;
+    QByteArray richAfterTyping;
+    TextFileFormat fileFormat;
+    QString label;
+    SaveFormat saveFormat;
+    bool readOnly;
+    bool mixed;
+    QString fontFamily;
+};
+
+struct LongLoadCase {
+    const char* name;
+    const char* fileName;
+    QByteArray bytes;
+    bool withDefaultFormat;
+    bool alignRight;
+};
+
+void PrintTo(const LongLoadCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class LongLoad : public DocumentFiles, public ::testing::WithParamInterface<LongLoadCase> {
+protected:
+    void TearDown() override { setLongLoadThreshold(1024 * 1024); }
+    LoadResult load(const QString& path)
+    {
+        // A document before whose caret formats are none of the file's: the
+        // load must not carry them over, whichever way it reads.
+        loadNamedFile(app(), writeFile(QStringLiteral("before.rtf"), "{\\rtf1\\qc\\tx720{\\i\\fs40 Big}\\par x}"));
+        loadNamedFile(app(), path);
+        LoadResult result{editor().text(), editor().richText(), {}, editor().textFileFormat(), doc().fileTypeLabel,
+                          doc().saveFormat, editor().isReadOnly(), editor().hasMixedFormatting(),
+                          editor().document()->defaultFont().family()};
+        editor().moveCursor(QTextCursor::Start);
+        type("X");
+        result.richAfterTyping = editor().richText();
+        return result;
+    }
+};
+
+// A file read on the worker opens exactly as one read at once: same text,
+// formats, caret format, encoding and type, with or without a stored default format.
+TEST_P(LongLoad, OpensAsAShortLoadDoes)
+{
+    const LongLoadCase& c = GetParam();
+    if (c.withDefaultFormat) {
+        DefaultFormat stored;
+        stored.fontName = QStringLiteral("Liberation Serif");
+        stored.fontSize = 14;
+        stored.bold = true;
+        stored.tabSize = 20;
+        stored.alignLeft = !c.alignRight;
+        stored.alignRight = c.alignRight;
+        writeDefaultFormat(registry(), stored);
+    }
+    const QString path = writeFile(QLatin1String(c.fileName), c.bytes);
+    setLongLoadThreshold(std::numeric_limits<qsizetype>::max());
+    const LoadResult atOnce = load(path);
+    setLongLoadThreshold(0);
+    const LoadResult onWorker = load(path);
+
+    EXPECT_EQ(onWorker.text, atOnce.text);
+    EXPECT_EQ(onWorker.rich.toStdString(), atOnce.rich.toStdString());
+    EXPECT_EQ(onWorker.richAfterTyping.toStdString(), atOnce.richAfterTyping.toStdString());
+    EXPECT_TRUE(onWorker.fileFormat == atOnce.fileFormat);
+    EXPECT_EQ(onWorker.label, atOnce.label);
+    EXPECT_EQ(onWorker.saveFormat, atOnce.saveFormat);
+    EXPECT_EQ(onWorker.readOnly, atOnce.readOnly);
+    EXPECT_EQ(onWorker.mixed, atOnce.mixed);
+    EXPECT_EQ(onWorker.fontFamily, atOnce.fontFamily);
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_TRUE(messages.boxes().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , LongLoad,
+    ::testing::Values(LongLoadCase{"Text", "notes.txt", "one\r\ntwo\tthree\r\n", false, false},
+                      LongLoadCase{"TextWithDefaultFormat", "notes.txt", "one\r\ntwo\tthree\r\n", true, false},
+                      LongLoadCase{"TextRightAligned", "notes.txt", "one\ntwo\n", true, true},
+                      LongLoadCase{"OtherExtension", "notes.log", "a log\rline two", true, false},
+                      LongLoadCase{"Utf16", "wide.txt", QByteArray::fromHex("fffe41000d000a004200"), true, false},
+                      LongLoadCase{"Windows1252", "old.txt", "caf\xe9 \x93quoted\x94", false, false},
+                      LongLoadCase{"Rtf", "story.rtf", "{\\rtf1 {\\b bold} plain\\par second}", true, false},
+                      LongLoadCase{"RtfNameButText", "notes.rtf", "not rtf\r\nat all", true, true},
+                      LongLoadCase{"Empty", "empty.txt", "", true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Runs `act` once, from inside the load's wait, as soon as `ready` holds.
+void actWhen(QObject* context, std::function<bool()> ready, std::function<void()> act)
+{
+    auto* timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, ready = std::move(ready), act = std::move(act)] {
+        if (!ready())
+            return;
+        timer->stop();
+        act();
+    });
+    timer->start(5);
+}
+
+QByteArray manyLines(int megabytes)
+{
+    QByteArray line = "a line of a long novel, with some words in it and then some more of them\n";
+    QByteArray bytes;
+    bytes.reserve(megabytes * 1024 * 1024 + line.size());
+    while (bytes.size() < megabytes * 1024 * 1024)
+        bytes += line;
+    return bytes;
+}
+
+// Esc while a long file is read stops the read; the document on show, its
+// name, state and the file are as they were, and keys meant for it while it
+// waited did not reach the editor.
+TEST_F(DocumentFiles, CancellingALongLoadKeepsTheDocument)
+{
+    const auto threshold = qScopeGuard([] { setLongLoadThreshold(1024 * 1024); });
+    setLongLoadThreshold(0);
+    const QString before = writeFile("before.txt", "the document before");
+    loadNamedFile(app(), before);
+    type("edited ");
+    const QString path = writeFile("long.txt", manyLines(16));
+    bool typed = false;
+    actWhen(&app(), [] { return LongWork::busy(); }, [&] {
+        typed = true;
+        QTest::keyClick(&editor(), Qt::Key_Z);
+        QTest::keyClick(&editor(), Qt::Key_Escape);
+    });
+
+    EXPECT_FALSE(app().guarded([&] { loadNamedFile(app(), path); })) << "the load ends silently";
+
+    EXPECT_TRUE(typed);
+    EXPECT_FALSE(LongWork::busy());
+    EXPECT_EQ(editor().text(), "edited the document before");
+    EXPECT_EQ(doc().fileName, before);
+    EXPECT_EQ(doc().state, DocState::Modified);
+    EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
+    EXPECT_TRUE(messages.boxes().isEmpty());
+    EXPECT_EQ(readAll(path), manyLines(16));
+    EXPECT_EQ(app().windowTitle(), "before.txt - Quillpress");
+}
+
+// A long load lets the window go on with its events and ends with the whole file.
+TEST_F(DocumentFiles, ALongLoadLetsTheWindowRun)
+{
+    const QByteArray bytes = manyLines(12);
+    const QString path = writeFile("long.txt", bytes);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &ticker, [&] { ticks += LongWork::busy() ? 1 : 0; });
+    ticker.start(1);
+    loadNamedFile(app(), path);
+    ticker.stop();
+
+    EXPECT_GT(ticks, 0) << "the GUI thread ran its timers while the file was read";
+    const QString expected = QString::fromLatin1(bytes).replace("\n", "\r\n");
+    const QString shown = editor().text();
+    EXPECT_EQ(shown.size(), expected.size());
+    EXPECT_TRUE(shown == expected) << qPrintable(shown.right(10).toUtf8().toHex());
+    EXPECT_EQ(doc().fileName, path);
+    EXPECT_EQ(doc().state, DocState::Saved);
+    EXPECT_FALSE(app().findChild<QProgressDialog*>() && app().findChild<QProgressDialog*>()->isVisible());
 }
 
 }  // namespace

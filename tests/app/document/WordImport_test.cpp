@@ -222,7 +222,8 @@ TEST_F(WordImport, AConverterPastItsTimeLimitIsStopped)
 
     open(path);
 
-    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage
+                                            + "\r\r'Chapter.doc' cannot be opened: the converter took too long and was stopped."});
     EXPECT_EQ(editor().text(), QString());
     EXPECT_EQ(doc().fileName, QString());
     EXPECT_EQ(readAll(path), bytes);
@@ -249,7 +250,10 @@ TEST_P(DamagedWordFile, GivesTheMessageAndAnEmptyDocument)
 
     open(path);
 
-    EXPECT_EQ(messages.texts(), QStringList{ConverterMessage});
+    // The reason depends on the converters installed; the file is named all the same.
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().first().startsWith(ConverterMessage + "\r\r'Chapter.doc' cannot be opened: "))
+        << qPrintable(messages.texts().first());
     EXPECT_EQ(editor().text(), QString());
     EXPECT_EQ(doc().state, DocState::New);
     EXPECT_EQ(doc().fileName, QString());
@@ -262,6 +266,42 @@ INSTANTIATE_TEST_SUITE_P(, DamagedWordFile,
                                            DamageCase{"Truncated", &truncatedWordFile},
                                            DamageCase{"CompoundFileOfAnotherKind",
                                                       [] { return readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/binary.doc")); }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ReasonCase {
+    const char* name;
+    const char* file;
+    const char* reason;
+};
+
+void PrintTo(const ReasonCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class WordFileReason : public WordImport, public ::testing::WithParamInterface<ReasonCase> {};
+
+// The message names the file and why the text converter could not read it.
+TEST_P(WordFileReason, TheMessageSaysWhy)
+{
+    if (!installed("wvWare") && !installed("antiword"))
+        GTEST_SKIP() << "neither wv nor antiword is installed (scripts/setup.sh installs them)";
+    const ScopedEnv noLibreOffice("QUILLPRESS_SOFFICE", "/nonexistent/soffice");
+    const QByteArray bytes = readAll(QStringLiteral(QP_TEST_DATA_DIR "/word/") + QLatin1String(GetParam().file));
+    ASSERT_FALSE(bytes.isEmpty());
+    const QString path = writeFile(QStringLiteral("Chapter.doc"), bytes);
+
+    open(path);
+
+    EXPECT_EQ(messages.texts(),
+              QStringList{ConverterMessage + "\r\r'Chapter.doc' cannot be opened: " + QLatin1String(GetParam().reason)});
+    EXPECT_EQ(doc().fileName, QString());
+    EXPECT_EQ(readAll(path), bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(, WordFileReason,
+                         ::testing::Values(ReasonCase{"Password", "password.doc", "it is protected by a password."},
+                                           ReasonCase{"Truncated", "truncated.doc", "it is damaged."}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
