@@ -107,27 +107,34 @@ WordProcessorKind wordProcessorKind(const QString& fileName)
         return WordProcessorKind::None;
     const QByteArray head = file.read(4096);
     // Word 97-2003: a compound file (as spreadsheets and mail are too) whose
-    // directory, anywhere in it, names a "WordDocument" stream.
+    // directory, anywhere in it, names a "WordDocument" stream; a protected
+    // .docx is a compound file holding the encrypted package.
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
-        static const QByteArray Stream("W\0o\0r\0d\0D\0o\0c\0u\0m\0e\0n\0t\0", 24);
+        static const QByteArray Streams[] = {QByteArray("W\0o\0r\0d\0D\0o\0c\0u\0m\0e\0n\0t\0", 24),
+                                             QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32)};
         QByteArray piece = head;
         while (true) {
-            if (piece.contains(Stream))
-                return WordProcessorKind::Word;
+            for (const QByteArray& stream : Streams)
+                if (piece.contains(stream))
+                    return WordProcessorKind::Word;
             const QByteArray more = file.read(1024 * 1024);
             if (more.isEmpty())
                 return WordProcessorKind::None;
             // The pieces overlap, so that a name across their seam is found.
-            piece = piece.right(Stream.size()) + more;
+            piece = piece.right(Streams[1].size()) + more;
         }
     }
+    // WordPerfect: its mark, a pointer, then the product (1) and the file type (10, a document).
+    if (head.startsWith("\xFFWPC") && head.size() >= 16 && head[8] == 1 && head[9] == 10)
+        return WordProcessorKind::Other;
     if (!head.startsWith("PK\x03\x04"))
         return WordProcessorKind::None;
-    // An OpenDocument file names its type in an uncompressed first entry.
+    // An OpenDocument file names its type in an uncompressed first entry, as its forerunner does.
     if (head.mid(30, 8) == "mimetype") {
         const QByteArray type = head.mid(38, 64);
-        return type.startsWith("application/vnd.oasis.opendocument.text") ? WordProcessorKind::OpenDocument
-                                                                           : WordProcessorKind::None;
+        if (type.startsWith("application/vnd.oasis.opendocument.text"))
+            return WordProcessorKind::OpenDocument;
+        return type.startsWith("application/vnd.sun.xml.writer") ? WordProcessorKind::Other : WordProcessorKind::None;
     }
     // A Word 2007 document is a zip whose directory, at the end, names its main part.
     const qint64 tail = std::min<qint64>(file.size(), 256 * 1024);
@@ -271,9 +278,10 @@ void saveToName(TApp& app, const QString& fileName)
             app.services().messages.information(ForeignFileMessage.arg(shortName));
             cancel();
         }
-        const QString kind = wordProcessorKind(fileName) == WordProcessorKind::OpenDocument
-            ? QStringLiteral("an OpenDocument text")
-            : QStringLiteral("a Word document");
+        const WordProcessorKind found = wordProcessorKind(fileName);
+        const QString kind = found == WordProcessorKind::OpenDocument ? QStringLiteral("an OpenDocument text")
+            : found == WordProcessorKind::Other                       ? QStringLiteral("a word-processor document")
+                                                                      : QStringLiteral("a Word document");
         if (app.services().messages.confirm(ReplaceWordQuestion.arg(shortName, kind), Buttons::YesNo) != Answer::Yes)
             cancel();
     }

@@ -26,9 +26,9 @@ inline constexpr const char* OpenFilter =
 // With a converter: Word files, and the word-processor files the converter
 // recognises by content, which the first entry takes in as well.
 inline constexpr const char* OpenFilterWithWord =
-    "All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc;*.docx;*.odt|Rich Text Format Files (*.rtf)|*.rtf|"
-    "Text Files (*.txt)|*.txt|Word Files (*.doc)|*.doc|Word Documents (*.doc *.docx)|*.doc;*.docx|"
-    "OpenDocument Text (*.odt)|*.odt|All Files (*.*)|*.*";
+    "All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc;*.docx;*.odt;*.sxw;*.wpd|Rich Text Format Files (*.rtf)|"
+    "*.rtf|Text Files (*.txt)|*.txt|Word Files (*.doc)|*.doc|Word Documents (*.doc *.docx)|*.doc;*.docx|"
+    "OpenDocument Text (*.odt)|*.odt|Other Word Processors (*.sxw *.wpd)|*.sxw;*.wpd|All Files (*.*)|*.*";
 
 struct DocumentState {
     QString fileName;
@@ -54,9 +54,10 @@ struct DocumentState {
 bool isBinaryFile(const QString& path);
 
 // Word-processor files by their content, whatever their name: a Word file
-// (97-2003 or 2007 and later) or an OpenDocument text. None when the file
-// cannot be read.
-enum class WordProcessorKind { None, Word, OpenDocument };
+// (97-2003 or 2007 and later, a protected one too), an OpenDocument text, or
+// another word processor's document that the converter reads (an older
+// StarOffice text, a WordPerfect document). None when the file cannot be read.
+enum class WordProcessorKind { None, Word, OpenDocument, Other };
 WordProcessorKind wordProcessorKind(const QString& path);
 
 // The name in the Save dialog's name box after the user picks type entry

@@ -339,9 +339,11 @@ TEST_P(OpenFilterTest, WordEntryWhenAConverterFileExists)
     const QString filter = fileDialogs.requests().first().filter;
     EXPECT_EQ(filter.startsWith(QString::fromLatin1(OpenFilterWithWord)), c.offersWord);
     // The word-processor files the converters read by content, in the first entry and in entries of their own.
-    EXPECT_EQ(filter.startsWith("All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc;*.docx;*.odt|"), c.offersWord);
+    EXPECT_EQ(filter.startsWith("All Known Files (*.rtf, *.txt, *.doc)|*.rtf;*.txt;*.doc;*.docx;*.odt;*.sxw;*.wpd|"),
+              c.offersWord);
     EXPECT_EQ(filter.contains("|Word Documents (*.doc *.docx)|*.doc;*.docx|"), c.offersWord);
     EXPECT_EQ(filter.contains("|OpenDocument Text (*.odt)|*.odt|"), c.offersWord);
+    EXPECT_EQ(filter.contains("|Other Word Processors (*.sxw *.wpd)|*.sxw;*.wpd|"), c.offersWord);
     EXPECT_EQ(filter.contains("docx"), c.offersWord);
 }
 
@@ -570,6 +572,16 @@ INSTANTIATE_TEST_SUITE_P(
         ContentCase{"Odt", "story.odt", fixture("formatted.odt"), true, "story.rtf"},
         ContentCase{"OdtInCapitals", "STORY.ODT", fixture("formatted.odt"), true, "STORY.rtf"},
         ContentCase{"WordUnderAnotherName", "chapter.wri", fixture("formatted.doc"), true, "chapter.rtf"},
+        ContentCase{"StarOfficeText", "old.sxw", zipStartingWith("mimetype", "application/vnd.sun.xml.writer"), true,
+                    "old.rtf"},
+        ContentCase{"WordPerfect", "letter.wpd", QByteArray("\xFFWPC\x10\0\0\0\x01\x0A\x02\x01\0\0\0\0", 16) + QByteArray(64, 'x'),
+                    true, "letter.rtf"},
+        ContentCase{"ProtectedDocx", "secret.docx",
+                    QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(1024, '\0')
+                        + QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32),
+                    true, "secret.rtf"},
+        ContentCase{"WordPerfectGraphic", "picture.wpg", QByteArray("\xFFWPC\x10\0\0\0\x01\x16\x01\0\0\0\0\0", 16) + QByteArray(64, 'x'),
+                    false, nullptr},
         ContentCase{"OtherZip", "archive.zip", zipStartingWith("notes.txt", "some notes"), false, nullptr},
         ContentCase{"Spreadsheet", "sheet.ods",
                     zipStartingWith("mimetype", "application/vnd.oasis.opendocument.spreadsheet"), false, nullptr},
