@@ -486,10 +486,10 @@ INSTANTIATE_TEST_SUITE_P(
                  R"(\pard\li720{\pntext 3.1\tab}{\*\pn\pnlvlbody\pndec}third\par})",
                  "2.\ttwo\n2.1\tfirst\n2.2\tsecond\n3.1\tthird"},
         // ... and in LibreOffice's RTF of numbered headings
-        // (list-outline-libreoffice.fodt through soffice --convert-to rtf).
+        // (list-outline-libreoffice.fodt saved as .odt, then soffice --convert-to rtf).
         TextCase{"outlineNumbersFromLibreOffice", fixture("list-outline-libreoffice.rtf"),
                  "1.\tIntroduction\nOpening words.\n2.\tMethod\n\t2.1\tSources\nBody text.\n\t2.2\tReading\n"
-                 "\t\t2.2.1\tFirst pass\n\t\t2.2.2\tSecond pass\n3.\tResults\n\t3.1\tFindings"},
+                 "\t\t2.2.1\tFirst pass\n\t\t2.2.2\tSecond pass\n3.\tResults\n\t3.1\tFindings\nClosing words."},
         TextCase{"hiddenText", fixture("hidden.rtf"), "She said it was Tuesday.\nVisible again\n\nend"},
         TextCase{"capitals", fixture("caps.rtf"), "chapter one and Small Capitals and plain\nall mixed both"},
         TextCase{"labelsInTheItemsFont", fixture("list-font.rtf"),
