@@ -169,7 +169,9 @@ QTextBlockFormat RtfParser::buildBlockFormat(const ParaState& para, bool pageBre
     int li = para.li;
     if (kind != ListKind::None)
         li = std::max(0, li - pixelsToTwips(m_doc->indentWidth()) * (level + 1));
-    if (para.fi)
+    // A list item's hanging first line is the room for its label, which
+    // the list's own indent gives; taken again, it pushes the label off the page.
+    if (para.fi && !(kind != ListKind::None && para.fi < 0))
         format.setTextIndent(twipsToPixels(para.fi));
     if (li)
         format.setLeftMargin(twipsToPixels(li));

@@ -342,6 +342,23 @@ TEST(RtfReader, ParagraphAttributes)
     EXPECT_EQ(plain.lineHeightType(), QTextBlockFormat::SingleHeight);
 }
 
+// A list item's hanging first line (LibreOffice's \fi-432\li432) is the
+// room its label takes, left of the list's indent; taken again as the first
+// line's indent, it would push the label off the page's left edge.
+TEST(RtfReader, AListItemsHangingIndentIsTheRoomForItsLabel)
+{
+    const auto doc = readRtf(
+        R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}\listid1}})"
+        R"({\*\listoverridetable{\listoverride\listid1\ls1}})"
+        R"({\listtext 1.\tab}\pard\ls1\fi-432\li432 hanging\par{\listtext 2.\tab}\pard\ls1\fi360\li432 indented\par)"
+        R"(\pard\fi-432\li432 plain\par})");
+    ASSERT_EQ(doc->blockCount(), 3);
+    ASSERT_TRUE(doc->begin().textList());
+    EXPECT_DOUBLE_EQ(blockFormat(*doc, 0).textIndent(), 0.0);
+    EXPECT_DOUBLE_EQ(blockFormat(*doc, 1).textIndent(), 24.0);
+    EXPECT_DOUBLE_EQ(blockFormat(*doc, 2).textIndent(), -28.8);
+}
+
 TEST(RtfReader, ParagraphPropertiesOfTheLastParagraphSurviveTheClosingBrace)
 {
     const auto doc = readRtf(R"({\rtf1 \qc centred})");
