@@ -137,6 +137,10 @@ void AutoWordList::loadEntries(const QString& path, bool alphabetic)
     cancelLoading();
     m_loading = true;
     m_loader.setFuture(QtConcurrent::run(readAutoWordEntries, path, alphabetic));
+    // The open list (its own Alphabetic Sort) changes at once, not under the
+    // user's typing.
+    if (isVisible())
+        finishLoading();
 }
 
 void AutoWordList::finishLoading()

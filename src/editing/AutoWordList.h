@@ -60,8 +60,9 @@ public:
     // The same from an auto-word file, read and sorted off the GUI thread: a
     // long file does not hold up the window. The entries arrive whole when
     // ready, or at once when the list is needed before (entries(), showAt());
-    // a later load or setEntries replaces a load still under way. A file that
-    // cannot be read by then leaves the entries as they were.
+    // a later load or setEntries replaces a load still under way; the list
+    // while it shows takes them at once. A file that cannot be read by then
+    // leaves the entries as they were.
     void loadEntries(const QString& path, bool alphabetic);
     // A load still under way: wait for it and take its entries.
     void finishLoading();

@@ -443,6 +443,22 @@ TEST_F(LongAutoWordFile, TheListIsWholeWhateverComesFirst)
     }
 }
 
+// Alphabetic Sort from the open list's own menu reorders it at once: a
+// reorder that arrived later would replace what the user typed meanwhile.
+TEST_F(AutoWords, TheOpenListTakesANewOrderAtOnce)
+{
+    startWithWords("pear\r\nApple\r\nbanana\r\n", 1);
+    openList();
+    EXPECT_EQ(list().currentText(), "Apple");
+    app().runCommand(Command::Insert_ChangeSortOrder);
+    EXPECT_FALSE(list().loading());
+    EXPECT_EQ(list().itemText(0), "pear");
+    EXPECT_EQ(list().currentText(), "pear");
+    QTest::keyClicks(list().lineEdit(), "typed");
+    processEvents();
+    EXPECT_EQ(list().currentText(), "peartyped") << "nothing arrives later to replace the typing";
+}
+
 // The file is written only by OK in Edit Auto Words, from the dialog's own
 // reading of it; an OK or a close while the list is still loading keeps every entry.
 TEST_F(LongAutoWordFile, SavesWhileLoadingKeepEveryEntry)
