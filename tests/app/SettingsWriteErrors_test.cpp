@@ -7,6 +7,7 @@
 #include "app/Commands.h"
 #include "editing/Window_FindAndReplace.h"
 #include "editor/RichEdit.h"
+#include "format/Window_TextSpecifications.h"
 #include "print/Window_PrintOptions.h"
 #include "settings/Window_Settings.h"
 
@@ -40,7 +41,7 @@ protected:
 
 TEST_F(SettingsWriteErrors, EveryPlaceNamesTheFileAndTheReason)
 {
-    enum class Place { SettingsOk, PrintOptionsOk, WordWrap, AlphabeticSort, RecentFiles, DialogPosition };
+    enum class Place { SettingsOk, PrintOptionsOk, DefaultFormat, WordWrap, AlphabeticSort, RecentFiles, DialogPosition };
     struct Case {
         const char* name;
         Place place;
@@ -50,6 +51,7 @@ TEST_F(SettingsWriteErrors, EveryPlaceNamesTheFileAndTheReason)
         // The file associations are written first, into the classes hive.
         {"Settings dialog OK", Place::SettingsOk, "Failed to create key .txt"},
         {"Print Options OK", Place::PrintOptionsOk, "Failed to set data for 'Default_LeftMargin'"},
+        {"Text Specifications Default", Place::DefaultFormat, "Failed to set data for 'Default_FontName'"},
         {"Wordwrap toggle", Place::WordWrap, "Failed to set data for 'WordWrap_Enabled'"},
         {"Alphabetic Sort", Place::AlphabeticSort, "Failed to set data for 'AutoWords_SortOrder'"},
         {"recent files after an open", Place::RecentFiles, "Failed to set data for 'Recent01'"},
@@ -73,6 +75,14 @@ TEST_F(SettingsWriteErrors, EveryPlaceNamesTheFileAndTheReason)
             processEvents();
             window.windows().printOptions->accept();
             break;
+        case Place::DefaultFormat:
+            window.windows().textSpecifications->showDialog();
+            processEvents();
+            for (QPushButton* button : window.windows().textSpecifications->findChildren<QPushButton*>()) {
+                if (button->text() == "&Default")
+                    button->click();
+            }
+            break;
         case Place::WordWrap:
             window.runCommand(Command::View_WordwrapEnabled);
             break;
@@ -94,6 +104,7 @@ TEST_F(SettingsWriteErrors, EveryPlaceNamesTheFileAndTheReason)
 
         const QStringList errors = messages.errors();
         ASSERT_FALSE(errors.isEmpty());
+        EXPECT_EQ(messages.boxes().size(), errors.size()) << "nothing tells of success: " << messages.texts().join('|').toStdString();
         const QString first = errors.first();
         EXPECT_TRUE(first.startsWith(QString::fromLatin1(c.message) + QLatin1Char('\r'))) << first.toStdString();
         EXPECT_TRUE(first.contains(QStringLiteral("The settings could not be written to \"%1\": ").arg(settingsFolder())))
