@@ -126,6 +126,11 @@ void AutoWordList::setEntries(QStringList entries, bool alphabetic)
     cancelLoading();
     if (alphabetic)
         sortAutoWordEntries(entries);
+    replaceEntries(std::move(entries));
+}
+
+void AutoWordList::replaceEntries(QStringList entries)
+{
     const bool empty = entries.isEmpty();
     m_model->setStringList(std::move(entries));
     setCurrentIndex(empty ? -1 : 0);
@@ -162,10 +167,7 @@ void AutoWordList::takeLoaded()
         return;
     QStringList entries = future.result();
     m_loader.setFuture(QFuture<QStringList>());
-    const bool empty = entries.isEmpty();
-    m_model->setStringList(std::move(entries));
-    setCurrentIndex(empty ? -1 : 0);
-    m_nothingSelected = false;
+    replaceEntries(std::move(entries));
 }
 
 void AutoWordList::cancelLoading()

@@ -83,6 +83,8 @@ protected:
 private:
     void completeTyped(const QString& typed);
     void takeLoaded();
+    // The entries as given, the first selected.
+    void replaceEntries(QStringList entries);
     void cancelLoading();
 
     AutoWordsHost& m_host;
