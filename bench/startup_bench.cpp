@@ -2,6 +2,7 @@
 // start of the program until its window takes the first key, and apart from
 // that, until the auto-word list holds every entry.
 #include "app/Applic.h"
+#include "app/Commands.h"
 #include "editing/AutoWordList.h"
 
 #include "BenchProgram.h"
@@ -70,5 +71,33 @@ void StartupWithTenMegabyteAutoWords(benchmark::State& state)
     state.counters["entries"] = entries;
 }
 BENCHMARK(StartupWithTenMegabyteAutoWords)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The first opening of the list (Alt+\\) once it holds every entry.
+void OpenTheListOfTenMegabyteAutoWords(benchmark::State& state)
+{
+    int entries = 0;
+    const QByteArray words = tenMegabyteAutoWords(entries);
+    for (auto _ : state) {
+        Program p({}, [&](Program& program) {
+            QFile file(QDir(program.programDir.path()).filePath(QStringLiteral("Autowords.txt")));
+            if (!file.open(QIODevice::WriteOnly) || file.write(words) != words.size())
+                state.SkipWithError("cannot write the auto-word file");
+            file.close();
+            qp::RegKey::openSettingsWrite(program.registry, QStringLiteral("Miscellaneous"))
+                .writeInteger(QStringLiteral("AutoWords_SortOrder"), 1);
+        });
+        qp::AutoWordList& list = p.app->autoWordList();
+        list.finishLoading();
+        QElapsedTimer clock;
+        clock.start();
+        p.app->runCommand(qp::Command::Insert_AutoWords);
+        QCoreApplication::processEvents();
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        if (!list.isVisible())
+            state.SkipWithError("the list did not open");
+        list.dismiss();
+    }
+}
+BENCHMARK(OpenTheListOfTenMegabyteAutoWords)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

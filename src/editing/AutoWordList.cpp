@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QPromise>
 #include <QStringListModel>
 #include <QtConcurrent/QtConcurrentRun>
@@ -85,6 +86,9 @@ AutoWordList::AutoWordList(AutoWordsHost& host, QWidget* parent)
     // A plain string model: a long file's 200,000 entries are one list, not
     // an item object each, both to fill and to free.
     setModel(m_model);
+    // One line each: the drop-down need not lay out every entry to size it.
+    if (auto* rows = qobject_cast<QListView*>(view()))
+        rows->setUniformItemSizes(true);
     connect(&m_loader, &QFutureWatcherBase::finished, this, [this] { takeLoaded(); });
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
