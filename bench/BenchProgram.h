@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace bench {
@@ -77,10 +78,14 @@ public:
 // The program as main starts it, on fresh folders, with the given command
 // line; each benchmark ends it while the application object still exists.
 struct Program {
-    explicit Program(const QStringList& arguments = {})
+    explicit Program(const QStringList& arguments = {}) : Program(arguments, [](Program&) {}) {}
+
+    // `prepare` fills the fresh folders (settings, files beside the program) before the start.
+    Program(const QStringList& arguments, const std::function<void(Program&)>& prepare)
         : registry(settings.path()),
           services{messages, fileDialogs, printDialog, shell, clock, screen, registry, folders()}
     {
+        prepare(*this);
         app = startQuillpress(services, arguments);
         app->resize(1000, 700);
         QApplication::setActiveWindow(app.get());

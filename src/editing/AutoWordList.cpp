@@ -12,6 +12,10 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
+#include <QPromise>
+#include <QStringListModel>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -39,6 +43,35 @@ QStringList autoWordEntries(const QByteArray& bytes)
     return text.split(QLatin1Char('\n'));
 }
 
+void sortAutoWordEntries(QStringList& entries)
+{
+    std::stable_sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+}
+
+namespace {
+
+// The worker of a load: the file's entries, sorted when asked, as the one
+// result; none when the file cannot be read or the load was given up.
+void readAutoWordEntries(QPromise<QStringList>& promise, const QString& path, bool alphabetic)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || promise.isCanceled())
+        return;
+    QStringList entries = autoWordEntries(bytes);
+    if (promise.isCanceled())
+        return;
+    if (alphabetic)
+        sortAutoWordEntries(entries);
+    promise.addResult(std::move(entries));
+}
+
+}  // namespace
+
 QString autoWordText(const QString& entry)
 {
     if (entry.startsWith(QLatin1Char('.')))
@@ -46,9 +79,17 @@ QString autoWordText(const QString& entry)
     return entry;
 }
 
-AutoWordList::AutoWordList(AutoWordsHost& host, QWidget* parent) : QComboBox(parent), m_host(host)
+AutoWordList::AutoWordList(AutoWordsHost& host, QWidget* parent)
+    : QComboBox(parent), m_host(host), m_model(new QStringListModel(this))
 {
     setObjectName(QStringLiteral("ComboBox1"));
+    // A plain string model: a long file's 200,000 entries are one list, not
+    // an item object each, both to fill and to free.
+    setModel(m_model);
+    // One line each: the drop-down need not lay out every entry to size it.
+    if (auto* rows = qobject_cast<QListView*>(view()))
+        rows->setUniformItemSizes(true);
+    connect(&m_loader, &QFutureWatcherBase::finished, this, [this] { takeLoaded(); });
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     // Completion follows the typed text by hand, in the list's own order.
@@ -78,29 +119,79 @@ AutoWordList::AutoWordList(AutoWordsHost& host, QWidget* parent) : QComboBox(par
     });
 }
 
+AutoWordList::~AutoWordList()
+{
+    // A load under way is given up; its worker holds nothing of the list.
+    cancelLoading();
+}
+
 void AutoWordList::setEntries(QStringList entries, bool alphabetic)
 {
-    if (alphabetic) {
-        std::stable_sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
-            return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-        });
-    }
-    clear();
-    addItems(entries);
-    setCurrentIndex(entries.isEmpty() ? -1 : 0);
+    cancelLoading();
+    if (alphabetic)
+        sortAutoWordEntries(entries);
+    replaceEntries(std::move(entries));
+}
+
+void AutoWordList::replaceEntries(QStringList entries)
+{
+    const bool empty = entries.isEmpty();
+    m_model->setStringList(std::move(entries));
+    setCurrentIndex(empty ? -1 : 0);
     m_nothingSelected = false;
 }
 
-QStringList AutoWordList::entries() const
+void AutoWordList::loadEntries(const QString& path, bool alphabetic)
 {
-    QStringList texts;
-    for (int i = 0; i < count(); ++i)
-        texts << itemText(i);
-    return texts;
+    cancelLoading();
+    m_loading = true;
+    m_loader.setFuture(QtConcurrent::run(readAutoWordEntries, path, alphabetic));
+    // The open list (its own Alphabetic Sort) changes at once, not under the
+    // user's typing.
+    if (isVisible())
+        finishLoading();
+}
+
+void AutoWordList::finishLoading()
+{
+    if (!m_loading)
+        return;
+    m_loader.waitForFinished();
+    takeLoaded();
+}
+
+void AutoWordList::takeLoaded()
+{
+    // The finished signal of a load already taken, or given up, comes late.
+    if (!m_loading || !m_loader.isFinished())
+        return;
+    m_loading = false;
+    const QFuture<QStringList> future = m_loader.future();
+    if (future.isCanceled() || future.resultCount() == 0)
+        return;
+    QStringList entries = future.result();
+    m_loader.setFuture(QFuture<QStringList>());
+    replaceEntries(std::move(entries));
+}
+
+void AutoWordList::cancelLoading()
+{
+    if (!m_loading)
+        return;
+    m_loading = false;
+    m_loader.cancel();
+    m_loader.setFuture(QFuture<QStringList>());
+}
+
+QStringList AutoWordList::entries()
+{
+    finishLoading();
+    return m_model->stringList();
 }
 
 void AutoWordList::showAt(QPoint position)
 {
+    finishLoading();
     move(position);
     // The entry chosen last time is the one selected; the field shows it whole.
     setEditText(currentIndex() >= 0 ? itemText(currentIndex()) : QString());
@@ -250,10 +341,11 @@ void loadAutoWords(AutoWordsHost& host, AutoWordList& list)
     if (path.isEmpty())
         return;
     host.enableAutoWord();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opening is checked here, so that a file that cannot be read is told at
+    // once; reading, decoding and sorting go off the GUI thread.
+    if (!QFile(path).open(QIODevice::ReadOnly))
         throw AppError(QStringLiteral("Cannot open file %1").arg(path));
-    list.setEntries(autoWordEntries(file.readAll()), host.alphabetic());
+    list.loadEntries(path, host.alphabetic());
 }
 
 void restoreAutoWords(AutoWordsHost& host, AutoWordList& list)

@@ -6,6 +6,12 @@
 
 namespace qp {
 
+QString AppError::shownText() const
+{
+    const QString more = details();
+    return more.isEmpty() ? m_message : m_message + QLatin1Char('\r') + more;
+}
+
 bool runGuarded(MessageService& messages, const std::function<void()>& work)
 {
     try {
@@ -13,7 +19,7 @@ bool runGuarded(MessageService& messages, const std::function<void()>& work)
         return true;
     } catch (const CancelSignal&) {
     } catch (const AppError& error) {
-        messages.error(error.message());
+        messages.error(error.shownText());
     } catch (const std::exception& error) {
         messages.error(QString::fromLocal8Bit(error.what()));
     } catch (...) {

@@ -11,11 +11,17 @@ namespace qp {
 // without a message (a Cancel answer, a cancelled dialog, a refused load).
 struct CancelSignal {};
 
-// An error that reaches the event loop is shown in the error box with its text.
+// An error that reaches the event loop is shown in the error box with its
+// text, followed by its details when it has any.
 class AppError : public std::exception {
 public:
     explicit AppError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
     const QString& message() const { return m_message; }
+    // What the user needs besides the message to mend the failure (which
+    // file, and the system's reason); empty for most errors.
+    virtual QString details() const { return {}; }
+    // The message and its details, as the error box shows them.
+    QString shownText() const;
     const char* what() const noexcept override { return m_utf8.constData(); }
 
 private:

@@ -139,8 +139,10 @@ ListKind kindForNfc(int nfc);
 // become the characters they draw.
 QString bulletGlyph(const QString& text, const QString& font);
 // The text before and after a level's own number in its \leveltext, or
-// nothing when the level text says nothing usable.
+// nothing when the level text says nothing usable. The numbers of other
+// levels in them stay placeholders (the characters 0 to 8).
 std::optional<std::pair<QString, QString>> levelAffixes(const QString& levelText, int level);
+bool isLevelPlaceholder(QChar c);
 // The target of a HYPERLINK field instruction, or an empty string.
 QString hyperlinkTarget(const QString& instruction);
 
@@ -230,6 +232,7 @@ private:
     void applyParagraphFormat();
     void setMarkerFormat();
     QTextListFormat listFormat(const ParaState& para, ListKind kind, const MarkerLabel& label) const;
+    QString outerLevelNumbers(int ls, const QList<ListLevel>& levels, const QString& prefix) const;
     ListKind listKind(const ParaState& para) const;
     bool paragraphIsList() const;
     void finishPicture();

@@ -97,10 +97,9 @@ MarkerLabel parseMarker(const QString& marker, ListKind kind)
         break;
     }
     label.suffix = text.mid(end);
-    // A prefix with numbers in it belongs to the outer levels, which a list here does not show.
-    const QString prefix = text.left(start);
-    if (!std::any_of(prefix.begin(), prefix.end(), [](QChar c) { return c.isLetterOrNumber(); }))
-        label.prefix = prefix;
+    // Numbers before the paragraph's own ("2.1" in "2.1.3") are those of the
+    // items above it, shown as the writer's program showed them.
+    label.prefix = text.left(start);
     return label;
 }
 
@@ -170,7 +169,9 @@ QTextBlockFormat RtfParser::buildBlockFormat(const ParaState& para, bool pageBre
     int li = para.li;
     if (kind != ListKind::None)
         li = std::max(0, li - pixelsToTwips(m_doc->indentWidth()) * (level + 1));
-    if (para.fi)
+    // A list item's hanging first line is the room for its label, which
+    // the list's own indent gives; taken again, it pushes the label off the page.
+    if (para.fi && !(kind != ListKind::None && para.fi < 0))
         format.setTextIndent(twipsToPixels(para.fi));
     if (li)
         format.setLeftMargin(twipsToPixels(li));
@@ -220,6 +221,10 @@ void RtfParser::applyParagraphFormat()
         // An item starts the numbering of the levels below it again.
         for (int deeper = level + 1; deeper < 9; ++deeper)
             m_lsLists.remove(qint64(para.ls) * 16 + deeper);
+        // A level that shows the numbers above it ("2.1") is a list of its
+        // own under each of their items.
+        if (list && list->format().numberPrefix() != listFormat(para, kind, label).numberPrefix())
+            list = nullptr;
     } else {
         const auto same = [&](const PnList& p) {
             return p.kind == kind && p.li == para.li && p.prefix == label.prefix && p.suffix == label.suffix;
@@ -284,11 +289,21 @@ QTextListFormat RtfParser::listFormat(const ParaState& para, ListKind kind, cons
             } else if (const auto affixes = levelAffixes(def.text, level)) {
                 prefix = affixes->first;
                 suffix = affixes->second;
+                // The numbers of the levels above ("2.1."): Qt's list has one
+                // counter, so they go into the prefix, as the paragraph's
+                // marker shows them or else as the items above are numbered.
+                if (std::any_of(prefix.cbegin(), prefix.cend(), isLevelPlaceholder))
+                    prefix = label.number > 0 && !label.prefix.isEmpty() ? label.prefix
+                                                                         : outerLevelNumbers(para.ls, levels, prefix);
             }
         }
         const QList<int> overrides = m_lsStarts.value(para.ls);
         if (level < overrides.size() && overrides.at(level) > 0)
             start = overrides.at(level);
+        // A list that begins here begins at the number its marker shows, as
+        // in a part of a longer document.
+        if (label.number > 0)
+            start = label.number;
     }
     if (kind == ListKind::Bullet)
         return format;
@@ -301,6 +316,11 @@ QTextListFormat RtfParser::listFormat(const ParaState& para, ListKind kind, cons
     return format;
 }
 
+bool isLevelPlaceholder(QChar c)
+{
+    return c.unicode() < 9;
+}
+
 std::optional<std::pair<QString, QString>> levelAffixes(const QString& levelText, int level)
 {
     if (levelText.isEmpty())
@@ -309,15 +329,33 @@ std::optional<std::pair<QString, QString>> levelAffixes(const QString& levelText
     const qsizetype own = text.indexOf(QChar(char16_t(level)));
     if (own < 0)
         return std::nullopt;
-    const auto isPlaceholder = [](QChar c) { return c.unicode() < 9; };
     QString prefix = text.left(own);
-    // The numbers of the outer levels ("1.2.") are more than a list here shows.
-    if (std::any_of(prefix.cbegin(), prefix.cend(), isPlaceholder))
-        prefix.clear();
     QString suffix = text.mid(own + 1);
-    const auto next = std::find_if(suffix.cbegin(), suffix.cend(), isPlaceholder);
+    const auto next = std::find_if(suffix.cbegin(), suffix.cend(), isLevelPlaceholder);
     suffix.truncate(next - suffix.cbegin());
     return std::pair{prefix, suffix};
+}
+
+// A level text's prefix with each level's placeholder replaced by the number
+// of that level's current item: the start number where it has none yet.
+QString RtfParser::outerLevelNumbers(int ls, const QList<ListLevel>& levels, const QString& prefix) const
+{
+    QString numbers;
+    for (const QChar c : prefix) {
+        if (!isLevelPlaceholder(c)) {
+            numbers += c;
+            continue;
+        }
+        const int outer = c.unicode();
+        const ListKind kind = outer < levels.size() ? levels.at(outer).kind : ListKind::Decimal;
+        if (kind == ListKind::Bullet || kind == ListKind::None)
+            continue;
+        int number = outer < levels.size() ? levels.at(outer).start : 1;
+        if (const QTextList* list = m_lsLists.value(qint64(ls) * 16 + outer).data(); list && list->count() > 0)
+            number = listStart(list->format()) + list->count() - 1;
+        numbers += listNumberText(number, styleFor(kind));
+    }
+    return numbers;
 }
 
 QString bulletGlyph(const QString& text, const QString& font)

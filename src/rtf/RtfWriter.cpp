@@ -45,6 +45,7 @@ struct CharOut {
 // The look of one level of a written list.
 struct LevelOut {
     QTextListFormat::Style style = QTextListFormat::ListDecimal;
+    // The characters 0 to 8 stand for the numbers of those levels ("2.1").
     QString prefix;
     QString suffix = QStringLiteral(".");
     int start = 1;
@@ -56,7 +57,44 @@ struct LevelOut {
 // A list of the list table, with the levels its paragraphs use.
 struct ListOut {
     std::array<std::optional<LevelOut>, 9> levels;
+    // The number of the item last written at each level, as it shows.
+    std::array<QString, 9> numbers;
 };
+
+bool isLevelPlaceholder(QChar c)
+{
+    return c.unicode() < 9;
+}
+
+// A prefix that shows the numbers of the items above ("2.1." before the
+// third level's own number) with those numbers as level placeholders, so
+// that the list numbers them itself; nothing when the prefix says more.
+std::optional<QString> withLevelPlaceholders(const QString& prefix, const std::array<QString, 9>& numbers, int level)
+{
+    QString templated;
+    qsizetype at = 0;
+    int next = 0;
+    bool found = false;
+    while (at < prefix.size()) {
+        const QChar c = prefix.at(at);
+        if (!c.isLetterOrNumber()) {
+            templated += isLevelPlaceholder(c) ? QChar(u' ') : c;
+            ++at;
+            continue;
+        }
+        while (next < level && (numbers[size_t(next)].isEmpty() || !QStringView(prefix).mid(at).startsWith(numbers[size_t(next)])))
+            ++next;
+        if (next >= level)
+            return std::nullopt;
+        templated += QChar(char16_t(next));
+        at += numbers[size_t(next)].size();
+        ++next;
+        found = true;
+    }
+    if (!found)
+        return std::nullopt;
+    return templated;
+}
 
 bool isBulletStyle(QTextListFormat::Style style)
 {
@@ -130,6 +168,7 @@ private:
     QHash<const QTextList*, int> m_listNumbers;
     int m_lastList = -1;  // of the paragraph before, -1: not a list paragraph
     int m_lastLevel = 0;
+    int m_lastItemList = -1;  // of the last list paragraph, text between or not
     int m_defaultHalfPoints = 24;
     int m_indentTwips = 600;
 };
@@ -442,10 +481,19 @@ void RtfEmitter::writeListText(const QTextBlock& block)
 
 void RtfEmitter::writeListNumber(const QTextBlock& block, QTextList* list)
 {
-    Q_UNUSED(block);
     const int number = listNumber(list);
+    const int level = listLevel(list);
     word("ls", number + 1);
-    word("ilvl", listLevel(list));
+    word("ilvl", level);
+    std::array<QString, 9>& numbers = m_lists[size_t(number)].numbers;
+    const QTextListFormat format = list->format();
+    const int index = list->itemNumber(block);
+    numbers[size_t(level)] = isBulletStyle(format.style()) || index < 0
+                                 ? QString()
+                                 : listNumberText(listStart(format) + index, format.style());
+    for (int deeper = level + 1; deeper < 9; ++deeper)
+        numbers[size_t(deeper)].clear();
+    m_lastItemList = number;
 }
 
 // A list nested in the item before it shares that item's list, so that the
@@ -458,8 +506,23 @@ int RtfEmitter::listNumber(QTextList* list)
     if (known != m_listNumbers.cend()) {
         number = known.value();
     } else {
-        const LevelOut look = levelOut(list->format());
-        if (m_lastList >= 0 && m_lastLevel < level) {
+        LevelOut look = levelOut(list->format());
+        // A level that shows the numbers of the items above it ("2.1") goes
+        // into their list with those numbers as placeholders, even after
+        // text between (a heading's paragraphs), so that other programs
+        // number it as one outline.
+        if (m_lastItemList >= 0 && level > 0 && !look.prefix.isEmpty()) {
+            const auto templated = withLevelPlaceholders(look.prefix, m_lists[size_t(m_lastItemList)].numbers, level);
+            std::optional<LevelOut>& slot = m_lists[size_t(m_lastItemList)].levels[size_t(level)];
+            if (templated) {
+                look.prefix = *templated;
+                if (!slot || *slot == look) {
+                    slot = look;
+                    number = m_lastItemList;
+                }
+            }
+        }
+        if (number < 0 && m_lastList >= 0 && m_lastLevel < level) {
             std::optional<LevelOut>& slot = m_lists[size_t(m_lastList)].levels[size_t(level)];
             if (!slot || *slot == look) {
                 slot = look;
@@ -514,11 +577,23 @@ void RtfEmitter::writeLevel(const LevelOut& look, int level)
     } else {
         const qsizetype length = look.prefix.size() + 1 + look.suffix.size();
         byte(int(std::min<qsizetype>(length, 255)));
-        writeText(look.prefix);
+        // \\levelnumbers: where in the text the level numbers stand, from 1.
+        QByteArray numbers;
+        for (qsizetype i = 0; i < look.prefix.size(); ++i) {
+            const QChar c = look.prefix.at(i);
+            if (isLevelPlaceholder(c)) {
+                byte(c.unicode());
+                numbers += char(std::min<qsizetype>(i + 1, 255));
+            } else {
+                writeText(QString(c));
+            }
+        }
         byte(level);
+        numbers += char(std::min<qsizetype>(look.prefix.size() + 1, 255));
         writeText(look.suffix);
         raw(";}{\\levelnumbers");
-        byte(int(std::min<qsizetype>(look.prefix.size() + 1, 255)));
+        for (const char position : numbers)
+            byte(static_cast<unsigned char>(position));
         raw(";}");
     }
     const int indent = (level + 1) * m_indentTwips;
@@ -557,7 +632,10 @@ void RtfEmitter::writeLevelMarker(const LevelOut& look, int nfc)
             writeText(look.bullet);
         }
     } else {
-        writeText(look.prefix);
+        // It has no numbers of other levels; their separators are what is left.
+        QString prefix = look.prefix;
+        prefix.removeIf(isLevelPlaceholder);
+        writeText(prefix);
         raw("\\{");
         raw(name(nfc));
         raw("\\}");

@@ -200,6 +200,14 @@ struct Registry::Store {
     }
 };
 
+QString StoreWriteError::details() const
+{
+    QString reason = m_reason.isEmpty() ? QStringLiteral("unknown error") : m_reason;
+    if (!reason.endsWith(QLatin1Char('.')))
+        reason += QLatin1Char('.');
+    return QStringLiteral("The settings could not be written to \"%1\": %2").arg(QDir::toNativeSeparators(m_path), reason);
+}
+
 QString settingsRoot()
 {
     return QStringLiteral("Software\\Tavlen\\Quillpress 2.0");

@@ -22,7 +22,8 @@ QString hiveName(Hive hive);
 
 // A write to the store that failed: the message is the store's own ("Failed
 // to set data for '%s'"); the file and the system's reason say what went wrong
-// where, for the one place that must not stop at the error (closing).
+// where. The error box shows them after the message; closing, which must not
+// stop at the error, words them its own way.
 class StoreWriteError : public AppError {
 public:
     StoreWriteError(QString message, QString path, QString reason)
@@ -31,6 +32,8 @@ public:
     }
     const QString& path() const { return m_path; }
     const QString& reason() const { return m_reason; }
+    // "The settings could not be written to "<file>": <reason>."
+    QString details() const override;
 
 private:
     QString m_path;

@@ -363,3 +363,121 @@ TEST_F(AutoWords, TheRightClickMenuIsAlphabeticSort)
 }
 
 }  // namespace
+
+namespace {
+
+// A long-kept auto-word file (10 MB, about 200,000 entries) is read off the
+// GUI thread: the program starts at once, and the list is whole by the time
+// anything looks at it.
+class LongAutoWordFile : public EditAutoWords {
+protected:
+    static const QByteArray& tenMegabytes()
+    {
+        static const QByteArray bytes = [] {
+            QByteArray words;
+            words.reserve(10'100'000);
+            for (int i = 0; words.size() < 10'000'000; ++i)
+                words += (i % 3 == 0 ? "Kind regards, entry " : "chapter heading number ") + QByteArray::number(i * 7919 % 200'003) + "\r\n";
+            return words;
+        }();
+        return bytes;
+    }
+    static QStringList sortedEntries()
+    {
+        QStringList entries = autoWordEntries(tenMegabytes());
+        sortAutoWordEntries(entries);
+        return entries;
+    }
+    QString wordFile() const { return QDir(programFolder()).filePath("Autowords.txt"); }
+};
+
+TEST_F(LongAutoWordFile, TheListIsWholeWhateverComesFirst)
+{
+    const QStringList fileOrder = autoWordEntries(tenMegabytes());
+    const QStringList sorted = sortedEntries();
+    ASSERT_GT(fileOrder.size(), 150'000);
+    ASSERT_NE(fileOrder, sorted);
+
+    enum class First { AskForTheList, Type, OpenTheList, ChangeTheOrder };
+    struct Case {
+        const char* name;
+        First first;
+        QStringList expected;
+    };
+    // Alphabetic Sort turned off before the first load ends gives the file's
+    // order, never the sorted entries of the load it replaced.
+    const Case cases[] = {{"the list is asked for", First::AskForTheList, sorted},
+                          {"typing goes on meanwhile", First::Type, sorted},
+                          {"the list is opened", First::OpenTheList, sorted},
+                          {"the order is changed", First::ChangeTheOrder, fileOrder}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startWithWords(tenMegabytes());
+        EXPECT_TRUE(app().commandEnabled(Command::Insert_AutoWords));
+        switch (c.first) {
+        case First::AskForTheList:
+            break;
+        case First::Type:
+            // The load ends while the user types; the document keeps every key.
+            type("While the words load");
+            while (list().loading())
+                processEvents();
+            EXPECT_EQ(editor().text(), "While the words load");
+            break;
+        case First::OpenTheList:
+            // Opened before the load ends, it waits for it: every entry, the first selected.
+            openList();
+            EXPECT_EQ(list().count(), c.expected.size());
+            EXPECT_EQ(list().currentText(), c.expected.first());
+            QTest::keyClick(list().view(), Qt::Key_Escape);
+            break;
+        case First::ChangeTheOrder:
+            press(QKeySequence(Qt::CTRL | Qt::Key_F5));
+            break;
+        }
+        EXPECT_EQ(list().entries(), c.expected);
+        // Nothing arrives late to replace what is there.
+        processEvents();
+        EXPECT_EQ(list().entries(), c.expected);
+        stop();
+    }
+}
+
+// Alphabetic Sort from the open list's own menu reorders it at once: a
+// reorder that arrived later would replace what the user typed meanwhile.
+TEST_F(AutoWords, TheOpenListTakesANewOrderAtOnce)
+{
+    startWithWords("pear\r\nApple\r\nbanana\r\n", 1);
+    openList();
+    EXPECT_EQ(list().currentText(), "Apple");
+    app().runCommand(Command::Insert_ChangeSortOrder);
+    EXPECT_FALSE(list().loading());
+    EXPECT_EQ(list().itemText(0), "pear");
+    EXPECT_EQ(list().currentText(), "pear");
+    QTest::keyClicks(list().lineEdit(), "typed");
+    processEvents();
+    EXPECT_EQ(list().currentText(), "peartyped") << "nothing arrives later to replace the typing";
+}
+
+// The file is written only by OK in Edit Auto Words, from the dialog's own
+// reading of it; an OK or a close while the list is still loading keeps every entry.
+TEST_F(LongAutoWordFile, SavesWhileLoadingKeepEveryEntry)
+{
+    startWithWords(tenMegabytes());
+    open();
+    ok();
+    EXPECT_FALSE(dialog().isVisible());
+    EXPECT_TRUE(messages.errors().isEmpty()) << messages.errors().join('\n').toStdString();
+    EXPECT_EQ(readAll(wordFile()), tenMegabytes());
+    EXPECT_EQ(list().entries(), sortedEntries());
+
+    // Closed at once after the start, while the list loads.
+    restart();
+    ASSERT_TRUE(app().close());
+    stop();
+    EXPECT_EQ(readAll(wordFile()), tenMegabytes());
+    start();
+    EXPECT_EQ(list().entries(), sortedEntries());
+}
+
+}  // namespace

@@ -342,6 +342,23 @@ TEST(RtfReader, ParagraphAttributes)
     EXPECT_EQ(plain.lineHeightType(), QTextBlockFormat::SingleHeight);
 }
 
+// A list item's hanging first line (LibreOffice's \fi-432\li432) is the
+// room its label takes, left of the list's indent; taken again as the first
+// line's indent, it would push the label off the page's left edge.
+TEST(RtfReader, AListItemsHangingIndentIsTheRoomForItsLabel)
+{
+    const auto doc = readRtf(
+        R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}\listid1}})"
+        R"({\*\listoverridetable{\listoverride\listid1\ls1}})"
+        R"({\listtext 1.\tab}\pard\ls1\fi-432\li432 hanging\par{\listtext 2.\tab}\pard\ls1\fi360\li432 indented\par)"
+        R"(\pard\fi-432\li432 plain\par})");
+    ASSERT_EQ(doc->blockCount(), 3);
+    ASSERT_TRUE(doc->begin().textList());
+    EXPECT_DOUBLE_EQ(blockFormat(*doc, 0).textIndent(), 0.0);
+    EXPECT_DOUBLE_EQ(blockFormat(*doc, 1).textIndent(), 24.0);
+    EXPECT_DOUBLE_EQ(blockFormat(*doc, 2).textIndent(), -28.8);
+}
+
 TEST(RtfReader, ParagraphPropertiesOfTheLastParagraphSurviveTheClosingBrace)
 {
     const auto doc = readRtf(R"({\rtf1 \qc centred})");
@@ -460,6 +477,36 @@ INSTANTIATE_TEST_SUITE_P(
                  QStringLiteral("1.\tChapter one\n\ta)\tfirst scene\n\t\t\u2043\ta beat\n\t\t\to\ta detail\n"
                                 "\t\t\t\t\u25AA\ta finer detail\n\tb)\tsecond scene\n2.\tChapter two\n\ta)\tits first scene\n"
                                 "Notes\n\u2022\tSymbol bullet")},
+        // Levels that show the numbers of the levels above them ("2.1",
+        // "2.2.1"), from the list table's level texts alone ...
+        TextCase{"outlineNumbersFromTheLevelTexts",
+                 R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}{\levelnumbers\'01;}})"
+                 R"({\listlevel\levelnfc0{\leveltext\'03\'00.\'01;}{\levelnumbers\'01\'03;}})"
+                 R"({\listlevel\levelnfc4{\leveltext\'05\'00.\'01.\'02;}{\levelnumbers\'01\'03\'05;}}\listid1}})"
+                 R"({\*\listoverridetable{\listoverride\listid1\ls1}})"
+                 R"(\pard\ls1 one\par\pard\ls1\ilvl1 first\par\pard after\par\pard\ls1\ilvl1 second\par)"
+                 R"(\pard\ls1\ilvl2 detail\par\pard\ls1\ilvl2 more\par\pard\ls1 two\par\pard\ls1\ilvl1 again\par})",
+                 "1.\tone\n\t1.1\tfirst\nafter\n\t1.2\tsecond\n\t\t1.2.a\tdetail\n\t\t1.2.b\tmore\n2.\ttwo\n\t2.1\tagain"},
+        // ... as the markers show them where they say more than the items
+        // above (a part of a longer document) ...
+        TextCase{"outlineNumbersAsTheMarkersShowThem",
+                 R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}{\levelnumbers\'01;}})"
+                 R"({\listlevel\levelnfc0{\leveltext\'03\'00.\'01;}{\levelnumbers\'01\'03;}}\listid1}})"
+                 R"({\*\listoverridetable{\listoverride\listid1\ls1}})"
+                 R"({\listtext 4.1\tab}\pard\ls1\ilvl1 first\par{\listtext 4.2\tab}\pard\ls1\ilvl1 second\par)"
+                 R"({\listtext 5.\tab}\pard\ls1 five\par{\listtext 5.1\tab}\pard\ls1\ilvl1 third\par})",
+                 "\t4.1\tfirst\n\t4.2\tsecond\n5.\tfive\n\t5.1\tthird"},
+        // ... in old-style lists, whose markers are all there is ...
+        TextCase{"outlineNumbersOfOldStyleLists",
+                 R"({\rtf1\pard{\pntext 2.\tab}{\*\pn\pnlvlbody\pndec{\pntxta .}}two\par)"
+                 R"(\pard\li720{\pntext 2.1\tab}{\*\pn\pnlvlbody\pndec}first\par{\pntext 2.2\tab}second\par)"
+                 R"(\pard\li720{\pntext 3.1\tab}{\*\pn\pnlvlbody\pndec}third\par})",
+                 "2.\ttwo\n2.1\tfirst\n2.2\tsecond\n3.1\tthird"},
+        // ... and in LibreOffice's RTF of numbered headings
+        // (list-outline-libreoffice.fodt saved as .odt, then soffice --convert-to rtf).
+        TextCase{"outlineNumbersFromLibreOffice", fixture("list-outline-libreoffice.rtf"),
+                 "1.\tIntroduction\nOpening words.\n2.\tMethod\n\t2.1\tSources\nBody text.\n\t2.2\tReading\n"
+                 "\t\t2.2.1\tFirst pass\n\t\t2.2.2\tSecond pass\n3.\tResults\n\t3.1\tFindings\nClosing words."},
         TextCase{"hiddenText", fixture("hidden.rtf"), "She said it was Tuesday.\nVisible again\n\nend"},
         TextCase{"capitals", fixture("caps.rtf"), "chapter one and Small Capitals and plain\nall mixed both"},
         TextCase{"labelsInTheItemsFont", fixture("list-font.rtf"),

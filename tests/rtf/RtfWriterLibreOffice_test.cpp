@@ -111,7 +111,8 @@ TEST(RtfWriterLibreOffice, ShowsTheLabelsWeShowAtEveryLevel)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
 
-    const QStringList names = {QStringLiteral("list-start"), QStringLiteral("list-nested"), QStringLiteral("list-font")};
+    const QStringList names = {QStringLiteral("list-start"), QStringLiteral("list-nested"), QStringLiteral("list-font"),
+                               QStringLiteral("list-outline-libreoffice")};
     std::vector<std::unique_ptr<QTextDocument>> docs;
     QStringList files;
     for (const QString& name : names) {

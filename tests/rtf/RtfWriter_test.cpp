@@ -1,5 +1,6 @@
 #include "support/QtPrinters.h"
 
+#include "editor/DocumentText.h"
 #include "rtf/RtfReader.h"
 #include "rtf/RtfTextProperties.h"
 #include "rtf/RtfWriter.h"
@@ -361,6 +362,32 @@ TEST(RtfWriter, ListMarkersReadAsTextWithoutTheListGroups)
     ASSERT_FALSE(withoutListGroups.contains(QLatin1String("\\ls")));
     EXPECT_EQ(textOf(*readRtf(withoutListGroups.toLatin1())),
               QStringLiteral("intro\n1.\tone\n2.\ttwo\nbetween\na.\tone\nb.\ttwo\nbetween"));
+}
+
+// Levels that show the numbers of the items above them ("2.1", "2.2.1") are
+// written as one list whose level texts hold those numbers as placeholders,
+// text between items or not, so that other programs number the outline too;
+// a prefix that is not those numbers stays text.
+TEST(RtfWriter, OutlineNumbersAreLevelPlaceholdersOfOneList)
+{
+    const auto doc = readRtf(
+        R"({\rtf1{\*\listtable{\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}{\levelnumbers\'01;}})"
+        R"({\listlevel\levelnfc0{\leveltext\'03\'00.\'01;}{\levelnumbers\'01\'03;}})"
+        R"({\listlevel\levelnfc0{\leveltext\'05\'00.\'01.\'02;}{\levelnumbers\'01\'03\'05;}}\listid1})"
+        R"({\list{\listlevel\levelnfc0{\leveltext\'02\'00.;}}{\listlevel\levelnfc0{\leveltext\'03A-\'01;}{\levelnumbers\'03;}}\listid2}})"
+        R"({\*\listoverridetable{\listoverride\listid1\ls1}{\listoverride\listid2\ls2}})"
+        R"(\pard\ls1 one\par\pard text\par\pard\ls1\ilvl1 first\par\pard\ls1\ilvl2 deep\par)"
+        R"(\pard\ls1 two\par\pard text\par\pard\ls1\ilvl1 second\par\pard\ls2\ilvl1 other\par})");
+    ASSERT_EQ(plainTextOf(*doc), "1.\tone\ntext\n\t1.1\tfirst\n\t\t1.1.1\tdeep\n2.\ttwo\ntext\n\t2.1\tsecond\n\tA-1\tother");
+    const QString rtf = QString::fromLatin1(writeRtf(*doc));
+    EXPECT_TRUE(rtf.contains(QLatin1String(R"({\leveltext\'03\'00.\'01;}{\levelnumbers\'01\'03;})"))) << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains(QLatin1String(R"({\leveltext\'05\'00.\'01.\'02;}{\levelnumbers\'01\'03\'05;})"))) << rtf.toStdString();
+    EXPECT_TRUE(rtf.contains(QLatin1String(R"({\leveltext\'03A-\'01;}{\levelnumbers\'03;})"))) << rtf.toStdString();
+    QStringList lists;
+    for (const auto& match : QRegularExpression(QStringLiteral(R"(\\pard[^ ]*(\\ls[0-9]+\\ilvl[0-9]))")).globalMatch(rtf))
+        lists << match.captured(1);
+    EXPECT_EQ(lists.join(' '), R"(\ls1\ilvl0 \ls1\ilvl1 \ls1\ilvl2 \ls1\ilvl0 \ls1\ilvl1 \ls2\ilvl1)");
+    EXPECT_EQ(plainTextOf(*readRtf(rtf.toLatin1())), plainTextOf(*doc));
 }
 
 TEST(RtfWriter, DefaultFontOfTheDocumentIsTheFirstFont)

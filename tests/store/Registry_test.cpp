@@ -444,6 +444,16 @@ TEST_F(RegistryTest, AWriteThatCannotBeStoredFailsAtTheFirstValue)
               QStringLiteral("Failed to set data for 'Default_LeftMargin'"));
     EXPECT_EQ(errorOf([&] { m_registry.createKey(Hive::CurrentUser, QStringLiteral("K")); }), QStringLiteral("Failed to create key K"));
     EXPECT_EQ(readBytes(folder()), QByteArray("not a folder"));
+    // The error box shows the message, then where and why.
+    try {
+        key.writeString(QStringLiteral("Name"), QStringLiteral("x"));
+        ADD_FAILURE() << "the write did not fail";
+    } catch (const StoreWriteError& error) {
+        EXPECT_EQ(error.path(), folder());
+        EXPECT_EQ(error.shownText(), QStringLiteral("Failed to set data for 'Name'\rThe settings could not be written to \"%1\": %2.")
+                                         .arg(folder(), error.reason()));
+        EXPECT_FALSE(error.reason().isEmpty());
+    }
 }
 
 // ---- Damaged and unreadable files ----
