@@ -188,13 +188,9 @@ void RecoveryKeeper::takeSnapshot()
     if (!m_source.unsaved() || !lockSession())
         return;
     DocumentSnapshot snapshot = m_source.snapshot();
-    // The clone is read by the writer alone from here on.
-    if (snapshot.document)
-        snapshot.document->moveToThread(&m_thread);
     const QString base = basePath();
     const QString name = m_source.fileName();
     const QString path = base + QLatin1Char('.') + snapshot.extension();
-    // Moved, so that the clone is released on the writer's thread, where it now lives.
     QMetaObject::invokeMethod(m_writer, [this, base, snapshot = std::move(snapshot), name, path] {
         writeCopy(base, snapshot, name);
         QMetaObject::invokeMethod(this, [this, path] { Q_EMIT copyWritten(path); });

@@ -29,9 +29,11 @@ struct RecoveryCopy {
 // A change only restarts timers, so typing costs nothing. The document is
 // copied at the first pause in typing (a tenth of the delay, at most two
 // seconds) or, typing on, once the delay has passed since the first change
-// not yet copied. The copy is taken on the GUI thread (a clone of a rich
-// document, the text of a plain one) and written by a thread of its own,
-// atomically, beside a small description (original name, kind, time). The copies of a running program are guarded by a lock on a file of
+// not yet copied. The copy is taken on the GUI thread in one short pass that
+// copies no text (the content of a rich document, the text of a plain one),
+// so it holds one state of the document, and is built, encoded and written
+// by a thread of its own, atomically, beside a small description (original
+// name, kind, time). The copies of a running program are guarded by a lock on a file of
 // its own, which the system releases however the program ends; copies whose
 // lock is free are what a later start offers.
 class RecoveryKeeper : public QObject {
