@@ -13,6 +13,17 @@
 
 namespace qp {
 
+namespace {
+
+// Detaches the format from the data it shares: any change to it does,
+// and removing a property it does not have changes nothing else.
+void ownData(QTextFormat& format)
+{
+    format.clearProperty(QTextFormat::UserProperty + 0xffff);
+}
+
+}  // namespace
+
 std::shared_ptr<const DocumentContent> DocumentContent::of(const QTextDocument& document)
 {
     std::shared_ptr<DocumentContent> content(new DocumentContent);
@@ -38,11 +49,18 @@ std::shared_ptr<const DocumentContent> DocumentContent::of(const QTextDocument& 
     }
     content->m_characterCount = document.characterCount();
     content->m_formats = document.allFormats();
+    // Formats share their data, and its lazily filled caches, with the
+    // document's; the copy may be built on another thread, so it gets its own.
+    for (QTextFormat& format : content->m_formats)
+        ownData(format);
     content->m_firstCharFormat = document.begin().charFormatIndex();
     for (const QTextFormat& format : std::as_const(content->m_formats)) {
         if (format.isBlockFormat() && format.objectIndex() >= 0 && !content->m_lists.contains(format.objectIndex())) {
-            if (const auto* list = qobject_cast<const QTextList*>(document.object(format.objectIndex())))
-                content->m_lists.insert(format.objectIndex(), list->format());
+            if (const auto* list = qobject_cast<const QTextList*>(document.object(format.objectIndex()))) {
+                QTextFormat listFormat = list->format();
+                ownData(listFormat);
+                content->m_lists.insert(format.objectIndex(), listFormat);
+            }
         } else if (format.isImageFormat()) {
             const QString name = format.toImageFormat().name();
             if (content->m_pictures.contains(name))
@@ -58,6 +76,7 @@ std::shared_ptr<const DocumentContent> DocumentContent::of(const QTextDocument& 
     content->m_defaultFont = document.defaultFont();
     content->m_defaultTextOption = document.defaultTextOption();
     content->m_rootFrameFormat = document.rootFrame()->frameFormat();
+    ownData(content->m_rootFrameFormat);
     content->m_indentWidth = document.indentWidth();
     content->m_pageSize = document.pageSize();
     content->m_title = document.metaInformation(QTextDocument::DocumentTitle);
