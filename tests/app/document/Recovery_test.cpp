@@ -8,10 +8,13 @@
 #include "app/document/Recovery.h"
 #include "app/document/Tools_File.h"
 #include "app/document/Window_RecoverDocuments.h"
+#include "editor/DocumentSnapshot.h"
 #include "editor/RichEdit.h"
+#include "rtf/RtfWriter.h"
 #include "settings/Window_Settings.h"
 #include "store/Registry.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,7 +22,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 
 using namespace qp;
 using namespace qp::test;
@@ -209,6 +215,51 @@ TEST_F(Recovery, SwitchedOffNoCopyIsWritten)
     processEvents();
     app().recovery().flush();
     EXPECT_TRUE(copies().isEmpty());
+}
+
+QByteArray rtfOf(const QTextDocument& doc)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    RtfWriter().write(&buffer, &doc);
+    return bytes;
+}
+
+// Typing goes on while the writer's thread is still busy with a copy: the
+// copy on disk is the document as it was when taken, and the next copy
+// replaces it whole.
+TEST(RecoveryCopies, TypingWhileACopyIsWrittenReachesOnlyTheNextCopy)
+{
+    QTemporaryDir folder;
+    RichEdit edit;
+    ASSERT_TRUE(edit.loadRichText("{\\rtf1 {\\b Chapter one.}\\par The rain fell.\\par}"));
+    const QByteArray first = rtfOf(*edit.document());
+    bool typeAfterTaking = true;
+    RecoveryKeeper keeper(folder.path(), 100000,
+                          {[] { return true; },
+                           [&] {
+                               DocumentSnapshot snapshot = DocumentSnapshot::of(edit);
+                               // The writer gets the copy only after this returns.
+                               if (typeAfterTaking)
+                                   QTextCursor(edit.document()).insertText(QStringLiteral("Typed meanwhile. "));
+                               return snapshot;
+                           },
+                           [] { return QString(); }});
+    keeper.documentChanged();
+    keeper.writeNow();
+    const QStringList copies = QDir(folder.path()).entryList({"*.rtf"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = QDir(folder.path()).filePath(copies.first());
+    EXPECT_EQ(readAll(copy), first);
+    EXPECT_TRUE(edit.text().startsWith("Typed meanwhile. ")) << edit.text().toStdString();
+
+    typeAfterTaking = false;
+    keeper.documentChanged();
+    keeper.writeNow();
+    EXPECT_EQ(readAll(copy), rtfOf(*edit.document()));
+    EXPECT_TRUE(readAll(copy).contains("Typed meanwhile."));
+    keeper.finish();
 }
 
 }  // namespace
