@@ -5,12 +5,14 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QThread>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace qp {
 
@@ -105,6 +107,17 @@ private:
     QElapsedTimer m_sinceChange;
     QThread m_thread;
     QObject* m_writer = nullptr;  // lives in m_thread
+
+    // The newest snapshot not yet written, shared with the writer's thread.
+    struct PendingCopy {
+        quint64 number;
+        DocumentSnapshot snapshot;
+        QString base;
+        QString name;
+    };
+    quint64 m_taken = 0;
+    QMutex m_pendingLock;
+    std::shared_ptr<const PendingCopy> m_pending;
 };
 
 }  // namespace qp

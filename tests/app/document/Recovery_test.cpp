@@ -262,4 +262,43 @@ TEST(RecoveryCopies, TypingWhileACopyIsWrittenReachesOnlyTheNextCopy)
     keeper.finish();
 }
 
+// Pauses come faster than the writer copies a long document: the snapshots
+// taken meanwhile do not queue up behind it; the newest replaces the ones
+// waiting, and the copy on disk ends as the document stands.
+TEST(RecoveryCopies, SnapshotsTakenWhileTheWriterIsBusyLeaveOnlyTheNewestToWrite)
+{
+    QTemporaryDir folder;
+    RichEdit edit;
+    edit.setTextMode(TextMode::Rich);
+    QString text;
+    for (int i = 0; i < 50000; ++i)
+        text += QStringLiteral("Paragraph %1 of a long chapter, kept against a crash.\n").arg(i);
+    edit.setText(text);
+    int taken = 0;
+    // Copies within 10 ms of a change, a pause being a millisecond.
+    RecoveryKeeper keeper(folder.path(), 10,
+                          {[] { return true; },
+                           [&] {
+                               ++taken;
+                               return DocumentSnapshot::of(edit);
+                           },
+                           [] { return QString(); }});
+    QSignalSpy written(&keeper, &RecoveryKeeper::copyWritten);
+    for (int i = 0; i < 8; ++i) {
+        QTextCursor(edit.document()).insertText(QStringLiteral("Edit %1. ").arg(i));
+        keeper.documentChanged();
+        const int before = taken;
+        QTRY_VERIFY_WITH_TIMEOUT(taken > before, 2000);
+    }
+    keeper.flush();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(taken, 8);
+    EXPECT_GE(written.count(), 1);
+    EXPECT_LT(written.count(), taken) << "each snapshot was written, however busy the writer";
+    const QStringList copies = QDir(folder.path()).entryList({"*.rtf"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(readAll(QDir(folder.path()).filePath(copies.first())), rtfOf(*edit.document()));
+    keeper.finish();
+}
+
 }  // namespace
