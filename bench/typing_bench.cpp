@@ -219,8 +219,8 @@ void BM_TypeAtTopWithRecovery(benchmark::State& state)
     state.counters["copies"] = recovering.copies;
 }
 
-// What a copy costs the GUI thread: the clone of the 10 MB document (rich),
-// or its text (plain).
+// What a copy costs the GUI thread: the snapshot of the 10 MB document's
+// content (rich), or its text (plain).
 void snapshotOf(benchmark::State& state, qp::TextMode mode)
 {
     Window& w = window();

@@ -15,7 +15,7 @@ DocumentSnapshot DocumentSnapshot::of(const RichEdit& editor)
     snapshot.rich = editor.textMode() == TextMode::Rich;
     snapshot.format = editor.textFileFormat();
     if (snapshot.rich)
-        snapshot.document.reset(editor.document()->clone());
+        snapshot.content = DocumentContent::of(*editor.document());
     else
         snapshot.text = plainTextOf(*editor.document());
     return snapshot;
@@ -29,11 +29,21 @@ QByteArray DocumentSnapshot::encode() const
             own.encoding = TextEncoding::Utf8;
         return encodePlainText(text, own);
     }
+    if (!content)
+        return {};
+    // Built here, on the thread that writes it.
+    QTextDocument document;
+    document.setUndoRedoEnabled(false);
+    DocumentBuilder builder(content, document, 0, content->characterCount() - 1);
+    builder.appendAll();
+    // A copy that came out another length is not the document: better none.
+    if (document.characterCount() != content->characterCount())
+        return {};
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     RtfWriter writer;
-    if (!document || !writer.write(&buffer, document.get()))
+    if (!writer.write(&buffer, &document))
         return {};
     return bytes;
 }

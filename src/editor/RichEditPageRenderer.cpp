@@ -1,5 +1,6 @@
 #include "editor/RichEditPageRenderer.h"
 
+#include "editor/DocumentContent.h"
 #include "editor/RichEditLayout.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -107,21 +108,15 @@ qreal indentSteps(const QTextBlock& block, const QTextBlockFormat& format)
 }  // namespace
 
 RichEditPageRenderer::RichEditPageRenderer(const QTextDocument& source, int docStart, int docEnd)
-    : m_copy(source.clone()), m_docStart(docStart), m_docEnd(docEnd)
+    : m_copy(std::make_unique<QTextDocument>()), m_docStart(docStart), m_docEnd(docEnd)
 {
-    // Before any edit: no layout of Qt's may lay the whole copy out.
+    // Before any text goes in: no layout of Qt's may lay the copy out.
     m_copy->setDocumentLayout(new PrintLayout(m_copy.get()));
-    // Cut the copy down to the range: the tail first, so the head's positions hold.
-    QTextCursor cursor(m_copy.get());
-    cursor.beginEditBlock();
-    cursor.setPosition(docEnd);
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    cursor.setPosition(0);
-    cursor.setPosition(docStart, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    cursor.endEditBlock();
     m_copy->setUndoRedoEnabled(false);
+    // The content costs one quick pass; the copy of the range is built from
+    // it as pages need its paragraphs, so a job starts at once however long
+    // the text, and prints the text as it was when the job started.
+    m_builder = std::make_unique<DocumentBuilder>(DocumentContent::of(source), *m_copy, docStart, docEnd);
     m_copy->setDocumentMargin(0);
     // A default font in pixels means screen pixels: on the printer it would
     // shrink to a speck, so it becomes the same size in points.
@@ -136,6 +131,21 @@ RichEditPageRenderer::RichEditPageRenderer(const QTextDocument& source, int docS
 
 RichEditPageRenderer::~RichEditPageRenderer() = default;
 
+QTextBlock RichEditPageRenderer::completeBlock(int number)
+{
+    // The copy's last paragraph may still grow; the ones before it are whole.
+    while (!m_builder->done() && m_copy->blockCount() <= number + 1)
+        m_builder->append(kSliceBlocks);
+    return m_copy->findBlockByNumber(number);
+}
+
+QTextBlock RichEditPageRenderer::blockAt(int position)
+{
+    while (!m_builder->done() && m_copy->characterCount() - 1 <= position)
+        m_builder->append(kSliceBlocks);
+    return completeBlock(m_copy->findBlock(position).blockNumber());
+}
+
 bool RichEditPageRenderer::matches(int docStart, int docEnd) const
 {
     return docEnd == m_docEnd && docStart >= m_docStart;
@@ -143,7 +153,7 @@ bool RichEditPageRenderer::matches(int docStart, int docEnd) const
 
 int RichEditPageRenderer::length() const
 {
-    return m_copy->characterCount() - 1;
+    return m_builder->length();
 }
 
 void RichEditPageRenderer::useDevice(QPaintDevice& device, qreal width)
@@ -258,8 +268,8 @@ int RichEditPageRenderer::render(QPainter* painter, QPaintDevice& device, const 
     bool pageEmpty = true;
     int next = end;
     QTextBlock previous;
-    for (QTextBlock block = m_copy->findBlock(from); block.isValid() && block.position() < end;
-         block = block.next()) {
+    for (QTextBlock block = blockAt(from); block.isValid() && block.position() < end; block = block.next()) {
+        block = completeBlock(block.blockNumber());
         if (!block.isVisible())
             continue;
         layBlock(block);

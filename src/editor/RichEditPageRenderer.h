@@ -12,9 +12,12 @@ class QTextDocument;
 
 namespace qp {
 
-// Prints part of a document page by page: a copy of the range whose
-// paragraphs are laid out one at a time on the printer itself, only those
-// that make up the page asked for, so the cost of a page does not grow with
+class DocumentBuilder;
+
+// Prints part of a document page by page: a copy of the range, built a few
+// paragraphs at a time as the pages reach them, whose paragraphs are laid out
+// one at a time on the printer itself, only those that make up the page
+// asked for, so neither the start of a job nor the cost of a page grows with
 // the length of the text. Lengths the document keeps in screen pixels
 // (indents, paragraph spacing, list indents) are scaled to the device.
 // Positions here are the copied document's own.
@@ -38,11 +41,17 @@ private:
         qreal bottom;  // where its ink may reach
         qreal next;    // the next line's slot
     };
+    // Paragraphs the copy takes at a time as the pages reach them.
+    static constexpr int kSliceBlocks = 64;
+    // The copy's paragraph `number` (or the one with `position`), whole.
+    QTextBlock completeBlock(int number);
+    QTextBlock blockAt(int position);
     void useDevice(QPaintDevice& device, qreal width);
     // Lays the paragraph out at the body width; its lines' slots in m_lines.
     void layBlock(const QTextBlock& block);
 
     std::unique_ptr<QTextDocument> m_copy;
+    std::unique_ptr<DocumentBuilder> m_builder;
     int m_docStart;
     int m_docEnd;
     QPaintDevice* m_device = nullptr;

@@ -145,6 +145,11 @@ void RecoveryKeeper::documentClean()
     m_dirty = false;
     m_timer.stop();
     m_pause.stop();
+    {
+        // A copy not yet written is of changes that are no longer unsaved.
+        QMutexLocker lock(&m_pendingLock);
+        m_pending.reset();
+    }
     if (m_lockFd < 0)
         return;  // nothing was ever written
     const QString base = basePath();
@@ -188,15 +193,28 @@ void RecoveryKeeper::takeSnapshot()
     if (!m_source.unsaved() || !lockSession())
         return;
     DocumentSnapshot snapshot = m_source.snapshot();
-    // The clone is read by the writer alone from here on.
-    if (snapshot.document)
-        snapshot.document->moveToThread(&m_thread);
     const QString base = basePath();
     const QString name = m_source.fileName();
     const QString path = base + QLatin1Char('.') + snapshot.extension();
-    // Moved, so that the clone is released on the writer's thread, where it now lives.
-    QMetaObject::invokeMethod(m_writer, [this, base, snapshot = std::move(snapshot), name, path] {
-        writeCopy(base, snapshot, name);
+    // The snapshot waits in one place, where a newer one replaces it: while
+    // the writer is busy with a long document, snapshots taken meanwhile do
+    // not queue up, and only the newest is written. Each is written after
+    // every removal asked for before it was taken.
+    const quint64 number = ++m_taken;
+    {
+        QMutexLocker lock(&m_pendingLock);
+        m_pending = std::make_shared<const PendingCopy>(PendingCopy{number, std::move(snapshot), base, name});
+    }
+    QMetaObject::invokeMethod(m_writer, [this, number, path] {
+        std::shared_ptr<const PendingCopy> copy;
+        {
+            QMutexLocker lock(&m_pendingLock);
+            if (!m_pending || m_pending->number != number)
+                return;  // replaced by a newer one, written by its own turn
+            copy = std::move(m_pending);
+            m_pending.reset();
+        }
+        writeCopy(copy->base, copy->snapshot, copy->name);
         QMetaObject::invokeMethod(this, [this, path] { Q_EMIT copyWritten(path); });
     });
 }

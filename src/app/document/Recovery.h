@@ -5,12 +5,14 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QThread>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace qp {
 
@@ -29,9 +31,11 @@ struct RecoveryCopy {
 // A change only restarts timers, so typing costs nothing. The document is
 // copied at the first pause in typing (a tenth of the delay, at most two
 // seconds) or, typing on, once the delay has passed since the first change
-// not yet copied. The copy is taken on the GUI thread (a clone of a rich
-// document, the text of a plain one) and written by a thread of its own,
-// atomically, beside a small description (original name, kind, time). The copies of a running program are guarded by a lock on a file of
+// not yet copied. The copy is taken on the GUI thread in one short pass that
+// copies no text (the content of a rich document, the text of a plain one),
+// so it holds one state of the document, and is built, encoded and written
+// by a thread of its own, atomically, beside a small description (original
+// name, kind, time). The copies of a running program are guarded by a lock on a file of
 // its own, which the system releases however the program ends; copies whose
 // lock is free are what a later start offers.
 class RecoveryKeeper : public QObject {
@@ -103,6 +107,17 @@ private:
     QElapsedTimer m_sinceChange;
     QThread m_thread;
     QObject* m_writer = nullptr;  // lives in m_thread
+
+    // The newest snapshot not yet written, shared with the writer's thread.
+    struct PendingCopy {
+        quint64 number;
+        DocumentSnapshot snapshot;
+        QString base;
+        QString name;
+    };
+    quint64 m_taken = 0;
+    QMutex m_pendingLock;
+    std::shared_ptr<const PendingCopy> m_pending;
 };
 
 }  // namespace qp

@@ -8,10 +8,13 @@
 #include "app/document/Recovery.h"
 #include "app/document/Tools_File.h"
 #include "app/document/Window_RecoverDocuments.h"
+#include "editor/DocumentSnapshot.h"
 #include "editor/RichEdit.h"
+#include "rtf/RtfWriter.h"
 #include "settings/Window_Settings.h"
 #include "store/Registry.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,7 +22,10 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 
 using namespace qp;
 using namespace qp::test;
@@ -209,6 +215,90 @@ TEST_F(Recovery, SwitchedOffNoCopyIsWritten)
     processEvents();
     app().recovery().flush();
     EXPECT_TRUE(copies().isEmpty());
+}
+
+QByteArray rtfOf(const QTextDocument& doc)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    RtfWriter().write(&buffer, &doc);
+    return bytes;
+}
+
+// Typing goes on while the writer's thread is still busy with a copy: the
+// copy on disk is the document as it was when taken, and the next copy
+// replaces it whole.
+TEST(RecoveryCopies, TypingWhileACopyIsWrittenReachesOnlyTheNextCopy)
+{
+    QTemporaryDir folder;
+    RichEdit edit;
+    ASSERT_TRUE(edit.loadRichText("{\\rtf1 {\\b Chapter one.}\\par The rain fell.\\par}"));
+    const QByteArray first = rtfOf(*edit.document());
+    bool typeAfterTaking = true;
+    RecoveryKeeper keeper(folder.path(), 100000,
+                          {[] { return true; },
+                           [&] {
+                               DocumentSnapshot snapshot = DocumentSnapshot::of(edit);
+                               // The writer gets the copy only after this returns.
+                               if (typeAfterTaking)
+                                   QTextCursor(edit.document()).insertText(QStringLiteral("Typed meanwhile. "));
+                               return snapshot;
+                           },
+                           [] { return QString(); }});
+    keeper.documentChanged();
+    keeper.writeNow();
+    const QStringList copies = QDir(folder.path()).entryList({"*.rtf"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    const QString copy = QDir(folder.path()).filePath(copies.first());
+    EXPECT_EQ(readAll(copy), first);
+    EXPECT_TRUE(edit.text().startsWith("Typed meanwhile. ")) << edit.text().toStdString();
+
+    typeAfterTaking = false;
+    keeper.documentChanged();
+    keeper.writeNow();
+    EXPECT_EQ(readAll(copy), rtfOf(*edit.document()));
+    EXPECT_TRUE(readAll(copy).contains("Typed meanwhile."));
+    keeper.finish();
+}
+
+// Pauses come faster than the writer copies a long document: the snapshots
+// taken meanwhile do not queue up behind it; the newest replaces the ones
+// waiting, and the copy on disk ends as the document stands.
+TEST(RecoveryCopies, SnapshotsTakenWhileTheWriterIsBusyLeaveOnlyTheNewestToWrite)
+{
+    QTemporaryDir folder;
+    RichEdit edit;
+    edit.setTextMode(TextMode::Rich);
+    QString text;
+    for (int i = 0; i < 50000; ++i)
+        text += QStringLiteral("Paragraph %1 of a long chapter, kept against a crash.\n").arg(i);
+    edit.setText(text);
+    int taken = 0;
+    // Copies within 10 ms of a change, a pause being a millisecond.
+    RecoveryKeeper keeper(folder.path(), 10,
+                          {[] { return true; },
+                           [&] {
+                               ++taken;
+                               return DocumentSnapshot::of(edit);
+                           },
+                           [] { return QString(); }});
+    QSignalSpy written(&keeper, &RecoveryKeeper::copyWritten);
+    for (int i = 0; i < 8; ++i) {
+        QTextCursor(edit.document()).insertText(QStringLiteral("Edit %1. ").arg(i));
+        keeper.documentChanged();
+        const int before = taken;
+        QTRY_VERIFY_WITH_TIMEOUT(taken > before, 2000);
+    }
+    keeper.flush();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(taken, 8);
+    EXPECT_GE(written.count(), 1);
+    EXPECT_LT(written.count(), taken) << "each snapshot was written, however busy the writer";
+    const QStringList copies = QDir(folder.path()).entryList({"*.rtf"}, QDir::Files);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(readAll(QDir(folder.path()).filePath(copies.first())), rtfOf(*edit.document()));
+    keeper.finish();
 }
 
 }  // namespace
