@@ -113,6 +113,11 @@ public:
     void loadBytes(QByteArray bytes);
     // Reads RTF from memory; returns false (document unchanged) when it is not RTF.
     bool loadRichText(const QByteArray& rtf);
+    // Follows a long read: told how far it is (0 to 100), asked whether to stop.
+    struct LoadWatch {
+        std::function<void(int)> percent;
+        std::function<bool()> stopped;
+    };
     // The same in two steps, for long reads away from the GUI thread: what a
     // document read elsewhere takes from the editor (GUI thread); the read,
     // on any thread, giving a document that belongs to the GUI thread, or
@@ -123,7 +128,8 @@ public:
         QTextOption option;
     };
     DocumentSetup documentSetup() const;
-    static std::unique_ptr<QTextDocument> readRichDocument(const QByteArray& rtf, const DocumentSetup& setup);
+    static std::unique_ptr<QTextDocument> readRichDocument(const QByteArray& rtf, const DocumentSetup& setup,
+                                                           const LoadWatch& watch = {});
     void showRichDocument(std::unique_ptr<QTextDocument> document);
     // loadBytes in the same two steps, for long files: what the read takes
     // from the editor (GUI thread), the read on any thread, which a worker
@@ -133,10 +139,6 @@ public:
         DocumentSetup document;
         QTextBlockFormat paragraph;
         QTextCharFormat characters;
-    };
-    struct LoadWatch {
-        std::function<void(int)> percent;
-        std::function<bool()> stopped;
     };
     struct LoadedDocument {
         std::unique_ptr<QTextDocument> document;  // none when the read was stopped

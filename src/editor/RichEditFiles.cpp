@@ -131,7 +131,7 @@ RichEdit::LoadedDocument RichEdit::readDocument(QByteArray bytes, const LoadSetu
 {
     LoadedDocument loaded;
     if (setup.mode == TextMode::Rich) {
-        loaded.document = readRichDocument(bytes, setup.document);
+        loaded.document = readRichDocument(bytes, setup.document, watch);
         if (loaded.document) {
             loaded.rich = true;
             return loaded;
@@ -199,13 +199,20 @@ RichEdit::DocumentSetup RichEdit::documentSetup() const
     return {doc->defaultFont(), doc->documentMargin(), doc->defaultTextOption()};
 }
 
-std::unique_ptr<QTextDocument> RichEdit::readRichDocument(const QByteArray& rtf, const DocumentSetup& setup)
+std::unique_ptr<QTextDocument> RichEdit::readRichDocument(const QByteArray& rtf, const DocumentSetup& setup,
+                                                          const LoadWatch& watch)
 {
     std::unique_ptr<QTextDocument> doc = emptyDocument(setup);
     QBuffer buffer;
     buffer.setData(rtf);
     buffer.open(QIODevice::ReadOnly);
     RtfReader reader;
+    if (watch.percent || watch.stopped)
+        reader.setWatch([&watch](int percent) {
+            if (watch.percent)
+                watch.percent(percent);
+            return !(watch.stopped && watch.stopped());
+        });
     if (!reader.read(&buffer, doc.get()))
         return nullptr;
     doc->setUndoRedoEnabled(false);

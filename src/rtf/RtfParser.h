@@ -16,6 +16,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -179,7 +180,10 @@ class RtfParser {
 public:
     explicit RtfParser(QTextDocument* document) : m_doc(document), m_cursor(document) { m_stack.emplace_back(); }
 
-    void parse(std::string_view data);
+    // Told now and then how far the reading is, 0 to 100; answering false
+    // stops it, and parse() then answers false.
+    void setWatch(std::function<bool(int percent)> watch) { m_watch = std::move(watch); }
+    bool parse(std::string_view data);
 
 private:
     GroupState& state() { return m_stack.back(); }
@@ -246,6 +250,8 @@ private:
     RtfTokenizer* m_tokenizer = nullptr;
     std::string_view m_data;
     bool m_ended = false;
+    std::function<bool(int)> m_watch;
+    bool m_stopped = false;
     bool m_readsPastEnd = false;
     bool m_inNote = false;
     bool m_shapeText = false;  // the current drawing object has a text box

@@ -26,21 +26,29 @@ ListKind kindForNfc(int nfc)
     }
 }
 
-void RtfParser::parse(std::string_view data)
+bool RtfParser::parse(std::string_view data)
 {
     m_cursor.beginEditBlock();
     RtfTokenizer tokenizer(data);
     m_tokenizer = &tokenizer;
     m_data = data;
     readTokens();
-    finish();
+    if (!m_stopped)
+        finish();
     m_tokenizer = nullptr;
     m_cursor.endEditBlock();
+    return !m_stopped;
 }
 
 void RtfParser::readTokens()
 {
+    std::uint32_t count = 0;
     for (RtfToken token = m_tokenizer->next(); token.type != RtfToken::Type::End && !m_ended; token = m_tokenizer->next()) {
+        if (m_watch && ++count % 8192 == 0
+            && !m_watch(static_cast<int>(m_tokenizer->position() * 100 / std::max<std::size_t>(1, m_data.size())))) {
+            m_stopped = true;
+            return;
+        }
         // Characters standing in for the last \uN are dropped; a group
         // boundary ends them early.
         if (m_skip > 0) {
@@ -881,9 +889,12 @@ bool RtfReader::read(QIODevice* device, QTextDocument* document)
         document->setUndoRedoEnabled(false);
         document->clear();
         rtfread::RtfParser parser(document);
-        parser.parse(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
+        parser.setWatch(m_watch);
+        const bool whole = parser.parse(std::string_view(data.constData(), static_cast<std::size_t>(data.size())));
         document->setUndoRedoEnabled(undo);
-        return true;
+        if (!whole)
+            m_error = QStringLiteral("The reading was stopped");
+        return whole;
     } catch (const std::bad_alloc&) {
         m_error = QStringLiteral("Not enough memory to read the document");
         return false;

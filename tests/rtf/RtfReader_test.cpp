@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace qp {
@@ -239,6 +240,44 @@ TEST(RtfReader, RefusesWhatIsNotRtfAndLeavesTheDocumentAlone)
         EXPECT_FALSE(reader.read(&buffer, &doc));
         EXPECT_FALSE(reader.errorString().isEmpty());
         EXPECT_EQ(doc.toPlainText(), QStringLiteral("keep me"));
+    }
+}
+
+// A long read tells how far it is and stops when asked; a stopped read is a
+// failed one, never taken for the whole document.
+TEST(RtfReader, AWatchFollowsTheReadingAndCanStopIt)
+{
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    for (int i = 0; i < 40000; ++i)
+        rtf += "{\\b word} " + QByteArray::number(i) + "\\par\n";
+    rtf += "}";
+    const auto reference = readRtf(rtf);
+
+    for (const int stopAt : {-1, 1, 3}) {
+        SCOPED_TRACE(stopAt);
+        QByteArray bytes = rtf;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QTextDocument doc;
+        RtfReader reader;
+        QList<int> percents;
+        reader.setWatch([&](int percent) {
+            percents.append(percent);
+            return percents.size() != stopAt;
+        });
+        const bool whole = reader.read(&buffer, &doc);
+        EXPECT_EQ(whole, stopAt < 0) << qPrintable(reader.errorString());
+        ASSERT_FALSE(percents.isEmpty());
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+        EXPECT_GE(percents.first(), 0);
+        EXPECT_LE(percents.last(), 100);
+        if (stopAt < 0) {
+            EXPECT_GT(percents.size(), 3);
+            EXPECT_EQ(doc.toPlainText(), reference->toPlainText());
+        } else {
+            EXPECT_EQ(percents.size(), stopAt) << "the read goes on after it was asked to stop";
+            EXPECT_FALSE(reader.errorString().isEmpty());
+        }
     }
 }
 

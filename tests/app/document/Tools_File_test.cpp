@@ -641,15 +641,38 @@ QByteArray manyLines(int megabytes)
 
 // Esc while a long file is read stops the read; the document on show, its
 // name, state and the file are as they were, and keys meant for it while it
-// waited did not reach the editor.
-TEST_F(DocumentFiles, CancellingALongLoadKeepsTheDocument)
+// waited did not reach the editor. The RTF reader stops part-way too.
+struct CancelCase {
+    const char* name;
+    const char* fileName;
+    QByteArray bytes;
+};
+
+void PrintTo(const CancelCase& c, std::ostream* out)
 {
+    *out << c.name;
+}
+
+QByteArray manyRtfParagraphs(int megabytes)
+{
+    QByteArray bytes = "{\\rtf1\\ansi ";
+    const QByteArray paragraph = "{\\b A paragraph} of a long document, read on a worker.\\par\n";
+    while (bytes.size() < megabytes * 1024 * 1024)
+        bytes += paragraph;
+    return bytes + "}";
+}
+
+class CancelledLoad : public DocumentFiles, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(CancelledLoad, KeepsTheDocument)
+{
+    const CancelCase& c = GetParam();
     const auto threshold = qScopeGuard([] { setLongLoadThreshold(1024 * 1024); });
     setLongLoadThreshold(0);
     const QString before = writeFile("before.txt", "the document before");
     loadNamedFile(app(), before);
     type("edited ");
-    const QString path = writeFile("long.txt", manyLines(16));
+    const QString path = writeFile(QLatin1String(c.fileName), c.bytes);
     bool typed = false;
     actWhen(&app(), [] { return LongWork::busy(); }, [&] {
         typed = true;
@@ -666,9 +689,14 @@ TEST_F(DocumentFiles, CancellingALongLoadKeepsTheDocument)
     EXPECT_EQ(doc().state, DocState::Modified);
     EXPECT_EQ(doc().fileTypeLabel, LabelTxt);
     EXPECT_TRUE(messages.boxes().isEmpty());
-    EXPECT_EQ(readAll(path), manyLines(16));
+    EXPECT_EQ(readAll(path), c.bytes);
     EXPECT_EQ(app().windowTitle(), "before.txt - Quillpress");
 }
+
+INSTANTIATE_TEST_SUITE_P(, CancelledLoad,
+                         ::testing::Values(CancelCase{"Text", "long.txt", manyLines(16)},
+                                           CancelCase{"Rtf", "long.rtf", manyRtfParagraphs(16)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A long load lets the window go on with its events and ends with the whole file.
 TEST_F(DocumentFiles, ALongLoadLetsTheWindowRun)
