@@ -453,6 +453,34 @@ const char* extensionOf(FileKind kind)
     return nullptr;
 }
 
+// Converts a copy of `source`, named document<extension> in a private folder,
+// with the filter; on success `result` holds what LibreOffice wrote.
+int32_t convertCopy(const std::string& program, const std::string& source, const std::string& extension,
+                    const char* filter, const std::string& resultExtension, std::string& result)
+{
+    const std::lock_guard one(s_conversions);
+    TempFolder folder;
+    if (!folder.ok())
+        return Internal;
+    const std::string input = folder.path() + "/document" + extension;
+    const std::string outFolder = folder.path() + "/out";
+    std::error_code error;
+    std::filesystem::copy_file(source, input, error);
+    if (error)
+        return CannotOpen;
+    std::filesystem::create_directory(outFolder, error);
+    if (error)
+        return Internal;
+    if (const int32_t status = runConversion(program, input, filter, outFolder, folder); status != Ok)
+        return status;
+    // soffice answers 0 even when it could not read the file: then it writes nothing.
+    bool read = false;
+    result = readFile(outFolder + "/document" + resultExtension, &read);
+    if (!read)
+        return Damaged;
+    return result.empty() ? NothingWritten : Ok;
+}
+
 int32_t convert(const std::string& fileName, QpBlock* transfer, QpOutputCallback output)
 {
     const FileKind kind = fileKind(fileName);
@@ -466,29 +494,9 @@ int32_t convert(const std::string& fileName, QpBlock* transfer, QpOutputCallback
     const std::string program = soffice();
     if (program.empty())
         return NoTool;
-    const std::lock_guard one(s_conversions);
-    TempFolder folder;
-    if (!folder.ok())
-        return Internal;
-    const std::string input = folder.path() + "/document" + extension;
-    const std::string outFolder = folder.path() + "/out";
-    std::error_code error;
-    std::filesystem::copy_file(fileName, input, error);
-    if (error)
-        return CannotOpen;
-    std::filesystem::create_directory(outFolder, error);
-    if (error)
-        return Internal;
-
-    if (const int32_t result = runConversion(program, input, "rtf", outFolder, folder); result != Ok)
+    std::string rtf;
+    if (const int32_t result = convertCopy(program, fileName, extension, "rtf", ".rtf", rtf); result != Ok)
         return result;
-    // soffice answers 0 even when it could not read the file: then it writes nothing.
-    bool read = false;
-    const std::string rtf = readFile(outFolder + "/document.rtf", &read);
-    if (!read)
-        return Damaged;
-    if (rtf.empty())
-        return NothingWritten;
     if (rtf.compare(0, 5, "{\\rtf") != 0)
         return ToolFailed;
     return deliver(rtf, transfer, output);
@@ -566,27 +574,10 @@ int32_t exportRtf(const std::string& rtfFile, const std::string& target, int32_t
     const std::string program = soffice();
     if (program.empty())
         return NoTool;
-    const std::lock_guard one(s_conversions);
-    TempFolder folder;
-    if (!folder.ok())
-        return Internal;
-    const std::string input = folder.path() + "/document.rtf";
-    const std::string outFolder = folder.path() + "/out";
-    std::error_code error;
-    std::filesystem::copy_file(rtfFile, input, error);
-    if (error)
-        return CannotOpen;
-    std::filesystem::create_directory(outFolder, error);
-    if (error)
-        return Internal;
-    if (const int32_t result = runConversion(program, input, chosen->filter, outFolder, folder); result != Ok)
+    std::string bytes;
+    if (const int32_t result = convertCopy(program, rtfFile, ".rtf", chosen->filter, chosen->extension, bytes);
+        result != Ok)
         return result;
-    bool read = false;
-    const std::string bytes = readFile(outFolder + "/document" + chosen->extension, &read);
-    if (!read)
-        return Damaged;
-    if (bytes.empty())
-        return NothingWritten;
     return replaceFile(bytes, target);
 }
 
