@@ -395,6 +395,9 @@ private:
 // Lives as long as the module: unloading it ends the instance.
 KeptOffice& keptOffice()
 {
+    // Statics end in the reverse order of their making, and the kept instance
+    // unregisters its process group as it ends.
+    prepareGroupList();
     static KeptOffice office;
     return office;
 }

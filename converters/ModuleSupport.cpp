@@ -471,6 +471,12 @@ void unregisterGroup(pid_t group)
     std::erase(groups(), group);
 }
 
+void prepareGroupList()
+{
+    const std::lock_guard lock(groupsMutex());
+    groups();
+}
+
 WorkScope::WorkScope()
 {
     if (s_working++ == 0)

@@ -85,6 +85,9 @@ pid_t spawnGroup(const std::vector<std::string>& arguments, int inputFd);
 // another process when it is killed.
 void registerGroup(pid_t group);
 void unregisterGroup(pid_t group);
+// Makes the list of groups now, so that a static object made after this call
+// may still unregister its group when it is destroyed at the module's end.
+void prepareGroupList();
 
 // A conversion under way, for the time of the object; one that starts
 // forgets a cancel meant for an earlier one.

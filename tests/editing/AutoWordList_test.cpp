@@ -377,7 +377,8 @@ protected:
             QByteArray words;
             words.reserve(10'100'000);
             for (int i = 0; words.size() < 10'000'000; ++i)
-                words += (i % 3 == 0 ? "Kind regards, entry " : "chapter heading number ") + QByteArray::number(i * 7919 % 200'003) + "\r\n";
+                words += (i % 3 == 0 ? "Kind regards, entry " : "chapter heading number ")
+                    + QByteArray::number(qint64(i) * 7919 % 200'003) + "\r\n";
             return words;
         }();
         return bytes;
