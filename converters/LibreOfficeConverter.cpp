@@ -308,7 +308,11 @@ private:
         const std::string keep = m_folder->path() + "/keep.txt";
         std::ofstream(keep) << "\n";
         static std::atomic<unsigned> s_starts {0};
-        m_pipeName = "quillpress-" + std::to_string(::getpid()) + "-" + std::to_string(++s_starts);
+        // Named after the private folder, which no other program has: a pipe
+        // a killed program left behind under a reused process id is not taken
+        // for this instance's, and whatever stands under the name is cleared.
+        m_pipeName = std::filesystem::path(m_folder->path()).filename().string() + "-" + std::to_string(++s_starts);
+        ::unlink(pipePath().c_str());
         int lifeline[2] = {-1, -1};
         if (::pipe2(lifeline, O_CLOEXEC) != 0)
             return Start::Failed;

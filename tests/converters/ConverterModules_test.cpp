@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSet>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -578,8 +579,19 @@ TEST_F(ConverterModules, FoldersOfKilledProgramsAreCleared)
 }
 
 // A soffice that cannot stay (it ends at once) still converts, on its own.
+// A pipe left by a killed program whose process id this one now has is not
+// taken for a ready instance either.
 TEST_F(ConverterModules, LibreOfficeThatCannotStayConvertsOnItsOwn)
 {
+    QStringList stale;
+    for (int n = 1; n <= 20; ++n) {
+        stale << QStringLiteral("/tmp/OSL_PIPE_%1_quillpress-%2-%3").arg(::getuid()).arg(::getpid()).arg(n);
+        QFile(stale.last()).open(QIODevice::WriteOnly);
+    }
+    const auto removeStale = qScopeGuard([&] {
+        for (const QString& name : stale)
+            QFile::remove(name);
+    });
     const QString record = path(QStringLiteral("arguments"));
     const QString tool = writeTool(QStringLiteral("soffice"),
                                    "case \"$*\" in *--accept=*) exit 0;; esac\n" +
