@@ -90,6 +90,22 @@ std::string tempBase()
     return base && *base ? base : "/tmp";
 }
 
+std::string pipeFolder();
+std::string officePipe(const std::string& profileUrl);
+
+// The pipes a killed LibreOffice of this private folder left behind: the
+// one it listened on, named after the folder, and its own.
+void removePipesOf(const std::string& folder)
+{
+    const std::string prefix =
+        "OSL_PIPE_" + std::to_string(::getuid()) + "_" + std::filesystem::path(folder).filename().string() + "-";
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(pipeFolder(), error))
+        if (entry.path().filename().string().compare(0, prefix.size(), prefix) == 0)
+            ::unlink(entry.path().c_str());
+    ::unlink(officePipe(fileUrl(folder + "/profile")).c_str());
+}
+
 // The kept instance's private folder, named after the program's process so
 // that a later program can clear what a killed one left behind.
 class OfficeFolder {
@@ -128,6 +144,7 @@ private:
                 || !S_ISDIR(info.st_mode))
                 continue;
             if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) {
+                removePipesOf(entry.path().string());
                 std::error_code ignored;
                 std::filesystem::remove_all(entry.path(), ignored);
             }

@@ -566,6 +566,16 @@ TEST_F(ConverterModules, FoldersOfKilledProgramsAreCleared)
     for (const QString& folder : {left, running, other}) {
         ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/profile/user")));
     }
+    // The pipe the killed program's LibreOffice listened on, and one of the running program's.
+    const auto pipeOf = [](const QString& folder) {
+        return QStringLiteral("/tmp/OSL_PIPE_%1_%2-1").arg(::getuid()).arg(QFileInfo(folder).fileName());
+    };
+    for (const QString& folder : {left, running})
+        ASSERT_TRUE(QFile(pipeOf(folder)).open(QIODevice::WriteOnly));
+    const auto removePipes = qScopeGuard([&] {
+        QFile::remove(pipeOf(left));
+        QFile::remove(pipeOf(running));
+    });
     const QString tool = writeTool(QStringLiteral("soffice"), fakeSoffice(path(QStringLiteral("servers")),
                                                                          path(QStringLiteral("arguments")), "{\\rtf1 x}"));
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
@@ -574,7 +584,9 @@ TEST_F(ConverterModules, FoldersOfKilledProgramsAreCleared)
     ASSERT_EQ(module.convert(writeFile(QStringLiteral("report.doc"), wordFixture())).result, 0);
 
     EXPECT_FALSE(QFileInfo::exists(left));
+    EXPECT_FALSE(QFileInfo::exists(pipeOf(left)));
     EXPECT_TRUE(QFileInfo::exists(running));
+    EXPECT_TRUE(QFileInfo::exists(pipeOf(running)));
     EXPECT_TRUE(QFileInfo::exists(other));
 }
 
