@@ -1,22 +1,17 @@
 #include "app/document/Export.h"
 
+#include "app/document/LongWork.h"
 #include "app/document/Tools_File.h"
 #include "editor/RichEdit.h"
 #include "platform/Errors.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
-#include <QProgressDialog>
 #include <QTemporaryDir>
-#include <QThread>
-#include <QTimer>
 
-#include <atomic>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <vector>
 
@@ -129,44 +124,13 @@ void exportDocument(QWidget* parent, const RichEdit& editor, const Exporter& exp
         throw failed(QStringLiteral("Its text could not be written to a temporary file: %1").arg(rtf.errorString()));
     rtf.close();
 
-    std::atomic<int32_t> result = QP_RESULT_INTERNAL;
-    const std::unique_ptr<QThread> worker(
-        QThread::create([&] { result = exporter.run(rtf.fileName(), target, type.format); }));
-    QEventLoop loop;
-    bool done = false;
-    QObject::connect(worker.get(), &QThread::finished, &loop, [&] {
-        done = true;
-        loop.quit();
-    });
-    QProgressDialog progress(QStringLiteral("Saving \"%1\" as %2...").arg(shortName, QLatin1String(type.name)),
-                             QStringLiteral("Cancel"), 0, 0, parent);
-    progress.setWindowTitle(QStringLiteral("Save As"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setMinimumDuration(std::numeric_limits<int>::max());  // shown below, when it is time
-    bool cancelled = false;
-    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
-        // Closing the box says "canceled" too; only the user's Cancel counts.
-        if (done)
-            return;
-        cancelled = true;
-        exporter.cancel();
-    });
-    // A short export shows nothing and takes no input meanwhile; a longer one
-    // shows the box, whose Cancel needs the input.
-    QTimer::singleShot(500, &loop, [&] {
-        if (!done)
-            loop.quit();
-    });
-    worker->start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!done) {
-        progress.show();
-        loop.exec();
-    }
-    worker->wait();
-    progress.close();
+    int32_t result = QP_RESULT_INTERNAL;
+    LongWork work(parent, QStringLiteral("Saving \"%1\" as %2...").arg(shortName, QLatin1String(type.name)));
+    work.setTitle(QStringLiteral("Save As"));
+    work.setCanceller([&exporter] { exporter.cancel(); });
+    const bool cancelled = work.run([&](LongWork::Progress&) {
+        result = exporter.run(rtf.fileName(), target, type.format);
+    }) == LongWork::Outcome::Cancelled;
 
     if (result == QP_RESULT_CANCELLED || (cancelled && result != 0))
         cancel();

@@ -140,7 +140,7 @@ void LongWork::showBox()
     if (m_box || m_progress.cancelled())
         return;
     m_box = new QProgressDialog(m_label, tr("Cancel"), 0, 100, m_owner);
-    m_box->setWindowTitle(QStringLiteral("Quillpress"));
+    m_box->setWindowTitle(m_title);
     // Modal by this object's own event filter, not Qt's: Qt's modality would
     // also hold back the window's close button, which here has to stop the work.
     m_box->setWindowModality(Qt::NonModal);

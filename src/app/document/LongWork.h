@@ -54,6 +54,8 @@ public:
     // Called on the GUI thread, once, when the user asks to stop; for work
     // that cannot look at Progress::cancelled (a converter's own cancel).
     void setCanceller(std::function<void()> canceller) { m_canceller = std::move(canceller); }
+    // The box's title; the program's name unless set.
+    void setTitle(QString title) { m_title = std::move(title); }
     // Keys that close the owner (its Exit command's), besides the close box.
     void setCloseKeys(QList<QKeySequence> keys) { m_closeKeys = std::move(keys); }
 
@@ -76,6 +78,7 @@ private:
 
     QPointer<QWidget> m_owner;
     QString m_label;
+    QString m_title = QStringLiteral("Quillpress");
     std::function<void()> m_canceller;
     QList<QKeySequence> m_closeKeys;
     Progress m_progress;
