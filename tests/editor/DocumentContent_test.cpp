@@ -1,6 +1,8 @@
 // A document's content taken in one pass, and copies built from it: the same
 // as a clone cut to the range (what printing and recovery copied before),
 // however the building is sliced, and untouched by edits made after taking it.
+#include "support/CutClone.h"
+
 #include "editor/DocumentContent.h"
 #include "editor/DocumentSnapshot.h"
 #include "editor/RichEdit.h"
@@ -150,19 +152,7 @@ void expectSameDocument(const QTextDocument& expected, const QTextDocument& actu
     }
 }
 
-// What printing copied before: a clone with the text outside the range cut away.
-std::unique_ptr<QTextDocument> cutClone(const QTextDocument& source, int from, int to)
-{
-    std::unique_ptr<QTextDocument> copy(source.clone());
-    QTextCursor cursor(copy.get());
-    cursor.setPosition(to);
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    cursor.setPosition(0);
-    cursor.setPosition(from, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    return copy;
-}
+using test::cutClone;
 
 std::unique_ptr<QTextDocument> build(const QTextDocument& source, int from, int to, int slice)
 {

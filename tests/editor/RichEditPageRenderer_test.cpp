@@ -1,6 +1,8 @@
 // The printer's copy is built as the pages reach it: the pages are the ones a
 // copy of the whole range made at the start gives, and an edit of the
 // document during the job changes none of them.
+#include "support/CutClone.h"
+
 #include "editor/RichEditPageRenderer.h"
 
 #include <QImage>
@@ -97,14 +99,7 @@ TEST(RichEditPageRenderer, PagesOfARangeAreThoseOfItsCopyTakenWhole)
     const int from = source.findBlockByNumber(12).position() + 9;
     const int to = source.findBlockByNumber(181).position() + 4;
     // What a job used to print from: a clone cut to the range.
-    std::unique_ptr<QTextDocument> cut(source.clone());
-    QTextCursor cursor(cut.get());
-    cursor.setPosition(to);
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    cursor.setPosition(0);
-    cursor.setPosition(from, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
+    const std::unique_ptr<QTextDocument> cut = test::cutClone(source, from, to);
 
     RichEditPageRenderer whole(*cut, 0, cut->characterCount() - 1);
     RichEditPageRenderer range(source, from, to);
