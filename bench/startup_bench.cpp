@@ -43,6 +43,17 @@ QByteArray tenMegabyteAutoWords(int& entries)
     return bytes;
 }
 
+// The program's folder holds the auto-word file, sorted alphabetically.
+void prepareAutoWords(Program& program, const QByteArray& words, benchmark::State& state)
+{
+    QFile file(QDir(program.programDir.path()).filePath(QStringLiteral("Autowords.txt")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(words) != words.size())
+        state.SkipWithError("cannot write the auto-word file");
+    file.close();
+    qp::RegKey::openSettingsWrite(program.registry, QStringLiteral("Miscellaneous"))
+        .writeInteger(QStringLiteral("AutoWords_SortOrder"), 1);
+}
+
 void StartupWithTenMegabyteAutoWords(benchmark::State& state)
 {
     int entries = 0;
@@ -52,12 +63,7 @@ void StartupWithTenMegabyteAutoWords(benchmark::State& state)
         QElapsedTimer clock;
         clock.start();
         Program p({}, [&](Program& program) {
-            QFile file(QDir(program.programDir.path()).filePath(QStringLiteral("Autowords.txt")));
-            if (!file.open(QIODevice::WriteOnly) || file.write(words) != words.size())
-                state.SkipWithError("cannot write the auto-word file");
-            file.close();
-            qp::RegKey::openSettingsWrite(program.registry, QStringLiteral("Miscellaneous"))
-                .writeInteger(QStringLiteral("AutoWords_SortOrder"), 1);
+            prepareAutoWords(program, words, state);
             clock.restart();
         });
         // Program's constructor has shown the window and run the events waiting then.
@@ -79,12 +85,7 @@ void OpenTheListOfTenMegabyteAutoWords(benchmark::State& state)
     const QByteArray words = tenMegabyteAutoWords(entries);
     for (auto _ : state) {
         Program p({}, [&](Program& program) {
-            QFile file(QDir(program.programDir.path()).filePath(QStringLiteral("Autowords.txt")));
-            if (!file.open(QIODevice::WriteOnly) || file.write(words) != words.size())
-                state.SkipWithError("cannot write the auto-word file");
-            file.close();
-            qp::RegKey::openSettingsWrite(program.registry, QStringLiteral("Miscellaneous"))
-                .writeInteger(QStringLiteral("AutoWords_SortOrder"), 1);
+            prepareAutoWords(program, words, state);
         });
         qp::AutoWordList& list = p.app->autoWordList();
         list.finishLoading();
