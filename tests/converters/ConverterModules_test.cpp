@@ -3,6 +3,7 @@
 // run, what they hand back, how they fail and how they stop; and, when it is
 // installed, with LibreOffice itself.
 #include "ConverterAbi.h"
+#include "support/OfficeStandIn.h"
 #include "support/ScopedEnv.h"
 
 #include <QByteArray>
@@ -346,18 +347,6 @@ TEST_F(ConverterModules, LargeOutputInTransferSizedPieces)
 
 // ---------------------------------------------------------------- LibreOffice
 
-// What a stand-in for soffice does when it is started as the instance that
-// stays: says it is ready as LibreOffice does, by the pipe it listens on,
-// notes its process id in `servers` and waits to be ended.
-QByteArray officeServer(const QString& servers)
-{
-    return "for a in \"$@\"; do case \"$a\" in --accept=pipe,name=*)\n"
-           "  n=${a#--accept=pipe,name=}; n=${n%%;*}\n"
-           "  : > \"/tmp/OSL_PIPE_$(id -u)_$n\"\n"
-           "  echo $$ >> '" + servers.toUtf8() + "'\n"
-           "  exec sleep 300;;\n"
-           "esac; done\n";
-}
 
 // A stand-in for soffice that does what the real one does with these
 // arguments: the input converted into --outdir, and a lock file beside the
@@ -365,7 +354,7 @@ QByteArray officeServer(const QString& servers)
 // line "--" after them.
 QByteArray fakeSoffice(const QString& servers, const QString& record, const QByteArray& rtf)
 {
-    return officeServer(servers) +
+    return qp::test::officeServerScript(servers) +
            "printf '%s\\n' \"$@\" -- >> '" + record.toUtf8() + "'\n"
            "while [ $# -gt 1 ]; do\n"
            "  case \"$1\" in --outdir) out=\"$2\"; shift;; esac\n"
@@ -401,15 +390,7 @@ QList<pid_t> pidsIn(const QString& file)
     return pids;
 }
 
-bool isRunningNow(pid_t pid)
-{
-    if (::kill(pid, 0) != 0)
-        return false;
-    // A zombie has ended; only its parent has not looked yet.
-    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
-    const qsizetype close = stat.lastIndexOf(')');
-    return close >= 0 && stat.size() > close + 2 && stat[close + 2] != 'Z';
-}
+using qp::test::isRunningNow;
 
 // Whether the process still runs after `waitMs`: a killed process goes once
 // the system has delivered the signal, a moment later.
@@ -641,7 +622,7 @@ class ToolFailure : public ConverterModules, public ::testing::WithParamInterfac
 TEST_P(ToolFailure, IsAnErrorWithNoOutput)
 {
     const FailureCase& c = GetParam();
-    const QString tool = writeTool(QStringLiteral("tool"), officeServer(path(QStringLiteral("servers"))) + c.tool);
+    const QString tool = writeTool(QStringLiteral("tool"), qp::test::officeServerScript(path(QStringLiteral("servers"))) + c.tool);
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
     const ScopedEnv antiword("QUILLPRESS_ANTIWORD", tool.toUtf8());
     const ScopedEnv wv("QUILLPRESS_WV", tool.toUtf8());
@@ -670,7 +651,7 @@ class HangingTool : public ConverterModules, public ::testing::WithParamInterfac
 TEST_P(HangingTool, IsStoppedWithItsChildren)
 {
     const QString pids = path(QStringLiteral("pids"));
-    const QString tool = writeTool(QStringLiteral("tool"), officeServer(path(QStringLiteral("servers"))) +
+    const QString tool = writeTool(QStringLiteral("tool"), qp::test::officeServerScript(path(QStringLiteral("servers"))) +
                                                            "sleep 300 &\necho $! > '" + pids.toUtf8() + "'\n"
                                                            "echo $$ >> '" + pids.toUtf8() + "'\n"
                                                            "echo 'some text'\nwait\n");
@@ -704,7 +685,7 @@ TEST_P(Cancel, StopsEveryProcessWithinASecond)
 {
     const QString pids = path(QStringLiteral("pids"));
     const QString servers = path(QStringLiteral("servers"));
-    const QString tool = writeTool(QStringLiteral("tool"), officeServer(servers) +
+    const QString tool = writeTool(QStringLiteral("tool"), qp::test::officeServerScript(servers) +
                                                            "sleep 300 &\necho $! >> '" + pids.toUtf8() + "'\n"
                                                            "echo $$ >> '" + pids.toUtf8() + "'\nwait\n");
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", tool.toUtf8());
@@ -733,7 +714,7 @@ TEST_P(Cancel, StopsEveryProcessWithinASecond)
 
     // A cancel with nothing under way changes nothing; the next conversion works again.
     module.cancel();
-    const QString quick = writeTool(QStringLiteral("quick"), officeServer(servers) +
+    const QString quick = writeTool(QStringLiteral("quick"), qp::test::officeServerScript(servers) +
                                                              "while [ $# -gt 1 ]; do case \"$1\" in --outdir) out=\"$2\";; esac; shift; done\n"
                                                              "[ -n \"$out\" ] && printf '%s' '{\\rtf1 again}' > \"$out/document.rtf\"\n"
                                                              "echo again\n");
@@ -767,7 +748,7 @@ TEST_P(Reason, IsTheResult)
 {
     const ReasonCase& c = GetParam();
     const QString ran = path(QStringLiteral("ran"));
-    const QString tool = writeTool(QStringLiteral("soffice"), officeServer(path(QStringLiteral("servers"))) +
+    const QString tool = writeTool(QStringLiteral("soffice"), qp::test::officeServerScript(path(QStringLiteral("servers"))) +
                                                               "echo yes >> '" + ran.toUtf8() + "'\n" + c.tool);
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", c.tool.isEmpty() ? QByteArray("/nonexistent/soffice") : tool.toUtf8());
 
@@ -803,7 +784,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The exporting fake writes "<filter>" into the file --convert-to names.
 QByteArray fakeExporter(const QString& servers, const QString& record)
 {
-    return officeServer(servers) +
+    return qp::test::officeServerScript(servers) +
            "printf '%s\\n' \"$@\" -- >> '" + record.toUtf8() + "'\n"
            "while [ $# -gt 1 ]; do\n"
            "  case \"$1\" in --outdir) out=\"$2\"; shift;; --convert-to) filter=\"$2\"; shift;; esac\n"
@@ -877,7 +858,7 @@ class ExportFailure : public ConverterModules, public ::testing::WithParamInterf
 TEST_P(ExportFailure, LeavesTheTargetUntouched)
 {
     const ExportFailureCase& c = GetParam();
-    const QString tool = writeTool(QStringLiteral("soffice"), officeServer(path(QStringLiteral("servers"))) + c.tool);
+    const QString tool = writeTool(QStringLiteral("soffice"), qp::test::officeServerScript(path(QStringLiteral("servers"))) + c.tool);
     const ScopedEnv soffice("QUILLPRESS_SOFFICE", c.tool.isEmpty() ? QByteArray("/nonexistent/soffice") : tool.toUtf8());
     const QString rtf = writeFile(QStringLiteral("document.rtf"), "{\\rtf1 words}");
     QTemporaryDir targets;

@@ -1,5 +1,6 @@
 // The program keeps one LibreOffice for its Word files: opening one file
 // after another, and exporting, all go to the instance the first started.
+#include "support/OfficeStandIn.h"
 #include "support/AppFixture.h"
 #include "support/ScopedEnv.h"
 
@@ -30,14 +31,8 @@ TEST_F(KeptLibreOffice, OneInstanceForEveryFileOfTheSession)
     const QString servers = writeFile(QStringLiteral("servers"), {});
     const QString tool = writeFile(
         QStringLiteral("soffice"),
-        "#!/bin/sh\n"
-        "for a in \"$@\"; do case \"$a\" in --accept=pipe,name=*)\n"
-        "  n=${a#--accept=pipe,name=}; n=${n%%;*}\n"
-        "  : > \"/tmp/OSL_PIPE_$(id -u)_$n\"\n"
-        "  echo $$ >> '" + servers.toUtf8() + "'\n"
-        "  exec sleep 300;;\n"
-        "esac; done\n"
-        "while [ $# -gt 1 ]; do case \"$1\" in --outdir) out=\"$2\";; --convert-to) to=\"$2\";; esac; shift; done\n"
+        "#!/bin/sh\n" + test::officeServerScript(servers)
+            + "while [ $# -gt 1 ]; do case \"$1\" in --outdir) out=\"$2\";; --convert-to) to=\"$2\";; esac; shift; done\n"
         "if [ \"$to\" = rtf ]; then printf '%s' '{\\rtf1 Converted words.\\par}' > \"$out/document.rtf\";\n"
         "else printf 'PDF' > \"$out/document.pdf\"; fi\n");
     QFile::setPermissions(tool, QFile::permissions(tool) | QFileDevice::ExeOwner);

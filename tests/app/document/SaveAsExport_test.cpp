@@ -2,6 +2,7 @@
 // as exports, while the document stays the rich-text document it was. With
 // LibreOffice itself when it is installed, and with stand-in scripts for
 // what it does wrong.
+#include "support/OfficeStandIn.h"
 #include "support/AppFixture.h"
 #include "support/ScopedEnv.h"
 
@@ -61,13 +62,8 @@ protected:
     QString fakeSoffice(const QByteArray& conversion)
     {
         const QString path = writeFile(QStringLiteral("soffice"),
-                                       "#!/bin/sh\n"
-                                       "for a in \"$@\"; do case \"$a\" in --accept=pipe,name=*)\n"
-                                       "  n=${a#--accept=pipe,name=}; n=${n%%;*}\n"
-                                       "  : > \"/tmp/OSL_PIPE_$(id -u)_$n\"\n"
-                                       "  exec sleep 300;;\n"
-                                       "esac; done\n"
-                                       "while [ $# -gt 1 ]; do case \"$1\" in --outdir) out=\"$2\";; esac; shift; done\n"
+                                       "#!/bin/sh\n" + test::officeServerScript()
+                                           + "while [ $# -gt 1 ]; do case \"$1\" in --outdir) out=\"$2\";; esac; shift; done\n"
                                        + conversion);
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
         return path;
@@ -211,14 +207,7 @@ TEST_F(SaveAsExport, NeverOntoTheDocumentsOwnFile)
     EXPECT_EQ(readAll(own), "plain words in a file named .docx");
 }
 
-bool isRunningNow(pid_t pid)
-{
-    if (::kill(pid, 0) != 0)
-        return false;
-    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
-    const qsizetype close = stat.lastIndexOf(')');
-    return close >= 0 && stat.size() > close + 2 && stat[close + 2] != 'Z';
-}
+using test::isRunningNow;
 
 // A long export shows its progress box after half a second; Cancel there ends
 // it and every process it started within a second, silently, with nothing
