@@ -273,12 +273,11 @@ void saveToName(TApp& app, const QString& fileName)
     // document only when the user says so, anything else not at all.
     if (cannotWriteBack(fileName)) {
         const QString shortName = QFileInfo(fileName).fileName();
-        if (lowerExtension(fileName) != QLatin1String(".doc")
-            && wordProcessorKind(fileName) == WordProcessorKind::None) {
+        const WordProcessorKind found = wordProcessorKind(fileName);
+        if (lowerExtension(fileName) != QLatin1String(".doc") && found == WordProcessorKind::None) {
             app.services().messages.information(ForeignFileMessage.arg(shortName));
             cancel();
         }
-        const WordProcessorKind found = wordProcessorKind(fileName);
         const QString kind = found == WordProcessorKind::OpenDocument ? QStringLiteral("an OpenDocument text")
             : found == WordProcessorKind::Other                       ? QStringLiteral("a word-processor document")
                                                                       : QStringLiteral("a Word document");
